@@ -1,0 +1,43 @@
+#pragma once
+// quillory-cli: the engine's face for scripts, tests and benchmarks. Each command is a
+// function over a context that holds the global options and the output streams, so tests
+// can run commands in-process and capture what they print.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "core/program_options.h"
+
+namespace quillory::cli {
+
+// Exit statuses shared by every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNoResults = 1;
+inline constexpr int kExitError = 2;
+
+struct Context {
+    std::string dbPath;  // empty: the working database
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// A bad command line: reported as "quillory-cli: <message>" with exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+// The database the command works on: --db FILE, or the working database in the data folder.
+std::string DatabasePath(const Context& context);
+
+// Creates the data folder (it holds the activity log) and loads the database into
+// `catalogue` and `options`, logging as the program does.
+void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions& options);
+
+int RunInfo(Context& context, const std::vector<std::string>& args);
+
+// Parses the global options and runs the command; returns the exit status.
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace quillory::cli

@@ -1,0 +1,71 @@
+#include <iostream>
+#include <map>
+#include <ostream>
+
+#include "cli/cli.h"
+#include "platform/error.h"
+
+namespace quillory::cli {
+
+namespace {
+
+using Command = int (*)(Context&, const std::vector<std::string>&);
+
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"info", RunInfo},
+    };
+    return commands;
+}
+
+constexpr const char* kUsage =
+    "usage: quillory-cli [--db FILE] COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  info [--json]     the database header and the number of records read\n"
+    "\n"
+    "FILE defaults to index.dat in the data folder ($XDG_DATA_HOME/quillory).\n";
+
+}  // namespace
+
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Context context{{}, out, err};
+    size_t i = 0;
+    try {
+        for (; i < args.size(); ++i) {
+            if (args[i] == "--db") {
+                if (i + 1 >= args.size()) throw UsageError{"--db needs a file name"};
+                context.dbPath = args[++i];
+            } else if (args[i].starts_with("--db=")) {
+                context.dbPath = args[i].substr(5);
+            } else if (args[i] == "--help" || args[i] == "-h") {
+                out << kUsage;
+                return kExitOk;
+            } else {
+                break;
+            }
+        }
+        if (i == args.size()) throw UsageError{"no command given (try --help)"};
+        const auto command = Commands().find(args[i]);
+        if (command == Commands().end()) throw UsageError{"unknown command \"" + args[i] + "\" (try --help)"};
+        const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+        return command->second(context, rest);
+    } catch (const UsageError& e) {
+        err << "quillory-cli: " << e.message << '\n';
+    } catch (const Error& e) {
+        err << "quillory-cli: " << e.what() << '\n';
+    } catch (const std::exception& e) {
+        err << "quillory-cli: " << e.what() << '\n';
+    }
+    return kExitError;
+}
+
+}  // namespace quillory::cli
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = quillory::cli::Main(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}

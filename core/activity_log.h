@@ -1,0 +1,56 @@
+#pragma once
+// The activity log: a plain-text file (quillory.log in the data folder) to which every
+// database load and save appends dated lines. Each line is one open, append and close, so
+// the log is complete on disk after every line and nothing holds it open in between.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/date_time.h"
+#include "platform/locale_formats.h"
+
+namespace quillory {
+
+// The data folder: the application-data folder followed by "/quillory/".
+std::string DataFolder();
+// The working database: "index.dat" in the data folder.
+std::string WorkingDatabasePath();
+// Creates the data folder with any missing parents.
+void CreateDataFolder();
+
+class ActivityLog {
+public:
+    using Clock = std::function<DateTime()>;
+
+    // quillory.log in the data folder (worked out at every line), the environment's locale
+    // formats and the system clock.
+    ActivityLog();
+    // A log file of the caller's choosing, for tests and tools.
+    ActivityLog(std::string path, LocaleFormats formats, Clock clock);
+
+    // Appends the current date and time text followed by `message` and a line end. Throws
+    // Error ("File access denied", "Disk full", "Invalid filename" ...) when the line cannot
+    // be written; the line is then lost.
+    void AppendLog(std::string_view message) const;
+
+    // The line `AppendLog` writes for `message` at `when`, without the line end.
+    std::string LogLine(DateTime when, std::string_view message) const;
+
+private:
+    std::string path_;  // empty: the data folder's quillory.log
+    LocaleFormats formats_;
+    Clock clock_;
+};
+
+// The fixed messages of the database load and save.
+namespace log_messages {
+inline constexpr std::string_view kStartSave = ": Start Save of data";
+inline constexpr std::string_view kEndSave = ": End Save of data";
+inline constexpr std::string_view kStartLoad = ": Start Load of data";
+inline constexpr std::string_view kEndLoad = ": End Load of data";
+inline constexpr std::string_view kCountOfRecords = ": Count of records = ";
+inline constexpr std::string_view kRealCountOfRecords = ": Real count of records = ";
+}  // namespace log_messages
+
+}  // namespace quillory

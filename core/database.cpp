@@ -1,0 +1,314 @@
+#include "core/database.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+
+namespace quillory {
+
+static_assert(std::endian::native == std::endian::little, "the database layout is written as memory holds it");
+
+namespace {
+
+constexpr size_t kMinRecordBytes = 40;
+constexpr size_t kFlushBytes = size_t{4} << 20;
+
+[[noreturn]] void ThrowReadError() { throw Error("Stream read error"); }
+
+template <typename T>
+void Put(std::string& out, T value) {
+    char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    out.append(bytes, sizeof(T));
+}
+
+template <typename T>
+T Get(std::string_view data, size_t& pos) {
+    if (data.size() - pos < sizeof(T)) ThrowReadError();
+    T value;
+    std::memcpy(&value, data.data() + pos, sizeof(T));
+    pos += sizeof(T);
+    return value;
+}
+
+void CheckLength(std::string_view text, std::string_view field) {
+    if (text.size() > kMaxDbStringBytes) {
+        throw Error("Cannot save the database: " + std::string(field) + " is " + std::to_string(text.size()) +
+                    " bytes long, more than the 65535 a database text can hold");
+    }
+}
+
+// Every text is checked before the file is touched, so an oversized text never leaves a
+// half-written database behind (nor a truncated text in a complete one).
+void CheckAllLengths(const EntryList& catalogue, const TProgramOptions& o) {
+    CheckLength(o.DatabaseName, "DatabaseName");
+    CheckLength(o.DBFileName, "DBFileName");
+    CheckLength(o.IncludedFolders, "IncludedFolders");
+    CheckLength(o.ExcludedFolders, "ExcludedFolders");
+    CheckLength(o.IncludedExtensions, "IncludedExtensions");
+    CheckLength(o.ExcludedExtensions, "ExcludedExtensions");
+    for (const TMyItem& e : catalogue.Entries()) {
+        if (e.Name().size() > kMaxDbStringBytes || e.Folder().size() > kMaxDbStringBytes) {
+            CheckLength(e.Name(), "the name of \"" + EntryFullPath(e) + "\"");
+            CheckLength(e.Folder(), "the folder of \"" + EntryFullPath(e) + "\"");
+        }
+    }
+    if (catalogue.Count() > static_cast<size_t>(INT32_MAX)) {
+        throw Error("Cannot save the database: it holds more than 2147483647 entries");
+    }
+}
+
+void PutHeader(std::string& out, const TProgramOptions& o, int32_t count) {
+    Put<int32_t>(out, kDatabaseVersion);
+    Put<int32_t>(out, count);
+    WriteDbString(out, o.DatabaseName, "DatabaseName");
+    WriteDbString(out, o.DBFileName, "DBFileName");
+    WriteDbString(out, o.IncludedFolders, "IncludedFolders");
+    WriteDbString(out, o.ExcludedFolders, "ExcludedFolders");
+    Put<uint8_t>(out, o.ExtensionFilterOn ? 1 : 0);
+    Put<uint8_t>(out, o.IncludeExtensionsMode ? 1 : 0);
+    Put<uint8_t>(out, o.ExcludeExtensionsMode ? 1 : 0);
+    WriteDbString(out, o.IncludedExtensions, "IncludedExtensions");
+    WriteDbString(out, o.ExcludedExtensions, "ExcludedExtensions");
+    Put<int32_t>(out, o.LastRescanSeconds);
+    Put<double>(out, o.LastRescanTime);
+}
+
+// Patches the length placeholder of the block that starts at `blockStart` in `out`.
+void CloseBlock(std::string& out, size_t blockStart) {
+    const auto length = static_cast<int32_t>(out.size() - blockStart);
+    std::memcpy(out.data() + blockStart, &length, sizeof length);
+}
+
+// The database fields of the header, read into a scratch object before anything is replaced.
+struct Header {
+    int32_t count = 0;
+    std::string DatabaseName, DBFileName, IncludedFolders, ExcludedFolders;
+    bool ExtensionFilterOn = false, IncludeExtensionsMode = false, ExcludeExtensionsMode = false;
+    std::string IncludedExtensions, ExcludedExtensions;
+    int32_t LastRescanSeconds = 0;
+    DateTime LastRescanTime = 0;
+};
+
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    std::string full = cwd;
+    if (full.back() != '/') full += '/';
+    return full + path;
+}
+
+// The whole file in memory. Reading it at once is faster than block by block and no larger
+// than the file itself.
+std::string ReadWholeFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        close(fd);
+        throw Error("Cannot open file \"" + path + "\". " + SystemReason(code));
+    }
+    std::string data;
+    data.resize(static_cast<size_t>(st.st_size));
+    size_t filled = 0;
+    while (filled < data.size()) {
+        const ssize_t n = read(fd, data.data() + filled, data.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            ThrowReadError();
+        }
+        if (n == 0) break;  // the file shrank while we read it
+        filled += static_cast<size_t>(n);
+    }
+    close(fd);
+    data.resize(filled);
+    return data;
+}
+
+// Walks the blocks of a file held in memory as the reading rule describes: a block's bytes
+// are its content followed, when another block follows, by that block's length.
+class BlockReader {
+public:
+    explicit BlockReader(std::string_view file) : file_(file) {}
+
+    // Takes the next block of length L: L bytes, or L-4 when fewer than L remain.
+    void TakeBlock(int32_t length) {
+        if (length < 4) ThrowReadError();
+        const size_t remaining = file_.size() - filePos_;
+        const size_t wanted = static_cast<size_t>(length);
+        const size_t take = remaining < wanted ? wanted - 4 : wanted;
+        if (remaining < take) ThrowReadError();
+        block_ = file_.substr(filePos_, take);
+        pos_ = 0;
+        filePos_ += take;
+    }
+    void TakeFirstBlock() {
+        size_t at = 0;
+        const auto length = Get<int32_t>(file_, at);
+        filePos_ = at;
+        TakeBlock(length);
+    }
+
+    size_t Unread() const { return block_.size() - pos_; }
+    bool AtFileEnd() const { return filePos_ == file_.size(); }
+
+    template <typename T>
+    T Read() {
+        return Get<T>(block_, pos_);
+    }
+    std::string_view ReadString() { return ReadDbString(block_, pos_); }
+    bool ReadBool() { return Read<uint8_t>() != 0; }
+
+private:
+    std::string_view file_;
+    size_t filePos_ = 0;
+    std::string_view block_;
+    size_t pos_ = 0;
+};
+
+Header ReadHeader(BlockReader& in, const ActivityLog& log) {
+    Header h;
+    in.Read<int32_t>();  // the version is not checked
+    h.count = in.Read<int32_t>();
+    log.AppendLog(std::string(log_messages::kCountOfRecords) + std::to_string(h.count));
+    if (h.count < 0) ThrowReadError();
+    h.DatabaseName = in.ReadString();
+    h.DBFileName = in.ReadString();
+    h.IncludedFolders = in.ReadString();
+    h.ExcludedFolders = in.ReadString();
+    h.ExtensionFilterOn = in.ReadBool();
+    h.IncludeExtensionsMode = in.ReadBool();
+    h.ExcludeExtensionsMode = in.ReadBool();
+    h.IncludedExtensions = in.ReadString();
+    h.ExcludedExtensions = in.ReadString();
+    h.LastRescanSeconds = in.Read<int32_t>();
+    h.LastRescanTime = in.Read<double>();
+    return h;
+}
+
+void ReadRecord(BlockReader& in, EntryList& list, FolderRef& previousFolder) {
+    const std::string_view name = in.ReadString();
+    const std::string_view folder = in.ReadString();
+    if (!folder.empty()) previousFolder = list.InternFolder(folder);
+    TMyItem& entry = list.AcquireEntry(name);
+    entry.SetFolder(previousFolder);
+    entry.Modified = in.Read<double>();
+    entry.Created = in.Read<double>();
+    entry.Accessed = in.Read<double>();
+    entry.Size = in.Read<int64_t>();
+    entry.Attributes = in.Read<uint32_t>();
+}
+
+}  // namespace
+
+void WriteDbString(std::string& buffer, std::string_view text, std::string_view field) {
+    CheckLength(text, field);
+    Put<uint16_t>(buffer, static_cast<uint16_t>(text.size()));
+    buffer.append(text);
+}
+
+std::string_view ReadDbString(std::string_view data, size_t& pos) {
+    const auto length = Get<uint16_t>(data, pos);
+    if (data.size() - pos < length) ThrowReadError();
+    const std::string_view text = data.substr(pos, length);
+    pos += length;
+    return text;
+}
+
+void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, const std::string& path,
+                  const ActivityLog& log) {
+    const size_t count = catalogue.Count();
+    log.AppendLog(log_messages::kStartSave);
+    log.AppendLog(std::string(log_messages::kCountOfRecords) + std::to_string(count));
+    CheckAllLengths(catalogue, options);
+
+    AtomicFileWriter file(path);
+    std::string out;
+    out.reserve(kFlushBytes + (size_t{1} << 20));
+    size_t blockStart = 0;
+    Put<int32_t>(out, 0);
+    PutHeader(out, options, static_cast<int32_t>(count));
+
+    std::string_view previousFolder;
+    const std::span<const TMyItem> entries = catalogue.Entries();
+    for (size_t i = 0; i < count; ++i) {
+        const TMyItem& e = entries[i];
+        WriteDbString(out, e.Name());
+        if (e.Folder() == previousFolder) {
+            Put<uint16_t>(out, 0);
+        } else {
+            WriteDbString(out, e.Folder());
+            previousFolder = e.Folder();
+        }
+        Put<double>(out, e.Modified);
+        Put<double>(out, e.Created);
+        Put<double>(out, e.Accessed);
+        Put<int64_t>(out, e.Size);
+        Put<uint32_t>(out, e.Attributes);
+        if (i % kRecordsPerBlock == kRecordsPerBlock - 1) {
+            CloseBlock(out, blockStart);
+            if (out.size() >= kFlushBytes) {
+                file.Write(out);
+                out.clear();
+            }
+            blockStart = out.size();
+            Put<int32_t>(out, 0);
+        }
+    }
+    CloseBlock(out, blockStart);
+    file.Write(out);
+    file.Commit();
+    log.AppendLog(log_messages::kEndSave);
+}
+
+void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,
+                  const ActivityLog& log) {
+    log.AppendLog(log_messages::kStartLoad);
+    const std::string data = ReadWholeFile(AbsolutePath(path));
+
+    BlockReader in(data);
+    in.TakeFirstBlock();
+    Header header = ReadHeader(in, log);
+
+    EntryList fresh;
+    // Reserve by what the file can hold, never by the count it claims.
+    fresh.Reserve(std::min(static_cast<size_t>(header.count), data.size() / kMinRecordBytes));
+    FolderRef previousFolder;
+    size_t count = static_cast<size_t>(header.count);
+    for (;;) {
+        while (in.Unread() > 10) ReadRecord(in, fresh, previousFolder);
+        if (in.AtFileEnd()) count = fresh.Count();
+        if (fresh.Count() == count) break;
+        in.TakeBlock(in.Read<int32_t>());
+    }
+    log.AppendLog(std::string(log_messages::kRealCountOfRecords) + std::to_string(fresh.Count()));
+    log.AppendLog(log_messages::kEndLoad);
+
+    // Only a load that got through every step replaces anything.
+    catalogue.Swap(fresh);
+    options.DatabaseName = std::move(header.DatabaseName);
+    options.DBFileName = std::move(header.DBFileName);
+    options.IncludedFolders = std::move(header.IncludedFolders);
+    options.ExcludedFolders = std::move(header.ExcludedFolders);
+    options.ExtensionFilterOn = header.ExtensionFilterOn;
+    options.IncludeExtensionsMode = header.IncludeExtensionsMode;
+    options.ExcludeExtensionsMode = header.ExcludeExtensionsMode;
+    options.IncludedExtensions = std::move(header.IncludedExtensions);
+    options.ExcludedExtensions = std::move(header.ExcludedExtensions);
+    options.LastRescanSeconds = header.LastRescanSeconds;
+    options.LastRescanTime = header.LastRescanTime;
+}
+
+}  // namespace quillory

@@ -1,0 +1,35 @@
+#include "core/text_arena.h"
+
+#include <cstring>
+
+namespace quillory {
+
+const char* TextArena::Store(std::string_view text) {
+    if (text.empty()) return "";
+    while (current_ < chunks_.size() && used_ + text.size() > chunks_[current_].size) {
+        ++current_;
+        used_ = 0;
+    }
+    if (current_ == chunks_.size()) {
+        const size_t size = text.size() > kChunkSize ? text.size() : kChunkSize;
+        chunks_.push_back({std::make_unique_for_overwrite<char[]>(size), size});
+        used_ = 0;
+    }
+    char* place = chunks_[current_].data.get() + used_;
+    std::memcpy(place, text.data(), text.size());
+    used_ += text.size();
+    return place;
+}
+
+void TextArena::Rewind() {
+    current_ = 0;
+    used_ = 0;
+}
+
+size_t TextArena::BytesAllocated() const {
+    size_t total = 0;
+    for (const Chunk& c : chunks_) total += c.size;
+    return total;
+}
+
+}  // namespace quillory

@@ -1,0 +1,42 @@
+#pragma once
+// Stable storage for the many small texts of a catalogue (names, folder paths). Texts are
+// packed into large chunks that never move, so a stored text keeps its address until the
+// arena is rewound or destroyed. Rewinding keeps the chunks for the next fill: refilling a
+// catalogue of the same size allocates nothing.
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+class TextArena {
+public:
+    static constexpr size_t kChunkSize = size_t{1} << 20;
+
+    TextArena() = default;
+    TextArena(TextArena&&) noexcept = default;
+    TextArena& operator=(TextArena&&) noexcept = default;
+    TextArena(const TextArena&) = delete;
+    TextArena& operator=(const TextArena&) = delete;
+
+    // Copies `text` in and returns where it now lives.
+    const char* Store(std::string_view text);
+
+    // Forgets every stored text; the chunks stay allocated for reuse.
+    void Rewind();
+
+    size_t BytesAllocated() const;
+
+private:
+    struct Chunk {
+        std::unique_ptr<char[]> data;
+        size_t size;
+    };
+    std::vector<Chunk> chunks_;
+    size_t current_ = 0;  // index of the chunk being filled
+    size_t used_ = 0;     // bytes used in that chunk
+};
+
+}  // namespace quillory

@@ -1,0 +1,38 @@
+#pragma once
+// The program's date-time value: a double counting days since 30 December 1899 00:00 local
+// time, the fraction being the time of day. 0 stands for a time that could not be converted.
+
+#include <cstdint>
+#include <ctime>
+
+namespace quillory {
+
+using DateTime = double;
+
+// Day number of 1 January 1970 in this count.
+inline constexpr int kUnixEpochDay = 25569;
+
+struct DateTimeParts {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+// Returns 0 when a field is out of range (month 13, 30 February, hour 24 ...).
+DateTime EncodeDateTime(const DateTimeParts& parts);
+DateTimeParts DecodeDateTime(DateTime value);
+
+// Day number of a civil date (proleptic Gregorian), 1899-12-30 being day 0.
+int64_t DaysFromCivil(int year, int month, int day);
+
+// The local wall-clock time of `tm` (as filled by localtime_r) as a date-time value.
+DateTime DateTimeFromTm(const std::tm& tm, int millisecond = 0);
+
+// The current local date and time.
+DateTime NowDateTime();
+
+}  // namespace quillory

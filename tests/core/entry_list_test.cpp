@@ -1,0 +1,167 @@
+#include "core/entry_list.h"
+
+#include <gtest/gtest.h>
+
+namespace quillory {
+namespace {
+
+TEST(TMyItem, NewEntryIsEmpty) {
+    EntryList list;
+    TMyItem& e = list.AcquireEntry("");
+    EXPECT_EQ(e.Name(), "");
+    EXPECT_EQ(e.Folder(), "");
+    EXPECT_EQ(e.Ext(), "");
+    EXPECT_EQ(e.Modified, 0);
+    EXPECT_EQ(e.Created, 0);
+    EXPECT_EQ(e.Accessed, 0);
+    EXPECT_EQ(e.Size, 0);
+    EXPECT_EQ(e.Attributes, 0u);
+    EXPECT_EQ(e.IconIndex, 0);
+    EXPECT_FALSE(e.Selected);
+}
+
+TEST(TMyItem, ExtFollowsNameAndFolderBit) {
+    EntryList list;
+    const struct {
+        const char* name;
+        uint32_t attributes;
+        const char* ext;
+    } rows[] = {
+        {"archive.tar.gz", 0x20, "gz"}, {"README", 0x80, ""},     {".profile", 0x2, "profile"},
+        {"x.y", kAttrDirectory, "Folder"}, {"x.y", 0x80, "y"},     {"trailing.", 0x80, ""},
+        {"x.Folder", 0x80, "Folder"},      {"src", kAttrDirectory, "Folder"},
+    };
+    for (const auto& row : rows) {
+        TMyItem& e = list.AcquireEntry(row.name);
+        e.Attributes = row.attributes;
+        EXPECT_EQ(e.Ext(), row.ext) << row.name;
+        EXPECT_EQ(e.ColumnText(4), row.ext);
+        EXPECT_EQ(e.ColumnText(2), "");
+        EXPECT_EQ(e.ColumnText(3), "");
+    }
+}
+
+TEST(EntryFullPath, FolderThenName) {
+    EntryList list;
+    TMyItem& a = list.AcquireEntry("boot.ini");
+    a.SetFolder(list.InternFolder("/mnt/d/"));
+    EXPECT_EQ(EntryFullPath(a), "/mnt/d/boot.ini");
+    EXPECT_EQ(a.ColumnText(1), "/mnt/d/");
+    TMyItem& b = list.AcquireEntry("bare");
+    EXPECT_EQ(EntryFullPath(b), "bare");
+}
+
+TEST(AcquireEntry, AppendsWithoutSpareAndReusesSpareWithOldValues) {
+    EntryList list;
+    TMyItem& first = AcquireEntry(list, "one");
+    first.Size = 11;
+    first.Attributes = 0x20;
+    AcquireEntry(list, "two").Size = 22;
+    EXPECT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.SlotCount(), 2u);
+
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(list.SlotCount(), 2u);
+
+    TMyItem& reused = AcquireEntry(list, "renamed");
+    EXPECT_EQ(&reused, &list[0]);
+    EXPECT_EQ(reused.Name(), "renamed");
+    EXPECT_EQ(reused.Size, 11);  // the caller sets what it relies on
+    EXPECT_EQ(reused.Attributes, 0x20u);
+    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.SlotCount(), 2u);
+
+    AcquireEntry(list, "b");
+    AcquireEntry(list, "c");
+    EXPECT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.SlotCount(), 3u);
+    EXPECT_EQ(list[2].Name(), "c");
+}
+
+TEST(AcquireEntry, NamesSurviveManyChunksAndStayPut) {
+    EntryList list;
+    const std::string longName(300, 'n');
+    std::vector<const TMyItem*> seen;
+    for (int i = 0; i < 20000; ++i) {
+        AcquireEntry(list, longName + std::to_string(i));
+    }
+    for (int i = 0; i < 20000; ++i) {
+        ASSERT_EQ(list[i].Name(), longName + std::to_string(i));
+    }
+    const std::string huge(3 << 20, 'h');  // larger than a chunk
+    EXPECT_EQ(AcquireEntry(list, huge).Name(), huge);
+    EXPECT_EQ(list[0].Name(), longName + "0");
+}
+
+TEST(TrimEntries, Bounds) {
+    EntryList list;
+    for (const char* n : {"a", "b", "c", "d"}) AcquireEntry(list, n);
+    list.Truncate(2);
+    TrimEntries(list, 4);  // at the slot count: nothing happens
+    EXPECT_EQ(list.SlotCount(), 4u);
+    TrimEntries(list, 10);
+    EXPECT_EQ(list.SlotCount(), 4u);
+    TrimEntries(list, 2);  // drops the spare slots only
+    EXPECT_EQ(list.SlotCount(), 2u);
+    EXPECT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list[1].Name(), "b");
+    TrimEntries(list, 1);  // cuts into the content: the count follows
+    EXPECT_EQ(list.Count(), 1u);
+    TrimEntries(list, 0);
+    EXPECT_EQ(list.SlotCount(), 0u);
+    EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST(EntryList, FoldersOfARunShareOneText) {
+    EntryList list;
+    const FolderRef a = list.InternFolder("/data/A/");
+    const FolderRef again = list.InternFolder("/data/A/");
+    const FolderRef lower = list.InternFolder("/data/a/");
+    EXPECT_EQ(a.Text().data(), again.Text().data());
+    EXPECT_NE(a.Text().data(), lower.Text().data());
+    EXPECT_EQ(lower.Text(), "/data/a/");
+}
+
+TEST(EntryList, AppendCopyCopiesTextsIntoTheTargetList) {
+    EntryList catalogue;
+    TMyItem& source = catalogue.AcquireEntry("song.mp3");
+    source.SetFolder(catalogue.InternFolder("/music/"));
+    source.Size = 42;
+    source.Modified = 1.5;
+    source.Created = 2.5;
+    source.Accessed = 3.5;
+    source.Attributes = 0x20;
+
+    EntryList results;
+    TMyItem& copy = results.AppendCopy(source);
+    catalogue.Clear();
+    catalogue.AcquireEntry("overwritten").SetFolder(catalogue.InternFolder("/elsewhere/"));
+    EXPECT_EQ(EntryFullPath(copy), "/music/song.mp3");
+    EXPECT_EQ(copy.Size, 42);
+    EXPECT_EQ(copy.Modified, 1.5);
+    EXPECT_EQ(copy.Created, 2.5);
+    EXPECT_EQ(copy.Accessed, 3.5);
+    EXPECT_EQ(copy.Attributes, 0x20u);
+}
+
+TEST(EntryList, GenerationChangesWithContentAndDiffersBetweenLists) {
+    EntryList a, b;
+    EXPECT_NE(a.Generation(), b.Generation());
+    const uint64_t g0 = a.Generation();
+    a.AcquireEntry("x");
+    const uint64_t g1 = a.Generation();
+    EXPECT_NE(g0, g1);
+    a.Clear();
+    EXPECT_NE(a.Generation(), g1);
+    a.AcquireEntry("y");
+    const uint64_t before = a.Generation();
+    a.Swap(b);
+    EXPECT_NE(a.Generation(), before);
+    EXPECT_NE(b.Generation(), before);
+    EXPECT_EQ(b[0].Name(), "y");
+    EXPECT_EQ(a.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace quillory

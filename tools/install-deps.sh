@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building and testing Quillory need.
+set -eu
+PACKAGES="g++ cmake ninja-build pkg-config libicu-dev libgtest-dev"
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    $SUDO apt-get update
+    # shellcheck disable=SC2086
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+fi
