@@ -1,0 +1,10 @@
+#!/bin/sh
+# Save and load times of a 1,000,000-entry catalogue, and its memory per entry after a load.
+#   bench/database.sh [entries]
+set -eu
+cd "$(dirname "$0")/.."
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-bench -j2 --target database_bench >/dev/null
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+./build-bench/bench/database_bench "${1:-1000000}" "$dir"
