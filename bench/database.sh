@@ -8,3 +8,4 @@ cmake --build build-bench -j2 --target database_bench >/dev/null
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 ./build-bench/bench/database_bench "${1:-1000000}" "$dir"
+./build-bench/bench/database_bench memory "$dir"

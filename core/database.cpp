@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
@@ -108,73 +109,100 @@ std::string AbsolutePath(const std::string& path) {
     return full + path;
 }
 
-// The whole file in memory. Reading it at once is faster than block by block and no larger
-// than the file itself.
-std::string ReadWholeFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
-    struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        close(fd);
-        throw Error("Cannot open file \"" + path + "\". " + SystemReason(code));
-    }
-    std::string data;
-    data.resize(static_cast<size_t>(st.st_size));
-    size_t filled = 0;
-    while (filled < data.size()) {
-        const ssize_t n = read(fd, data.data() + filled, data.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            close(fd);
-            ThrowReadError();
+// The database file read front to back through one large buffer. The size is taken when the
+// file is opened; a file that shrinks while it is read ends in a read error.
+class FileSource {
+public:
+    explicit FileSource(const std::string& path) : buffer_(kBufferBytes, '\0') {
+        fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
+        struct stat st{};
+        if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+            const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+            close(fd_);
+            throw Error("Cannot open file \"" + path + "\". " + SystemReason(code));
         }
-        if (n == 0) break;  // the file shrank while we read it
-        filled += static_cast<size_t>(n);
+        size_ = static_cast<uint64_t>(st.st_size);
     }
-    close(fd);
-    data.resize(filled);
-    return data;
-}
+    ~FileSource() { close(fd_); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
 
-// Walks the blocks of a file held in memory as the reading rule describes: a block's bytes
-// are its content followed, when another block follows, by that block's length.
+    uint64_t Size() const { return size_; }
+    uint64_t Remaining() const { return size_ - pos_; }
+
+    // Replaces `out` with the next n bytes; n never exceeds Remaining().
+    void ReadInto(std::string& out, size_t n) {
+        out.resize(n);
+        size_t filled = 0;
+        while (filled < n) {
+            if (bufferPos_ == bufferLength_) Refill();
+            const size_t chunk = std::min(n - filled, bufferLength_ - bufferPos_);
+            std::memcpy(out.data() + filled, buffer_.data() + bufferPos_, chunk);
+            bufferPos_ += chunk;
+            filled += chunk;
+        }
+        pos_ += n;
+    }
+
+private:
+    static constexpr size_t kBufferBytes = size_t{1} << 20;
+
+    void Refill() {
+        ssize_t n;
+        do {
+            n = read(fd_, buffer_.data(), buffer_.size());
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) ThrowReadError();
+        bufferPos_ = 0;
+        bufferLength_ = static_cast<size_t>(n);
+    }
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    uint64_t pos_ = 0;
+    std::string buffer_;
+    size_t bufferPos_ = 0;
+    size_t bufferLength_ = 0;
+};
+
+// Walks the blocks as the reading rule describes. The buffer holds one block: its content
+// followed, when another block follows, by that block's length.
 class BlockReader {
 public:
-    explicit BlockReader(std::string_view file) : file_(file) {}
+    explicit BlockReader(FileSource& file) : file_(file) {}
 
     // Takes the next block of length L: L bytes, or L-4 when fewer than L remain.
     void TakeBlock(int32_t length) {
         if (length < 4) ThrowReadError();
-        const size_t remaining = file_.size() - filePos_;
-        const size_t wanted = static_cast<size_t>(length);
-        const size_t take = remaining < wanted ? wanted - 4 : wanted;
+        const uint64_t remaining = file_.Remaining();
+        const auto wanted = static_cast<uint64_t>(length);
+        const uint64_t take = remaining < wanted ? wanted - 4 : wanted;
         if (remaining < take) ThrowReadError();
-        block_ = file_.substr(filePos_, take);
+        file_.ReadInto(block_, static_cast<size_t>(take));
         pos_ = 0;
-        filePos_ += take;
     }
     void TakeFirstBlock() {
-        size_t at = 0;
-        const auto length = Get<int32_t>(file_, at);
-        filePos_ = at;
-        TakeBlock(length);
+        if (file_.Remaining() < 4) ThrowReadError();
+        file_.ReadInto(block_, 4);
+        pos_ = 0;
+        TakeBlock(Read<int32_t>());
     }
 
     size_t Unread() const { return block_.size() - pos_; }
-    bool AtFileEnd() const { return filePos_ == file_.size(); }
+    bool AtFileEnd() const { return file_.Remaining() == 0; }
 
     template <typename T>
     T Read() {
         return Get<T>(block_, pos_);
     }
+    // Valid until the next block is taken.
     std::string_view ReadString() { return ReadDbString(block_, pos_); }
     bool ReadBool() { return Read<uint8_t>() != 0; }
 
 private:
-    std::string_view file_;
-    size_t filePos_ = 0;
-    std::string_view block_;
+    FileSource& file_;
+    std::string block_;
     size_t pos_ = 0;
 };
 
@@ -276,15 +304,15 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
 void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,
                   const ActivityLog& log) {
     log.AppendLog(log_messages::kStartLoad);
-    const std::string data = ReadWholeFile(AbsolutePath(path));
-
-    BlockReader in(data);
+    FileSource file(AbsolutePath(path));
+    BlockReader in(file);
     in.TakeFirstBlock();
     Header header = ReadHeader(in, log);
 
     EntryList fresh;
     // Reserve by what the file can hold, never by the count it claims.
-    fresh.Reserve(std::min(static_cast<size_t>(header.count), data.size() / kMinRecordBytes));
+    fresh.Reserve(static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(header.count),
+                                                         file.Size() / kMinRecordBytes)));
     FolderRef previousFolder;
     size_t count = static_cast<size_t>(header.count);
     for (;;) {

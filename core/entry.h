@@ -3,6 +3,7 @@
 // attribute bits. Entries are plain values that refer to texts held by the EntryList that
 // owns them; an entry is created and named only through that list.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ private:
 
 class TMyItem {
 public:
+    static constexpr size_t kMaxNameBytes = 65535;
+
     std::string_view Name() const { return {name_, nameSize_}; }
     // The folder that holds the entry; it ends with "/" (or is empty).
     std::string_view Folder() const { return {folder_, folderSize_}; }
@@ -72,14 +75,21 @@ private:
     friend class EntryList;
     const char* name_ = "";
     const char* folder_ = "";
-    uint32_t nameSize_ = 0;
     uint32_t folderSize_ = 0;
 
 public:
     uint32_t Attributes = 0;
     int32_t IconIndex = 0;
+
+private:
+    uint16_t nameSize_ = 0;  // a name is at most 65535 bytes, as the database stores it
+
+public:
     bool Selected = false;
 };
+
+// Millions of entries: every byte of an entry counts.
+static_assert(sizeof(TMyItem) <= 64);
 
 // Folder followed directly by name; the folder already ends with its separator.
 std::string EntryFullPath(const TMyItem& entry);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <string>
 
 namespace quillory {
 
@@ -24,12 +25,14 @@ std::string EntryFullPath(const TMyItem& entry) {
 }
 
 TMyItem& EntryList::AcquireEntry(std::string_view name) {
-    if (name.size() > UINT32_MAX) throw std::length_error("name too long");
+    if (name.size() > TMyItem::kMaxNameBytes) {
+        throw std::length_error("a name of " + std::to_string(name.size()) + " bytes is longer than any file name");
+    }
     ++generation_;
     if (count_ == slots_.size()) slots_.emplace_back();
     TMyItem& entry = slots_[count_++];
     entry.name_ = texts_.Store(name);
-    entry.nameSize_ = static_cast<uint32_t>(name.size());
+    entry.nameSize_ = static_cast<uint16_t>(name.size());
     return entry;
 }
 

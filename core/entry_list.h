@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/entry.h"
+#include "core/large_block.h"
 #include "core/text_arena.h"
 
 namespace quillory {
@@ -36,6 +37,7 @@ public:
         return {slots_.data(), count_};
     }
 
+    // Throws std::length_error for a name longer than TMyItem::kMaxNameBytes.
     // Adds 1 to the used count and returns the entry of that slot with `name` as its name:
     // a new empty entry when the list had no spare slot, otherwise the spare entry still
     // holding the values of its previous use (the caller sets every field it relies on).
@@ -74,7 +76,7 @@ public:
 private:
     static uint64_t NewEpoch();
 
-    std::vector<TMyItem> slots_;
+    std::vector<TMyItem, LargeBlockAllocator<TMyItem>> slots_;
     size_t count_ = 0;
     TextArena texts_;
     FolderRef lastFolder_;

@@ -2,7 +2,11 @@
 
 #include <cstring>
 
+#include "core/large_block.h"
+
 namespace quillory {
+
+void TextArena::ChunkDeleter::operator()(char* p) const noexcept { FreeLargeBlock(p, size); }
 
 const char* TextArena::Store(std::string_view text) {
     if (text.empty()) return "";
@@ -12,7 +16,9 @@ const char* TextArena::Store(std::string_view text) {
     }
     if (current_ == chunks_.size()) {
         const size_t size = text.size() > kChunkSize ? text.size() : kChunkSize;
-        chunks_.push_back({std::make_unique_for_overwrite<char[]>(size), size});
+        chunks_.push_back({std::unique_ptr<char[], ChunkDeleter>(static_cast<char*>(AllocateLargeBlock(size)),
+                                                                 ChunkDeleter{size}),
+                           size});
         used_ = 0;
     }
     char* place = chunks_[current_].data.get() + used_;

@@ -13,7 +13,7 @@ namespace quillory {
 
 class TextArena {
 public:
-    static constexpr size_t kChunkSize = size_t{1} << 20;
+    static constexpr size_t kChunkSize = size_t{2} << 20;
 
     TextArena() = default;
     TextArena(TextArena&&) noexcept = default;
@@ -30,8 +30,12 @@ public:
     size_t BytesAllocated() const;
 
 private:
+    struct ChunkDeleter {
+        size_t size;
+        void operator()(char* p) const noexcept;
+    };
     struct Chunk {
-        std::unique_ptr<char[]> data;
+        std::unique_ptr<char[], ChunkDeleter> data;
         size_t size;
     };
     std::vector<Chunk> chunks_;

@@ -90,8 +90,11 @@ TEST(AcquireEntry, NamesSurviveManyChunksAndStayPut) {
         ASSERT_EQ(list[i].Name(), longName + std::to_string(i));
     }
     const std::string huge(3 << 20, 'h');  // larger than a chunk
-    EXPECT_EQ(AcquireEntry(list, huge).Name(), huge);
+    EXPECT_EQ(list.InternFolder(huge).Text(), huge);
     EXPECT_EQ(list[0].Name(), longName + "0");
+    const std::string longest(TMyItem::kMaxNameBytes, 'x');
+    EXPECT_EQ(AcquireEntry(list, longest).Name(), longest);
+    EXPECT_THROW(AcquireEntry(list, longest + "x"), std::length_error);
 }
 
 TEST(TrimEntries, Bounds) {
