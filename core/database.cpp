@@ -113,7 +113,7 @@ std::string AbsolutePath(const std::string& path) {
 // file is opened; a file that shrinks while it is read ends in a read error.
 class FileSource {
 public:
-    explicit FileSource(const std::string& path) : buffer_(kBufferBytes, '\0') {
+    explicit FileSource(const std::string& path) {
         fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
         struct stat st{};
@@ -123,6 +123,7 @@ public:
             throw Error("Cannot open file \"" + path + "\". " + SystemReason(code));
         }
         size_ = static_cast<uint64_t>(st.st_size);
+        buffer_.resize(static_cast<size_t>(std::clamp<uint64_t>(size_, 1, kBufferBytes)));
     }
     ~FileSource() { close(fd_); }
     FileSource(const FileSource&) = delete;
