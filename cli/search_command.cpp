@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/result_output.h"
 #include "core/busy_state.h"
 #include "platform/error.h"
 #include "search/search_driver.h"
@@ -24,6 +25,7 @@ struct SearchCommandOptions {
 // How the results are written.
 struct ResultOutput {
     char terminator = '\n';  // after each path; NUL with -0
+    ResultOutputOptions options;  // --sort, --format, --fields
 };
 
 int64_t ParseLimit(const std::string& value) {
@@ -60,6 +62,8 @@ void ParseArguments(const std::vector<std::string>& args, SearchCommandOptions& 
             options.search.FindFiles = false;
         } else if (arg == "--full-path") {
             options.search.FullPath = true;
+        } else if (ParseResultOutputOption("search", args, i, output.options)) {
+            continue;
         } else if (arg == "-0") {
             output.terminator = '\0';
         } else if (arg == "--limit") {
@@ -70,6 +74,10 @@ void ParseArguments(const std::vector<std::string>& args, SearchCommandOptions& 
         } else {
             throw UsageError{"search: unknown option \"" + arg + "\" (put -- before words that begin with -)"};
         }
+    }
+    CheckResultOutputOptions("search", output.options);
+    if (output.terminator == '\0' && output.options.format) {
+        throw UsageError{"search: -0 cannot be combined with --format (its lines end with a newline)"};
     }
     if (!options.search.FindFolders && !options.search.FindFiles) {
         throw UsageError{"search: --no-folders and --no-files together would exclude every entry"};
@@ -104,7 +112,8 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     const int64_t limit = options.limit == 0 ? INT64_MAX : options.limit;
     driver.Search(catalogue, options.text, options.search, limit, results);
 
-    WriteResults(context, results, output);
+    SortResultsForOutput(results, output.options);
+    if (!WriteResultOutput(context.out, results, output.options)) WriteResults(context, results, output);
     context.out.flush();
     context.err << driver.StatusText() << '\n';
     if (!context.out) throw Error("cannot write the results");
