@@ -102,7 +102,7 @@ void CheckResultOutputOptions(const std::string& command, const ResultOutputOpti
 
 void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options) {
     if (!options.sortColumn) return;
-    const Collation collation = Collation::FromEnvironment(CollationStrength::Tertiary);
+    ResultSorter sorter(Collation::FromEnvironment(CollationStrength::Tertiary));
     SortState state;
     if (options.sortDescending) {
         // The state a first click on the column leaves, so this click is the second one.
@@ -110,7 +110,7 @@ void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options
         state.SortColumn = static_cast<int8_t>(*options.sortColumn);
     }
     MemorySelection selection(results.Count());
-    ListView1ColumnClick(state, results, selection, collation, *options.sortColumn);
+    ListView1ColumnClick(state, results, selection, sorter, *options.sortColumn);
 }
 
 bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options) {

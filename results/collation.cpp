@@ -56,6 +56,19 @@ Collation Collation::FromEnvironment(CollationStrength strength) {
     return ForLocale(CollationLocaleName(), strength);
 }
 
+Collation Collation::Clone() const {
+    Collation copy;
+    copy.locale_ = locale_;
+    auto state = std::make_shared<State>();
+    UErrorCode status = U_ZERO_ERROR;
+    state->collator = ucol_clone(state_->collator, &status);
+    if (U_FAILURE(status) || !state->collator) {
+        throw Error("Cannot copy the collation for locale \"" + locale_ + "\": " + u_errorName(status));
+    }
+    copy.state_ = std::move(state);
+    return copy;
+}
+
 int Collation::Compare(std::string_view a, std::string_view b) const {
     UErrorCode status = U_ZERO_ERROR;
     const UCollationResult result =

@@ -33,6 +33,10 @@ public:
     // not appended, so a key that is a prefix of another sorts first.
     void AppendSortKey(std::string_view text, std::string& out) const;
 
+    // An independent copy for use on another thread (a Collation and its copies share one
+    // ICU collator and scratch buffers, so they belong to one thread at a time).
+    Collation Clone() const;
+
     const std::string& LocaleId() const { return locale_; }
 
 private:

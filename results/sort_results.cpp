@@ -1,12 +1,13 @@
 #include "results/sort_results.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
-#include <string>
+#include <system_error>
+#include <thread>
 #include <type_traits>
-#include <vector>
 
 namespace quillory {
 
@@ -14,33 +15,28 @@ static_assert(std::is_trivially_copyable_v<TMyItem>, "results are reordered by p
 
 namespace {
 
-// One result's collation key: the first eight key bytes packed big-endian (so most
-// comparisons are one integer compare without touching the key text), the whole key's place
-// in the key arena, and the result's index.
-struct TextKey {
-    uint64_t prefix;
-    uint64_t offset;
-    uint32_t length;
-    uint32_t index;
-};
+using TextKey = ResultSorter::TextKey;
+using NumberKey = ResultSorter::NumberKey;
+
+// Below this many results per thread, starting a thread costs more than it saves.
+constexpr size_t kResultsPerThread = 50'000;
+constexpr size_t kMaxThreads = 8;
 
 uint64_t PackPrefix(const char* key, size_t length) {
     uint64_t prefix = 0;
-    const size_t n = std::min<size_t>(length, 8);
     for (size_t i = 0; i < 8; ++i) {
         prefix <<= 8;
-        if (i < n) prefix |= static_cast<unsigned char>(key[i]);
+        if (i < length) prefix |= static_cast<unsigned char>(key[i]);
     }
     return prefix;
 }
 
 // Keys hold no zero bytes, so the zero padding of a short key's prefix sorts it before any
 // longer key that shares its bytes, as memcmp-then-length does.
-bool KeyLess(const TextKey& a, const TextKey& b, const std::string& arena) {
+bool KeyLess(const TextKey& a, const TextKey& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
     if (a.length <= 8 || b.length <= 8) return a.length < b.length;
-    const size_t common = std::min(a.length, b.length) - 8;
-    const int c = std::memcmp(arena.data() + a.offset + 8, arena.data() + b.offset + 8, common);
+    const int c = std::memcmp(a.key + 8, b.key + 8, std::min(a.length, b.length) - 8);
     if (c != 0) return c < 0;
     return a.length < b.length;
 }
@@ -56,93 +52,164 @@ std::string_view TextOf(const TMyItem& entry, ResultColumn column) {
     }
 }
 
-template <typename Key>
-struct NumberKey {
-    Key key;
-    uint32_t index;
-};
-
-// Puts the entries in the order of `indices` (result k becomes the entry that was at
-// indices[k]).
-template <typename Item>
-void Permute(EntryList& results, const std::vector<Item>& order) {
-    const std::span<const TMyItem> before = results.Entries();
-    std::vector<TMyItem> sorted;
-    sorted.reserve(order.size());
-    for (const Item& item : order) sorted.push_back(before[item.index]);
-    const std::span<TMyItem> entries = results.EditEntries();
-    std::copy(sorted.begin(), sorted.end(), entries.begin());
-}
-
-void SortByText(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
-    const std::span<const TMyItem> entries = results.Entries();
-    std::string arena;
-    arena.reserve(entries.size() * 24);
-    std::vector<TextKey> keys;
-    keys.reserve(entries.size());
+// Sort keys of entries [first, last) into `arena` (reserved up front so key pointers stay
+// valid) and `keys`.
+void BuildTextKeys(std::span<const TMyItem> entries, size_t first, size_t last, ResultColumn column,
+                   const Collation& collation, std::string& arena, TextKey* keys) {
     // Entries of one folder visit share one folder text: collate it once per run.
     const char* lastText = nullptr;
     size_t lastSize = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
+    std::vector<size_t> offsets;
+    offsets.reserve(last - first);
+    for (size_t i = first; i < last; ++i) {
         const std::string_view text = TextOf(entries[i], column);
-        if (column == ResultColumn::Folder && !keys.empty() && text.data() == lastText && text.size() == lastSize) {
-            TextKey key = keys.back();
-            key.index = static_cast<uint32_t>(i);
-            keys.push_back(key);
+        if (column == ResultColumn::Folder && i != first && text.data() == lastText && text.size() == lastSize) {
+            offsets.push_back(offsets.back());
+            keys[i - first].length = keys[i - first - 1].length;
             continue;
         }
         lastText = text.data();
         lastSize = text.size();
         const size_t offset = arena.size();
         collation.AppendSortKey(text, arena);
-        const size_t length = arena.size() - offset;
-        keys.push_back({0, offset, static_cast<uint32_t>(length), static_cast<uint32_t>(i)});
+        offsets.push_back(offset);
+        keys[i - first].length = static_cast<uint32_t>(arena.size() - offset);
     }
-    for (TextKey& key : keys) key.prefix = PackPrefix(arena.data() + key.offset, key.length);
-    if (descending) {
-        std::sort(keys.begin(), keys.end(), [&](const TextKey& a, const TextKey& b) { return KeyLess(b, a, arena); });
-    } else {
-        std::sort(keys.begin(), keys.end(), [&](const TextKey& a, const TextKey& b) { return KeyLess(a, b, arena); });
+    // The arena has stopped growing: its addresses are final now.
+    for (size_t i = first; i < last; ++i) {
+        TextKey& key = keys[i - first];
+        key.key = arena.data() + offsets[i - first];
+        key.prefix = PackPrefix(key.key, key.length);
+        key.index = static_cast<uint32_t>(i);
     }
-    Permute(results, keys);
 }
 
-template <typename Key, typename GetKey>
-void SortByNumber(EntryList& results, bool descending, GetKey getKey) {
-    const std::span<const TMyItem> entries = results.Entries();
-    std::vector<NumberKey<Key>> keys(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) keys[i] = {getKey(entries[i]), static_cast<uint32_t>(i)};
-    if (descending) {
-        std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return b.key < a.key; });
-    } else {
-        std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.key < b.key; });
+// The bits of a signed number, reordered so unsigned comparison gives the numeric order.
+uint64_t OrderedBits(int64_t value) { return static_cast<uint64_t>(value) ^ (uint64_t{1} << 63); }
+
+// The same for a date-time; a value that is not a number sorts before all others, keeping
+// the order strict, and -0 equals 0.
+uint64_t OrderedBits(double value) {
+    if (std::isnan(value)) return 0;
+    if (value == 0) value = 0.0;
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    return (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
+}
+
+// Puts entry order[k].index at place k, following the permutation's cycles so no second copy
+// of the list is needed. `order` is used up.
+template <typename Key>
+void PermuteInPlace(std::span<TMyItem> entries, std::vector<Key>& order) {
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (order[start].index == start) continue;
+        const TMyItem held = entries[start];
+        size_t place = start;
+        for (;;) {
+            const size_t from = order[place].index;
+            order[place].index = static_cast<uint32_t>(place);
+            if (from == start) {
+                entries[place] = held;
+                break;
+            }
+            entries[place] = entries[from];
+            place = from;
+        }
     }
-    Permute(results, keys);
 }
 
 }  // namespace
 
-void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
+ResultSorter::ResultSorter(Collation collation) : collation_(std::move(collation)) {}
+
+void ResultSorter::ReleaseMemory() {
+    threadCollations_ = {};
+    arenas_ = {};
+    textKeys_ = {};
+    numberKeys_ = {};
+}
+
+void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending) {
     if (results.Count() < 2) return;
-    if (results.Count() > UINT32_MAX) throw std::length_error("too many results to sort");
-    switch (column) {
-        case ResultColumn::Size:
-            SortByNumber<int64_t>(results, descending, [](const TMyItem& e) { return e.Size; });
-            break;
-        case ResultColumn::Date:
-            // A date that is not a number sorts first, keeping the order strict.
-            SortByNumber<double>(results, descending, [](const TMyItem& e) {
-                return std::isnan(e.Modified) ? -INFINITY : e.Modified;
-            });
-            break;
-        default:
-            SortByText(results, column, descending, collation);
-            break;
+    if (results.Count() >= UINT32_MAX) throw std::length_error("too many results to sort");
+    if (column == ResultColumn::Size || column == ResultColumn::Date) {
+        SortByNumber(results, column, descending);
+    } else {
+        SortByText(results, column, descending);
     }
 }
 
-void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
-                          const Collation& collation, int column) {
+void ResultSorter::SortByText(EntryList& results, ResultColumn column, bool descending) {
+    const std::span<const TMyItem> entries = results.Entries();
+    const size_t n = entries.size();
+    const size_t hardware = std::max<size_t>(1, std::thread::hardware_concurrency());
+    const size_t threads = std::clamp<size_t>(n / kResultsPerThread, 1, std::min(hardware, kMaxThreads));
+    while (threadCollations_.size() + 1 < threads) threadCollations_.push_back(collation_.Clone());
+    if (arenas_.size() < threads) arenas_.resize(threads);
+    textKeys_.resize(n);
+
+    std::vector<std::thread> workers;
+    std::vector<std::exception_ptr> failures(threads);
+    for (size_t t = 0; t < threads; ++t) {
+        const size_t first = n * t / threads;
+        const size_t last = n * (t + 1) / threads;
+        std::string& arena = arenas_[t];
+        arena.clear();
+        // Keys run about three bytes per name byte; the estimate only saves regrowth.
+        arena.reserve((last - first) * 48);
+        const Collation& collation = t == 0 ? collation_ : threadCollations_[t - 1];
+        auto work = [&, first, last, t] {
+            try {
+                BuildTextKeys(entries, first, last, column, collation, arena, textKeys_.data() + first);
+            } catch (...) {
+                failures[t] = std::current_exception();
+            }
+        };
+        if (t + 1 == threads) {
+            work();
+            continue;
+        }
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            work();  // no thread to be had: this one does the part
+        }
+    }
+    for (std::thread& worker : workers) worker.join();
+    for (const std::exception_ptr& f : failures) {
+        if (f) std::rethrow_exception(f);
+    }
+
+    if (descending) {
+        std::sort(textKeys_.begin(), textKeys_.end(), [](const TextKey& a, const TextKey& b) { return KeyLess(b, a); });
+    } else {
+        std::sort(textKeys_.begin(), textKeys_.end(), KeyLess);
+    }
+    PermuteInPlace(results.EditEntries(), textKeys_);
+}
+
+void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool descending) {
+    const std::span<const TMyItem> entries = results.Entries();
+    numberKeys_.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TMyItem& e = entries[i];
+        numberKeys_[i] = {column == ResultColumn::Size ? OrderedBits(e.Size) : OrderedBits(e.Modified),
+                          static_cast<uint32_t>(i)};
+    }
+    if (descending) {
+        std::sort(numberKeys_.begin(), numberKeys_.end(), [](const NumberKey& a, const NumberKey& b) { return b.key < a.key; });
+    } else {
+        std::sort(numberKeys_.begin(), numberKeys_.end(), [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
+    }
+    PermuteInPlace(results.EditEntries(), numberKeys_);
+}
+
+void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
+    ResultSorter sorter(collation);
+    sorter.Sort(results, column, descending);
+}
+
+void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection, ResultSorter& sorter,
+                          int column) {
     if (column < 0 || column >= kResultColumnCount) return;
     if (!state.ResultsSorted) state.SortColumn = kNoSortColumn;
     state.SortDescending = column == state.SortColumn ? !state.SortDescending : false;
@@ -150,7 +217,7 @@ void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection&
     state.ResultsSorted = true;
     SaveSelection(results, selection);
     TrimEntries(results, results.Count());
-    SortResults(results, static_cast<ResultColumn>(column), state.SortDescending, collation);
+    sorter.Sort(results, static_cast<ResultColumn>(column), state.SortDescending);
     RestoreSelection(results, selection);
     selection.Repaint();
 }

@@ -26,6 +26,7 @@ TEST(ListView1ColumnClick, DirectionFollowsTheClicks) {
     EntryList results = SizedResults();
     MemorySelection selection(results.Count());
     SortState state;
+    ResultSorter sorter(UsCollation());
     const struct {
         int column;
         const char* order;
@@ -40,7 +41,7 @@ TEST(ListView1ColumnClick, DirectionFollowsTheClicks) {
         {3, "b a c", true},
     };
     for (const auto& click : clicks) {
-        ListView1ColumnClick(state, results, selection, UsCollation(), click.column);
+        ListView1ColumnClick(state, results, selection, sorter, click.column);
         EXPECT_EQ(test::Names(results), click.order) << "column " << click.column;
         EXPECT_EQ(state.SortDescending, click.descending);
         EXPECT_EQ(state.SortColumn, click.column);
@@ -53,15 +54,16 @@ TEST(ListView1ColumnClick, NewSearchForgetsTheLastColumn) {
     EntryList results = SizedResults();
     MemorySelection selection(results.Count());
     SortState state;
-    ListView1ColumnClick(state, results, selection, UsCollation(), 2);
+    ResultSorter sorter(UsCollation());
+    ListView1ColumnClick(state, results, selection, sorter, 2);
     state.NewSearch();
     EXPECT_FALSE(state.ResultsSorted);
-    ListView1ColumnClick(state, results, selection, UsCollation(), 2);
+    ListView1ColumnClick(state, results, selection, sorter, 2);
     EXPECT_FALSE(state.SortDescending);
     EXPECT_EQ(test::Names(results), "c a b");
     // Out-of-range columns change nothing.
-    ListView1ColumnClick(state, results, selection, UsCollation(), 5);
-    ListView1ColumnClick(state, results, selection, UsCollation(), -1);
+    ListView1ColumnClick(state, results, selection, sorter, 5);
+    ListView1ColumnClick(state, results, selection, sorter, -1);
     EXPECT_EQ(state.SortColumn, 2);
     EXPECT_EQ(test::Names(results), "c a b");
 }
@@ -72,7 +74,8 @@ TEST(ListView1ColumnClick, SelectionFollowsEntriesFocusStays) {
     for (size_t row : {0u, 2u, 5u}) selection.SetSelected(row, true);  // e, c, f
     selection.SetFocusedRow(1);
     SortState state;
-    ListView1ColumnClick(state, results, selection, UsCollation(), 0);
+    ResultSorter sorter(UsCollation());
+    ListView1ColumnClick(state, results, selection, sorter, 0);
     ASSERT_EQ(test::Names(results), "a b c d e f");
     EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{2, 4, 5}));
     EXPECT_EQ(selection.FocusedRow(), 1u);
@@ -83,7 +86,8 @@ TEST(ListView1ColumnClick, SpareSlotsTakeNoPart) {
     results.Truncate(3);
     MemorySelection selection(3);
     SortState state;
-    ListView1ColumnClick(state, results, selection, UsCollation(), 0);
+    ResultSorter sorter(UsCollation());
+    ListView1ColumnClick(state, results, selection, sorter, 0);
     EXPECT_EQ(results.SlotCount(), 3u);
     EXPECT_EQ(test::Names(results), "a b c");
 }
@@ -149,6 +153,31 @@ TEST(SortResults, AgreesWithCompareResults) {
             }
         }
     }
+}
+
+// Large lists build their keys on several threads (where the machine has them); the order
+// must be the same single order, also across the threads' part boundaries.
+TEST(SortResults, LargeListsSortTheSameOnSeveralThreads) {
+    std::mt19937 random(99);
+    const char* parts[] = {"Re", "port", "a", "\u00e4", "B", "1", " ", "_", "img"};
+    EntryList results;
+    std::string folder;
+    for (int i = 0; i < 120'000; ++i) {
+        if (i % 25 == 0) folder = "/f" + std::to_string(random() % 500) + "/";
+        std::string name;
+        for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) name += parts[random() % 9];
+        test::AddResult(results, {name, folder});
+    }
+    ResultSorter sorter(UsCollation());
+    for (const ResultColumn column : {ResultColumn::Name, ResultColumn::Folder}) {
+        for (const bool descending : {false, true}) {
+            sorter.Sort(results, column, descending);
+            for (size_t i = 1; i < results.Count(); ++i) {
+                ASSERT_LE(CompareResults(results, i - 1, i, column, descending, UsCollation()), 0) << i;
+            }
+        }
+    }
+    EXPECT_EQ(results.Count(), 120'000u);
 }
 
 TEST(SortResults, NanDateKeepsTheOrderStrict) {
