@@ -22,21 +22,23 @@ using NumberKey = ResultSorter::NumberKey;
 constexpr size_t kResultsPerThread = 50'000;
 constexpr size_t kMaxThreads = 8;
 
-uint64_t PackPrefix(const char* key, size_t length) {
-    uint64_t prefix = 0;
-    for (size_t i = 0; i < 8; ++i) {
-        prefix <<= 8;
-        if (i < length) prefix |= static_cast<unsigned char>(key[i]);
+// Eight key bytes from `from`, big-endian, zero-padded past the key's end.
+uint64_t PackBytes(const char* key, size_t length, size_t from) {
+    uint64_t packed = 0;
+    for (size_t i = from; i < from + 8; ++i) {
+        packed <<= 8;
+        if (i < length) packed |= static_cast<unsigned char>(key[i]);
     }
-    return prefix;
+    return packed;
 }
 
-// Keys hold no zero bytes, so the zero padding of a short key's prefix sorts it before any
-// longer key that shares its bytes, as memcmp-then-length does.
+// Keys hold no zero bytes, so the zero padding of a short key sorts it before any longer key
+// that shares its bytes, as memcmp-then-length does.
 bool KeyLess(const TextKey& a, const TextKey& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    if (a.length <= 8 || b.length <= 8) return a.length < b.length;
-    const int c = std::memcmp(a.key + 8, b.key + 8, std::min(a.length, b.length) - 8);
+    if (a.head != b.head) return a.head < b.head;
+    if (a.next != b.next) return a.next < b.next;
+    if (a.length <= 16 || b.length <= 16) return a.length < b.length;
+    const int c = std::memcmp(a.key + 16, b.key + 16, std::min(a.length, b.length) - 16);
     if (c != 0) return c < 0;
     return a.length < b.length;
 }
@@ -79,7 +81,8 @@ void BuildTextKeys(std::span<const TMyItem> entries, size_t first, size_t last, 
     for (size_t i = first; i < last; ++i) {
         TextKey& key = keys[i - first];
         key.key = arena.data() + offsets[i - first];
-        key.prefix = PackPrefix(key.key, key.length);
+        key.head = PackBytes(key.key, key.length, 0);
+        key.next = PackBytes(key.key, key.length, 8);
         key.index = static_cast<uint32_t>(i);
     }
 }
@@ -96,25 +99,17 @@ uint64_t OrderedBits(double value) {
     return (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
 }
 
-// Puts entry order[k].index at place k, following the permutation's cycles so no second copy
-// of the list is needed. `order` is used up.
+// Puts entry order[k].index at place k: a gather into `scratch` in the new order (reading
+// ahead, since the reads jump around the list), then one sequential copy back.
 template <typename Key>
-void PermuteInPlace(std::span<TMyItem> entries, std::vector<Key>& order) {
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (order[start].index == start) continue;
-        const TMyItem held = entries[start];
-        size_t place = start;
-        for (;;) {
-            const size_t from = order[place].index;
-            order[place].index = static_cast<uint32_t>(place);
-            if (from == start) {
-                entries[place] = held;
-                break;
-            }
-            entries[place] = entries[from];
-            place = from;
-        }
+void Permute(std::span<TMyItem> entries, const std::vector<Key>& order, std::vector<TMyItem>& scratch) {
+    constexpr size_t kAhead = 8;
+    scratch.resize(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (k + kAhead < order.size()) __builtin_prefetch(&entries[order[k + kAhead].index]);
+        scratch[k] = entries[order[k].index];
     }
+    std::copy(scratch.begin(), scratch.end(), entries.begin());
 }
 
 }  // namespace
@@ -126,6 +121,7 @@ void ResultSorter::ReleaseMemory() {
     arenas_ = {};
     textKeys_ = {};
     numberKeys_ = {};
+    gathered_ = {};
 }
 
 void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending) {
@@ -184,7 +180,7 @@ void ResultSorter::SortByText(EntryList& results, ResultColumn column, bool desc
     } else {
         std::sort(textKeys_.begin(), textKeys_.end(), KeyLess);
     }
-    PermuteInPlace(results.EditEntries(), textKeys_);
+    Permute(results.EditEntries(), textKeys_, gathered_);
 }
 
 void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool descending) {
@@ -200,7 +196,7 @@ void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool de
     } else {
         std::sort(numberKeys_.begin(), numberKeys_.end(), [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
     }
-    PermuteInPlace(results.EditEntries(), numberKeys_);
+    Permute(results.EditEntries(), numberKeys_, gathered_);
 }
 
 void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {

@@ -43,7 +43,10 @@ public:
     void ReleaseMemory();
 
     struct TextKey {
-        uint64_t prefix;  // the first eight key bytes, big-endian: most comparisons stop here
+        // The first sixteen key bytes, big-endian: most comparisons end here without
+        // touching the key text.
+        uint64_t head;
+        uint64_t next;
         const char* key;
         uint32_t length;
         uint32_t index;
@@ -62,6 +65,7 @@ private:
     std::vector<std::string> arenas_;
     std::vector<TextKey> textKeys_;
     std::vector<NumberKey> numberKeys_;
+    std::vector<TMyItem> gathered_;
 };
 
 // A one-off sort with its own working memory.
