@@ -8,7 +8,8 @@ namespace quillory {
 std::vector<ExportFieldItem> DefaultExportFieldItems() {
     std::vector<ExportFieldItem> items;
     items.reserve(kExportFieldCount);
-    for (int i = 0; i < kExportFieldCount; ++i) items.push_back({kExportFields[static_cast<size_t>(i)].tickedByDefault, i});
+    for (int i = 0; i < kExportFieldCount; ++i)
+        items.push_back({kExportFields[static_cast<size_t>(i)].tickedByDefault, i});
     return items;
 }
 

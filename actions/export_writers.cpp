@@ -54,28 +54,37 @@ std::string ResultTableRow(const TMyItem& entry, std::span<const ExportFieldItem
 }
 
 void WriteFileList(std::ostream& out, const EntryList& results) {
-    WriteLines(results, [&](const std::string& block) { out.write(block.data(), static_cast<std::streamsize>(block.size())); },
-               AppendFullPath);
+    WriteLines(
+        results,
+        [&](const std::string& block) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+        },
+        AppendFullPath);
 }
 
 void WriteResultTable(std::ostream& out, const EntryList& results, std::span<const ExportFieldItem> items,
                       const LocaleFormats& formats) {
     WriteLines(
-        results, [&](const std::string& block) { out.write(block.data(), static_cast<std::streamsize>(block.size())); },
+        results,
+        [&](const std::string& block) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+        },
         [&](const TMyItem& entry, std::string& line) { line.append(ResultTableRow(entry, items, formats)); });
 }
 
 void WriteFileList(const std::string& path, const EntryList& results) {
     AtomicFileWriter file(path);
-    WriteLines(results, [&](const std::string& block) { file.Write(block); }, AppendFullPath);
+    WriteLines(
+        results, [&](const std::string& block) { file.Write(block); }, AppendFullPath);
     file.Commit();
 }
 
-void WriteResultTable(const std::string& path, const EntryList& results, std::span<const ExportFieldItem> items,
-                      const LocaleFormats& formats) {
+void WriteResultTable(const std::string& path, const EntryList& results,
+                      std::span<const ExportFieldItem> items, const LocaleFormats& formats) {
     AtomicFileWriter file(path);
-    WriteLines(results, [&](const std::string& block) { file.Write(block); },
-               [&](const TMyItem& entry, std::string& line) { line.append(ResultTableRow(entry, items, formats)); });
+    WriteLines(
+        results, [&](const std::string& block) { file.Write(block); },
+        [&](const TMyItem& entry, std::string& line) { line.append(ResultTableRow(entry, items, formats)); });
     file.Commit();
 }
 

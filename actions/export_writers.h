@@ -30,7 +30,7 @@ void WriteResultTable(std::ostream& out, const EntryList& results, std::span<con
 // name and renamed into place, so a failure never leaves a half-written export; it throws
 // Error with the reason.
 void WriteFileList(const std::string& path, const EntryList& results);
-void WriteResultTable(const std::string& path, const EntryList& results, std::span<const ExportFieldItem> items,
-                      const LocaleFormats& formats);
+void WriteResultTable(const std::string& path, const EntryList& results,
+                      std::span<const ExportFieldItem> items, const LocaleFormats& formats);
 
 }  // namespace quillory

@@ -13,7 +13,7 @@ namespace quillory {
 namespace {
 
 class ScopedFd {
-public:
+  public:
     explicit ScopedFd(int fd) : fd_(fd) {}
     ~ScopedFd() {
         if (fd_ >= 0) close(fd_);
@@ -28,7 +28,7 @@ public:
         return close(fd) == 0 || errno == EINTR;
     }
 
-private:
+  private:
     int fd_;
 };
 

@@ -51,7 +51,9 @@ int FileOperations::CopyContent(int from, int to) {
     }
 }
 
-int FileOperations::Unlink(const std::string& path) { return unlink(path.c_str()) == 0 ? 0 : errno; }
+int FileOperations::Unlink(const std::string& path) {
+    return unlink(path.c_str()) == 0 ? 0 : errno;
+}
 
 FileOperations& SystemFileOperations() {
     static FileOperations operations;

@@ -10,7 +10,7 @@
 namespace quillory {
 
 class FileOperations {
-public:
+  public:
     virtual ~FileOperations() = default;
 
     // Each returns 0 on success or the errno value of the failure.

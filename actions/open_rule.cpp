@@ -33,7 +33,8 @@ void OpenWithShell(const std::string& target, Launcher& launcher) {
 }
 
 void Execute1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
-    if (const TMyItem* entry = FocusedResult(results, selection)) OpenWithShell(EntryFullPath(*entry), launcher);
+    if (const TMyItem* entry = FocusedResult(results, selection))
+        OpenWithShell(EntryFullPath(*entry), launcher);
 }
 
 void Openfiles1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
@@ -43,7 +44,8 @@ void Openfiles1Click(const EntryList& results, const ResultSelection& selection,
 }
 
 void Openfolder1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
-    if (const TMyItem* entry = FocusedResult(results, selection)) launcher.ShowInFolder(EntryFullPath(*entry));
+    if (const TMyItem* entry = FocusedResult(results, selection))
+        launcher.ShowInFolder(EntryFullPath(*entry));
 }
 
 }  // namespace quillory

@@ -12,7 +12,7 @@ namespace quillory {
 
 // The desktop's side. Calls are fire-and-forget: nothing is reported back.
 class Launcher {
-public:
+  public:
     virtual ~Launcher() = default;
     // Opens `target` with the main window as owner (the "open" verb, shown normally).
     virtual void OpenWithOwner(const std::string& target) = 0;

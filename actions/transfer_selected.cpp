@@ -29,8 +29,9 @@ std::string TargetFolderWithSeparator(std::string folder) {
     return folder;
 }
 
-TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection, const std::string& targetFolder,
-                                 bool move, const TransferHost& host, FileOperations& operations) {
+TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection,
+                                 const std::string& targetFolder, bool move, const TransferHost& host,
+                                 FileOperations& operations) {
     Show(host, "Waiting...");
     SaveSelection(results, selection);
     TransferOutcome outcome;
@@ -49,13 +50,15 @@ TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection,
         const std::string target = targetFolder + name;
         Show(host, (move ? "Move " : "Copy ") + source);
         if (i >= results.Count()) break;  // the list changed under us while messages ran
-        const int result = move ? MoveOneFile(source, target, operations) : CopyOneFile(source, target, operations);
+        const int result =
+            move ? MoveOneFile(source, target, operations) : CopyOneFile(source, target, operations);
         if (result == 0) ++outcome.succeeded;
         if (result < 0) {
             const ErrorAnswer answer =
                 host.askUser ? host.askUser(TransferFailure{"Error", errorText, name}) : ErrorAnswer::Ignore;
             if (answer == ErrorAnswer::Abort) {
-                if (host.showStatus) host.showStatus("Abort! - " + std::to_string(outcome.succeeded) + suffix);
+                if (host.showStatus)
+                    host.showStatus("Abort! - " + std::to_string(outcome.succeeded) + suffix);
                 // The rows after a removed one moved up: put the selection back on the
                 // entries that carry it, as the normal end does.
                 RestoreSelection(results, selection);

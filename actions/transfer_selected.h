@@ -43,8 +43,8 @@ std::string TargetFolderWithSeparator(std::string folder);
 // file, and "OK! - " or "Abort! - " + the success count + " files copied"/" files moved" at
 // the end. A moved entry leaves the result list; the selection then follows the remaining
 // entries and the focused row is selected too. Abort ends at once.
-TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection, const std::string& targetFolder,
-                                 bool move, const TransferHost& host,
+TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection,
+                                 const std::string& targetFolder, bool move, const TransferHost& host,
                                  FileOperations& operations = SystemFileOperations());
 
 }  // namespace quillory

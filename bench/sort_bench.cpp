@@ -24,10 +24,12 @@ using namespace quillory;
 
 namespace {
 
-const std::vector<std::string> kSyllables = {"re", "port", "Mu", "sic", "pho", "to", "DSC", "img", "Ko", "la",
-                                             "b\u00e4r", "\u00e9t\u00e9", "da", "ta", "x", "lib", "Test", "2024",
-                                             "_", "-", " ", "v1", "z\u00fcrich", "Final", "draft", "0"};
-const std::vector<std::string> kExtensions = {"txt", "jpg", "JPG", "mp3", "cpp", "h", "pdf", "docx", "", "gz"};
+const std::vector<std::string> kSyllables = {
+    "re",    "port", "Mu", "sic", "pho",  "to",   "DSC", "img", "Ko", "la", "b\u00e4r",    "\u00e9t\u00e9",
+    "da",    "ta",   "x",  "lib", "Test", "2024", "_",   "-",   " ",  "v1", "z\u00fcrich", "Final",
+    "draft", "0"};
+const std::vector<std::string> kExtensions = {"txt", "jpg", "JPG",  "mp3", "cpp",
+                                              "h",   "pdf", "docx", "",    "gz"};
 
 void Generate(EntryList& list, size_t count, uint32_t seed) {
     std::mt19937 random(seed);
@@ -44,7 +46,8 @@ void Generate(EntryList& list, size_t count, uint32_t seed) {
             }
         }
         std::string name;
-        for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k) name += kSyllables[random() % kSyllables.size()];
+        for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k)
+            name += kSyllables[random() % kSyllables.size()];
         const std::string& ext = kExtensions[random() % kExtensions.size()];
         if (!ext.empty()) name += "." + ext;
         const FolderRef ref = list.InternFolder(folder);
@@ -101,15 +104,16 @@ int main(int argc, char** argv) {
         {"folder", ResultColumn::Folder, false}, {"date", ResultColumn::Date, false},
         {"ext", ResultColumn::Ext, false},
     };
-    std::printf("results=%zu locale=%s\n", count, collation.LocaleId().empty() ? "root" : collation.LocaleId().c_str());
+    std::printf("results=%zu locale=%s\n", count,
+                collation.LocaleId().empty() ? "root" : collation.LocaleId().c_str());
     for (const Case& c : cases) {
         Generate(list, count, 42);
         const auto start = std::chrono::steady_clock::now();
         SortResults(list, c.column, c.descending, collation);
         const double ms = Milliseconds(std::chrono::steady_clock::now() - start);
         const bool ok = Ordered(list, c.column, c.descending, collation);
-        std::printf("sort %-10s %10.1f ms  %7.0f ns/result  order %s\n", c.label, ms, ms * 1e6 / static_cast<double>(count),
-                    ok ? "checked" : "WRONG");
+        std::printf("sort %-10s %10.1f ms  %7.0f ns/result  order %s\n", c.label, ms,
+                    ms * 1e6 / static_cast<double>(count), ok ? "checked" : "WRONG");
         if (!ok) return 1;
     }
 

@@ -12,11 +12,12 @@ namespace quillory::cli {
 
 namespace {
 
-constexpr std::array<std::string_view, kResultColumnCount> kSortWords = {"name", "folder", "size", "date", "ext"};
+constexpr std::array<std::string_view, kResultColumnCount> kSortWords = {"name", "folder", "size", "date",
+                                                                         "ext"};
 
 // The value of option `name` at args[i]: after "=" in the same argument, or the next one.
-std::optional<std::string> OptionValue(const std::string& command, const std::vector<std::string>& args, size_t& i,
-                                       std::string_view name) {
+std::optional<std::string> OptionValue(const std::string& command, const std::vector<std::string>& args,
+                                       size_t& i, std::string_view name) {
     const std::string& arg = args[i];
     if (arg == name) {
         if (i + 1 >= args.size()) throw UsageError{command + ": " + std::string(name) + " needs a value"};
@@ -56,7 +57,8 @@ void ParseFields(const std::string& command, const std::string& value, ResultOut
     size_t start = 0;
     for (;;) {
         const size_t comma = value.find(',', start);
-        const std::string word = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string word =
+            value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         const std::optional<ExportField> field = ExportFieldFromWord(word);
         if (!field) {
             throw UsageError{command + ": unknown field \"" + word +

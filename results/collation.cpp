@@ -47,7 +47,8 @@ Collation Collation::ForLocale(const std::string& name, CollationStrength streng
     if (U_FAILURE(status) || !state->collator) {
         throw Error("Cannot open the collation for locale \"" + name + "\": " + u_errorName(status));
     }
-    ucol_setStrength(state->collator, strength == CollationStrength::Tertiary ? UCOL_TERTIARY : UCOL_SECONDARY);
+    ucol_setStrength(state->collator,
+                     strength == CollationStrength::Tertiary ? UCOL_TERTIARY : UCOL_SECONDARY);
     collation.state_ = std::move(state);
     return collation;
 }
@@ -88,8 +89,8 @@ void Collation::AppendSortKey(std::string_view text, std::string& out) const {
                          static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
     if (U_FAILURE(status)) length = 0;
     if (s.key.size() < 64) s.key.resize(64);
-    int32_t needed = ucol_getSortKey(s.collator, s.utf16.data(), length, s.key.data(),
-                                     static_cast<int32_t>(s.key.size()));
+    int32_t needed =
+        ucol_getSortKey(s.collator, s.utf16.data(), length, s.key.data(), static_cast<int32_t>(s.key.size()));
     if (needed > static_cast<int32_t>(s.key.size())) {
         s.key.resize(static_cast<size_t>(needed));
         needed = ucol_getSortKey(s.collator, s.utf16.data(), length, s.key.data(),

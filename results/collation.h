@@ -18,7 +18,7 @@ enum class CollationStrength {
 };
 
 class Collation {
-public:
+  public:
     // A locale such as "de_DE" or "en_US.UTF-8"; "C", "POSIX" and an empty name use the
     // root order (word order, not byte order, as users expect). An unknown locale falls
     // back the way ICU does (to its language, then the root).
@@ -39,7 +39,7 @@ public:
 
     const std::string& LocaleId() const { return locale_; }
 
-private:
+  private:
     struct State;
     std::string locale_;
     std::shared_ptr<State> state_;

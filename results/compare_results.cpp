@@ -13,7 +13,9 @@ int Sign(T a, T b) {
 
 // A date that is not a number (a damaged database) sorts as the earliest of all, so the
 // order stays a strict weak order.
-double DateKey(double value) { return std::isnan(value) ? -INFINITY : value; }
+double DateKey(double value) {
+    return std::isnan(value) ? -INFINITY : value;
+}
 
 }  // namespace
 

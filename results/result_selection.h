@@ -12,7 +12,7 @@
 namespace quillory {
 
 class ResultSelection {
-public:
+  public:
     virtual ~ResultSelection() = default;
 
     virtual size_t ItemCount() const = 0;
@@ -32,7 +32,7 @@ public:
 
 // A selection held in memory, for front ends without a list view (the CLI) and for tests.
 class MemorySelection : public ResultSelection {
-public:
+  public:
     explicit MemorySelection(size_t count = 0) : selected_(count, false) {}
 
     size_t ItemCount() const override { return selected_.size(); }
@@ -51,7 +51,7 @@ public:
     int Repaints() const { return repaints_; }
     std::vector<size_t> SelectedRows() const;
 
-private:
+  private:
     std::vector<bool> selected_;
     std::optional<size_t> focused_;
     std::optional<size_t> visibleRow_;

@@ -65,7 +65,8 @@ void BuildTextKeys(std::span<const TMyItem> entries, size_t first, size_t last, 
     offsets.reserve(last - first);
     for (size_t i = first; i < last; ++i) {
         const std::string_view text = TextOf(entries[i], column);
-        if (column == ResultColumn::Folder && i != first && text.data() == lastText && text.size() == lastSize) {
+        if (column == ResultColumn::Folder && i != first && text.data() == lastText &&
+            text.size() == lastSize) {
             offsets.push_back(offsets.back());
             keys[i - first].length = keys[i - first - 1].length;
             continue;
@@ -88,7 +89,9 @@ void BuildTextKeys(std::span<const TMyItem> entries, size_t first, size_t last, 
 }
 
 // The bits of a signed number, reordered so unsigned comparison gives the numeric order.
-uint64_t OrderedBits(int64_t value) { return static_cast<uint64_t>(value) ^ (uint64_t{1} << 63); }
+uint64_t OrderedBits(int64_t value) {
+    return static_cast<uint64_t>(value) ^ (uint64_t{1} << 63);
+}
 
 // The same for a date-time; a value that is not a number sorts before all others, keeping
 // the order strict, and -0 equals 0.
@@ -176,7 +179,8 @@ void ResultSorter::SortByText(EntryList& results, ResultColumn column, bool desc
     }
 
     if (descending) {
-        std::sort(textKeys_.begin(), textKeys_.end(), [](const TextKey& a, const TextKey& b) { return KeyLess(b, a); });
+        std::sort(textKeys_.begin(), textKeys_.end(),
+                  [](const TextKey& a, const TextKey& b) { return KeyLess(b, a); });
     } else {
         std::sort(textKeys_.begin(), textKeys_.end(), KeyLess);
     }
@@ -192,9 +196,11 @@ void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool de
                           static_cast<uint32_t>(i)};
     }
     if (descending) {
-        std::sort(numberKeys_.begin(), numberKeys_.end(), [](const NumberKey& a, const NumberKey& b) { return b.key < a.key; });
+        std::sort(numberKeys_.begin(), numberKeys_.end(),
+                  [](const NumberKey& a, const NumberKey& b) { return b.key < a.key; });
     } else {
-        std::sort(numberKeys_.begin(), numberKeys_.end(), [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
+        std::sort(numberKeys_.begin(), numberKeys_.end(),
+                  [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
     }
     Permute(results.EditEntries(), numberKeys_, gathered_);
 }
@@ -204,8 +210,8 @@ void SortResults(EntryList& results, ResultColumn column, bool descending, const
     sorter.Sort(results, column, descending);
 }
 
-void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection, ResultSorter& sorter,
-                          int column) {
+void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
+                          ResultSorter& sorter, int column) {
     if (column < 0 || column >= kResultColumnCount) return;
     if (!state.ResultsSorted) state.SortColumn = kNoSortColumn;
     state.SortDescending = column == state.SortColumn ? !state.SortDescending : false;

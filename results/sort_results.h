@@ -32,7 +32,7 @@ struct SortState {
 // their keys on several threads. The sorter keeps its working memory for the next sort, so
 // repeated clicks allocate nothing. Not stable: equal results may change their order.
 class ResultSorter {
-public:
+  public:
     // `collation`: the user's locale collation at tertiary strength.
     explicit ResultSorter(Collation collation);
 
@@ -56,7 +56,7 @@ public:
         uint32_t index;
     };
 
-private:
+  private:
     void SortByText(EntryList& results, ResultColumn column, bool descending);
     void SortByNumber(EntryList& results, ResultColumn column, bool descending);
 
@@ -75,7 +75,7 @@ void SortResults(EntryList& results, ResultColumn column, bool descending, const
 // search sorts ascending, a further click on the same column reverses the direction, a
 // click on another column sorts ascending by it. The selection follows the entries; the
 // focused row index stays. Spare slots are dropped before the sort.
-void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection, ResultSorter& sorter,
-                          int column);
+void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
+                          ResultSorter& sorter, int column);
 
 }  // namespace quillory

@@ -19,7 +19,8 @@ std::string_view LeadingCharacters(std::string_view name, size_t count) {
 
 size_t CharacterCount(std::string_view s) {
     size_t count = 0;
-    for (const char *p = s.data(), *end = p + s.size(); p < end; ++count) p += text::DecodeCodePoint(p, end).length;
+    for (const char *p = s.data(), *end = p + s.size(); p < end; ++count)
+        p += text::DecodeCodePoint(p, end).length;
     return count;
 }
 

@@ -34,7 +34,7 @@ void FindTyped(std::string_view typed, const EntryList& results, ResultSelection
                const Collation& ignoreCase);
 
 class TypeAhead {
-public:
+  public:
     explicit TypeAhead(Collation ignoreCase, TickSource ticks = SteadyTicks);
 
     // A character typed in the list. A key that is not a digit and has no distinct upper and
@@ -44,7 +44,7 @@ public:
 
     const TFLFind& State() const { return find_; }
 
-private:
+  private:
     Collation ignoreCase_;
     TickSource ticks_;
     TFLFind find_;

@@ -91,12 +91,13 @@ TEST(WriteResultTable, FollowsTheListOrderAndReplacesTheFile) {
 
 TEST(WriteResultTable, FailureLeavesNothingBehind) {
     test::TempDir dir;
-    EXPECT_THROW(WriteResultTable(dir / "missing/table.csv", SampleResults(), DefaultExportFieldItems(), Us()),
-                 Error);
+    EXPECT_THROW(
+        WriteResultTable(dir / "missing/table.csv", SampleResults(), DefaultExportFieldItems(), Us()), Error);
     const std::string folder = dir.MakeDir("in-the-way");
     EXPECT_THROW(WriteFileList(folder, SampleResults()), Error);  // a folder holds the name
     std::ostringstream names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names << e.path().filename().string();
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        names << e.path().filename().string();
     EXPECT_EQ(names.str(), "in-the-way");
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -165,7 +166,8 @@ TEST(MoveOneFile, AcrossFileSystems) {
         test::ScopedEnv tmp("TMPDIR", "/dev/shm");
         there = std::make_unique<test::TempDir>();
     }
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     stat(here.Path().c_str(), &a);
     stat(there->Path().c_str(), &b);
     if (a.st_dev == b.st_dev) GTEST_SKIP() << "/dev/shm is on the same file system";

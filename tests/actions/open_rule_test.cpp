@@ -59,8 +59,9 @@ TEST(ResultCommands, ExecuteOpenFilesAndOpenFolderFollowFocusAndSelection) {
     launcher.calls.clear();
     for (size_t row : {2u, 3u, 5u}) selection.SetSelected(row, true);
     Openfiles1Click(results, selection, launcher);
-    EXPECT_EQ(launcher.calls, (std::vector<std::string>{"launcher \"/r/a.txt\"", "open /r/b.doc", "launcher \"/r/c.txt\"",
-                                                        "launcher \"/r/d.txt\"", "launcher \"/r/f.txt\""}));
+    EXPECT_EQ(launcher.calls,
+              (std::vector<std::string>{"launcher \"/r/a.txt\"", "open /r/b.doc", "launcher \"/r/c.txt\"",
+                                        "launcher \"/r/d.txt\"", "launcher \"/r/f.txt\""}));
 
     launcher.calls.clear();
     MemorySelection none(results.Count());

@@ -70,8 +70,8 @@ TEST(TransferSelected, MoveWithIgnoreKeepsTheFailingEntrySelected) {
     EXPECT_EQ(selection.ItemCount(), 2u);
     EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{0}));  // b stays selected; focus row 3 is gone
     EXPECT_EQ(host.statuses, (std::vector<std::string>{"Waiting...", "Move " + f.source + "a.txt",
-                                                       "Move " + f.source + "b.txt", "Move " + f.source + "c.txt",
-                                                       "OK! - 2 files moved"}));
+                                                       "Move " + f.source + "b.txt",
+                                                       "Move " + f.source + "c.txt", "OK! - 2 files moved"}));
     EXPECT_EQ(host.questions, (std::vector<std::string>{"Cannot move the file\r\nb.txt"}));
     EXPECT_EQ(host.messageRuns, 4);
     EXPECT_TRUE(fs::exists(f.target + "a.txt"));

@@ -21,14 +21,15 @@ struct CliRun {
 };
 
 class SearchOutputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         EntryList catalogue;
         const DateTime noon = EncodeDateTime({2024, 3, 5, 12, 0, 0, 0});
         test::AddResult(catalogue, {"b.log", "/var/", 5000000, noon + 2});
         test::AddResult(catalogue, {"A.txt", "/home/", 20, noon});
         test::AddResult(catalogue, {"a, \"x\".txt", "/home/", 100864, noon + 1});
-        test::AddResult(catalogue, {"notes", "/home/", 0, EncodeDateTime({2024, 3, 6, 0, 0, 0, 0}), kAttrDirectory});
+        test::AddResult(catalogue,
+                        {"notes", "/home/", 0, EncodeDateTime({2024, 3, 6, 0, 0, 0, 0}), kAttrDirectory});
         dbPath_ = home_.Dir() / "test.qdb";
         CreateDataFolder();
         SaveDatabase(catalogue, TProgramOptions(std::string("/\r\n")), dbPath_, ActivityLog());
@@ -114,7 +115,8 @@ TEST_F(SearchOutputTest, BadOptionsAreUsageErrors) {
     for (const auto& row : rows) {
         const CliRun run = Run(row.arguments);
         EXPECT_EQ(run.status, 2) << row.arguments;
-        EXPECT_TRUE(run.err.starts_with(std::string("quillory-cli: ") + row.message)) << row.arguments << ": " << run.err;
+        EXPECT_TRUE(run.err.starts_with(std::string("quillory-cli: ") + row.message))
+            << row.arguments << ": " << run.err;
         EXPECT_EQ(run.out, "");
     }
 }

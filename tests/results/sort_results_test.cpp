@@ -95,7 +95,8 @@ TEST(ListView1ColumnClick, SpareSlotsTakeNoPart) {
 TEST(SortResults, LocaleWordOrderForTextColumns) {
     // Word order, not byte order: 'a' < 'B'; case matters, lower case first in en_US;
     // accented letters next to their base letter.
-    EntryList results = test::ResultsNamed({"B", "A", "a", "b", "Zebra", "\u00e9clair", "eclair", "Eclair", "apple"});
+    EntryList results =
+        test::ResultsNamed({"B", "A", "a", "b", "Zebra", "\u00e9clair", "eclair", "Eclair", "apple"});
     SortResults(results, ResultColumn::Name, false, UsCollation());
     EXPECT_EQ(test::Names(results), "a A apple b B eclair Eclair \u00e9clair Zebra");
     SortResults(results, ResultColumn::Name, true, UsCollation());
@@ -133,22 +134,26 @@ TEST(SortResults, FolderExtSizeAndDateColumns) {
 // are not UTF-8.
 TEST(SortResults, AgreesWithCompareResults) {
     std::mt19937 random(1234);
-    const std::vector<std::string> parts = {"a", "A", "b", "\u00e9", "E", "e", "1", "10", "2", ".", " ", "-",
-                                            "\xff", "\xc3", "\u00df", "ss", "z", "Z", "\u4e2d"};
+    const std::vector<std::string> parts = {"a",      "A",  "b", "\u00e9", "E",     "e",    "1",
+                                            "10",     "2",  ".", " ",      "-",     "\xff", "\xc3",
+                                            "\u00df", "ss", "z", "Z",      "\u4e2d"};
     std::vector<std::string> folders = {"/", "/home/", "/Home/", "/h\u00f6me/", "/x\xfe/"};
     EntryList results;
     for (int i = 0; i < 3000; ++i) {
         std::string name;
         const int length = static_cast<int>(random() % 6);
         for (int k = 0; k < length; ++k) name += parts[random() % parts.size()];
-        test::AddResult(results, {name, folders[(i / 7) % folders.size()], static_cast<int64_t>(random() % 50) - 5,
-                                  static_cast<double>(random() % 40) / 4.0});
+        test::AddResult(results,
+                        {name, folders[(i / 7) % folders.size()], static_cast<int64_t>(random() % 50) - 5,
+                         static_cast<double>(random() % 40) / 4.0});
     }
     for (int column = 0; column < kResultColumnCount; ++column) {
         for (const bool descending : {false, true}) {
             SortResults(results, static_cast<ResultColumn>(column), descending, UsCollation());
             for (size_t i = 1; i < results.Count(); ++i) {
-                ASSERT_LE(CompareResults(results, i - 1, i, static_cast<ResultColumn>(column), descending, UsCollation()), 0)
+                ASSERT_LE(CompareResults(results, i - 1, i, static_cast<ResultColumn>(column), descending,
+                                         UsCollation()),
+                          0)
                     << "column " << column << " descending " << descending << " at " << i;
             }
         }

@@ -22,9 +22,9 @@ TEST(SizeText, ThresholdsUnitsAndHalfEvenRounding) {
         {1000, "1,000 bytes"},
         {99999, "99,999 bytes"},
         {100000, "98 KB"},
-        {100864, "98 KB"},    // 98.5 -> even 98
-        {101888, "100 KB"},   // 99.5 -> even 100
-        {101376, "99 KB"},    // 99.0
+        {100864, "98 KB"},   // 98.5 -> even 98
+        {101888, "100 KB"},  // 99.5 -> even 100
+        {101376, "99 KB"},   // 99.0
         {1048576, "1,024 KB"},
         {102398975, "99,999 KB"},
         {102400000, "98 MB"},  // 100000 KB is not below the threshold
@@ -89,7 +89,8 @@ TEST(AttributesText, FixedOrderAndNormalOnlyForTheExactValue) {
         {0x1000 | 0x100 | 0x800, "COMPRESSED | OFFLINE | TEMPORARY"},
         {0x1FB7, "ARCHIVE | COMPRESSED | DIRECTORY | HIDDEN | OFFLINE | READONLY | SYSTEM | TEMPORARY"},
     };
-    for (const auto& row : rows) EXPECT_EQ(AttributesText(row.attributes), row.text) << std::hex << row.attributes;
+    for (const auto& row : rows)
+        EXPECT_EQ(AttributesText(row.attributes), row.text) << std::hex << row.attributes;
 }
 
 TEST(ListView1Data, RowTextsInColumnOrder) {

@@ -14,13 +14,15 @@ struct FakeClock {
     }
 };
 
-Collation IgnoreCase() { return Collation::ForLocale("en_US", CollationStrength::Secondary); }
+Collation IgnoreCase() {
+    return Collation::ForLocale("en_US", CollationStrength::Secondary);
+}
 
 struct Key {
     char32_t key;
-    uint64_t pauseMs;      // time since the previous key
-    size_t focusAfter;     // expected focused row
-    const char* typed;     // expected typed text
+    uint64_t pauseMs;   // time since the previous key
+    size_t focusAfter;  // expected focused row
+    const char* typed;  // expected typed text
 };
 
 struct Sequence {
@@ -32,14 +34,18 @@ struct Sequence {
 // Rows 'Report', 'readme', 'Zeta' as in the list.
 TEST(TypeAhead, KeySequences) {
     const Sequence sequences[] = {
-        {"starts after the focus and wraps; a pause starts over", 2,
+        {"starts after the focus and wraps; a pause starts over",
+         2,
          {{U'r', 1000, 0, "r"}, {U'r', 501, 1, "r"}, {U'r', 600, 0, "r"}}},
-        {"within 500 ms the text grows; 'rr' matches nothing and changes nothing", 2,
+        {"within 500 ms the text grows; 'rr' matches nothing and changes nothing",
+         2,
          {{U'r', 1000, 0, "r"}, {U'r', 500, 0, "rr"}}},
-        {"'re' is searched after 'Report', which is not compared again", 2,
+        {"'re' is searched after 'Report', which is not compared again",
+         2,
          {{U'r', 1000, 0, "r"}, {U'e', 100, 1, "re"}}},
         {"case is ignored both ways", 0, {{U'Z', 1000, 2, "Z"}, {U'E', 10, 2, "ZE"}, {U'R', 1000, 0, "R"}}},
-        {"keys without case forms are ignored, digits are not", 2,
+        {"keys without case forms are ignored, digits are not",
+         2,
          {{U' ', 1000, 2, ""}, {U'.', 1000, 2, ""}, {U'5', 1000, 2, "5"}, {U'r', 100, 2, "5r"}}},
     };
     const EntryList results = test::ResultsNamed({"Report", "readme", "Zeta"});
