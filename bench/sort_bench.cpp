@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
         SortResults(list, c.column, c.descending, collation);
         const double ms = Milliseconds(std::chrono::steady_clock::now() - start);
         const bool ok = Ordered(list, c.column, c.descending, collation);
-        std::printf("sort %-10s %10.1f ms  %7.0f ns/result  order %s\n", c.label, ms,
+        std::printf("sort %-10s (new sorter) %10.1f ms  %7.0f ns/result  order %s\n", c.label, ms,
                     ms * 1e6 / static_cast<double>(count), ok ? "checked" : "WRONG");
         if (!ok) return 1;
     }
