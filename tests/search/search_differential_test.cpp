@@ -1,5 +1,6 @@
-// The fast search (name cache, literal prefilter, folder-level results, two threads) against a
-// plain per-entry reading of the matching rules on code-point sequences.
+// The fast search (name cache or names cased on the fly, literal prefilter, folder-level
+// results, two threads) against a plain per-entry reading of the matching rules on
+// code-point sequences.
 
 #include <gtest/gtest.h>
 
@@ -209,8 +210,11 @@ TEST(SearchDifferential, FastSearchEqualsPlainReading) {
     std::mt19937 rng(20261208);
     const EntryList catalogue = RandomCatalogue(rng, 3000);
     BusyState busy;
-    TSearchDriver driver(busy);
-    driver.SetParallelThreshold(500);  // exercise the split across two threads
+    TSearchDriver cached(busy);
+    cached.SetParallelThreshold(500);  // exercise the split across two threads
+    TSearchDriver streaming(busy);
+    streaming.SetKeepNameCache(false);
+    streaming.SetParallelThreshold(0);
     EntryList results;
     std::uniform_int_distribution<int> flag(0, 1);
     std::uniform_int_distribution<int> limitPick(0, 3);
@@ -225,11 +229,15 @@ TEST(SearchDifferential, FastSearchEqualsPlainReading) {
         options.FindFolders = filter != 1;
         options.FindFiles = filter != 2;
         const size_t limit = limitPick(rng) == 0 ? 25 : 100000;
-        driver.Search(catalogue, query, options, static_cast<int64_t>(limit), results);
-        const auto expected = RefSearch(catalogue, driver.Words(), options, limit);
+        cached.Search(catalogue, query, options, static_cast<int64_t>(limit), results);
+        const auto expected = RefSearch(catalogue, cached.Words(), options, limit);
         ASSERT_EQ(test::FullPaths(results), expected)
-            << "query '" << query << "' case " << options.CaseSensitive << " words " << options.WholeWords
-            << " full " << options.FullPath << " limit " << limit;
+            << "cached: query '" << query << "' case " << options.CaseSensitive << " words "
+            << options.WholeWords << " full " << options.FullPath << " limit " << limit;
+        streaming.Search(catalogue, query, options, static_cast<int64_t>(limit), results);
+        ASSERT_EQ(test::FullPaths(results), expected)
+            << "streaming: query '" << query << "' case " << options.CaseSensitive << " words "
+            << options.WholeWords << " full " << options.FullPath << " limit " << limit;
         if (!expected.empty() && expected.size() < catalogue.Count()) ++nonEmpty;
     }
     EXPECT_GT(nonEmpty, 100u);  // the queries really select
