@@ -108,6 +108,7 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
 
     BusyState busy;
     TSearchDriver driver(busy);
+    driver.SetKeepNameCache(false);  // one search: building the cache would cost more than it saves
     EntryList results;
     const int64_t limit = options.limit == 0 ? INT64_MAX : options.limit;
     driver.Search(catalogue, options.text, options.search, limit, results);

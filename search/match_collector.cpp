@@ -1,5 +1,7 @@
 #include "search/match_collector.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 #include "search/byte_search.h"
 
@@ -30,17 +32,30 @@ bool ForEachNameHit(const NameCache& cache, std::string_view literal, size_t fir
     return true;
 }
 
+bool Contains(std::string_view text, std::string_view literal) {
+    return FindBytes(text.data(), text.size(), literal) != nullptr;
+}
+
 class Collector {
 public:
     Collector(const MatchRequest& request, size_t limit, std::vector<size_t>& out)
-        : r_(request), limit_(limit), out_(out) {}
+        : r_(request),
+          upper_(!request.matcher.CaseSensitive()),
+          literal_(request.plan.requiredLiteral),
+          literalHasSlash_(literal_.find('/') != std::string::npos),
+          limit_(limit),
+          out_(out) {}
 
     void Run(size_t first, size_t last) {
         if (first >= last || out_.size() >= limit_) return;
-        if (r_.options.FullPath) {
-            RunFullPath(first, last);
+        if (r_.cache != nullptr) {
+            if (r_.options.FullPath) {
+                RunFullPathCached(*r_.cache, first, last);
+            } else {
+                RunNamesCached(*r_.cache, first, last);
+            }
         } else {
-            RunNames(first, last);
+            RunStreaming(first, last);
         }
     }
 
@@ -50,48 +65,51 @@ private:
         return out_.size() < limit_;
     }
 
-    // Name first, then the type: the name test is what rules most entries out.
-    bool VisitName(size_t i) {
-        if (!r_.matcher.MatchesPrepared(r_.cache.Name(i), scratch_)) return true;
+    // The name test comes first and rules most entries out; the type test follows.
+    bool VisitName(size_t i, std::string_view name) {
+        if (!r_.matcher.MatchesPrepared(name, scratch_)) return true;
         if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
         return Add(i);
     }
 
-    void RunNames(size_t first, size_t last) {
-        const std::string& literal = r_.plan.requiredLiteral;
-        if (!literal.empty()) {
-            ForEachNameHit(r_.cache, literal, first, last, [this](size_t i) { return VisitName(i); });
+    void RunNamesCached(const NameCache& cache, size_t first, size_t last) {
+        if (!literal_.empty()) {
+            ForEachNameHit(cache, literal_, first, last, [&](size_t i) { return VisitName(i, cache.Name(i)); });
             return;
         }
         for (size_t i = first; i < last; ++i) {
-            if (!VisitName(i)) return;
+            if (!VisitName(i, cache.Name(i))) return;
         }
     }
 
-    void RunFullPath(size_t first, size_t last) {
-        const std::string& literal = r_.plan.requiredLiteral;
-        const bool literalHasSlash = literal.find('/') != std::string::npos;
-        for (size_t run = r_.cache.RunOf(first); run < r_.cache.RunCount(); ++run) {
-            const size_t runFirst = std::max(first, r_.cache.RunStart(run));
-            const size_t runLast = std::min(last, r_.cache.RunStart(run + 1));
-            if (runFirst >= runLast) break;
-            folder_ = r_.cache.RunFolder(run);
-            // After a "/" (or with no folder at all) the name's characters start afresh, so
-            // the full path's case form is the folder's followed by the name's, and a text
-            // without "/" lies either in the folder or in the name.
-            splitsHere_ = folder_.empty() || folder_.back() == '/';
-            const bool folderParts = splitsHere_ && r_.plan.splitsAtFolder;
-            if (folderParts) {
-                folderHits_.assign(r_.matcher.TermCount(), 0);
-                for (size_t t = 0; t < r_.matcher.TermCount(); ++t) {
-                    folderHits_[t] = r_.matcher.TermMatches(t, folder_, scratch_) ? 1 : 0;
-                }
+    // A new folder run: its text in the compared case, and what can be decided for the whole
+    // folder at once.
+    void EnterFolder(std::string_view folder) {
+        folder_ = folder;
+        // After a "/" (or with no folder at all) the name's characters start afresh, so the
+        // full path's case form is the folder's followed by the name's, and a text without
+        // "/" lies either in the folder or in the name.
+        splitsHere_ = folder_.empty() || folder_.back() == '/';
+        folderParts_ = splitsHere_ && r_.plan.splitsAtFolder;
+        if (folderParts_) {
+            folderHits_.assign(r_.matcher.TermCount(), 0);
+            for (size_t t = 0; t < r_.matcher.TermCount(); ++t) {
+                folderHits_[t] = r_.matcher.TermMatches(t, folder_, scratch_) ? 1 : 0;
             }
-            auto visit = [&](size_t i) { return VisitFullPath(i, folderParts); };
-            if (!literal.empty() && splitsHere_ && !literalHasSlash &&
-                FindBytes(folder_.data(), folder_.size(), literal) == nullptr) {
-                // No entry of this folder can match unless its own name holds the literal.
-                if (!ForEachNameHit(r_.cache, literal, runFirst, runLast, visit)) return;
+        }
+        // No entry of such a folder can match unless its own name holds the literal.
+        namesNeedLiteral_ = !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
+    }
+
+    void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {
+        for (size_t run = cache.RunOf(first); run < cache.RunCount(); ++run) {
+            const size_t runFirst = std::max(first, cache.RunStart(run));
+            const size_t runLast = std::min(last, cache.RunStart(run + 1));
+            if (runFirst >= runLast) break;
+            EnterFolder(cache.RunFolder(run));
+            auto visit = [&](size_t i) { return VisitFullPath(i, cache.Name(i)); };
+            if (namesNeedLiteral_) {
+                if (!ForEachNameHit(cache, literal_, runFirst, runLast, visit)) return;
                 continue;
             }
             for (size_t i = runFirst; i < runLast; ++i) {
@@ -100,26 +118,56 @@ private:
         }
     }
 
+    // Without a cache: each name (and each new folder) is put into the compared case here.
+    void RunStreaming(size_t first, size_t last) {
+        const char* folderData = nullptr;
+        size_t folderSize = 0;
+        for (size_t i = first; i < last; ++i) {
+            const TMyItem& entry = r_.catalogue[i];
+            std::string_view name = entry.Name();
+            if (upper_) {
+                nameText_.clear();
+                AppendCaseForm(nameText_, name, true);
+                name = nameText_;
+            }
+            bool keepGoing;
+            if (r_.options.FullPath) {
+                const std::string_view folder = entry.Folder();
+                if (i == first || folder.data() != folderData || folder.size() != folderSize) {
+                    folderData = folder.data();
+                    folderSize = folder.size();
+                    folderText_.clear();
+                    AppendCaseForm(folderText_, folder, upper_);
+                    EnterFolder(folderText_);
+                }
+                if (namesNeedLiteral_ && !Contains(name, literal_)) continue;
+                keepGoing = VisitFullPath(i, name);
+            } else {
+                if (!literal_.empty() && !Contains(name, literal_)) continue;
+                keepGoing = VisitName(i, name);
+            }
+            if (!keepGoing) return;
+        }
+    }
+
     // The type first, then the full path, which is assembled only for entries that pass it.
-    bool VisitFullPath(size_t i, bool folderParts) {
+    bool VisitFullPath(size_t i, std::string_view name) {
         const TMyItem& entry = r_.catalogue[i];
         if (!PassesTypeFilter(entry, r_.options)) return true;
-        const std::string_view name = r_.cache.Name(i);
         bool match;
-        if (folderParts) {
+        if (folderParts_) {
             match = r_.matcher.Combine(
                 [&](size_t t) { return folderHits_[t] != 0 || r_.matcher.TermMatches(t, name, scratch_); });
         } else {
             path_.clear();
-            if (splitsHere_ || r_.matcher.CaseSensitive()) {
+            if (splitsHere_ || !upper_) {
                 path_.append(folder_);
                 path_.append(name);
             } else {
-                path_.append(entry.Folder());
-                path_.append(entry.Name());
-                upperPath_.clear();
-                text::AppendUpperCase(path_, upperPath_);
-                path_.swap(upperPath_);
+                rawPath_.clear();
+                rawPath_.append(entry.Folder());
+                rawPath_.append(entry.Name());
+                AppendCaseForm(path_, rawPath_, true);
             }
             match = r_.matcher.MatchesPrepared(path_, scratch_);
         }
@@ -127,13 +175,20 @@ private:
     }
 
     const MatchRequest& r_;
+    const bool upper_;
+    const std::string& literal_;
+    const bool literalHasSlash_;
     size_t limit_;
     std::vector<size_t>& out_;
     std::string scratch_;
     std::string path_;
-    std::string upperPath_;
+    std::string rawPath_;
+    std::string nameText_;
+    std::string folderText_;
     std::string_view folder_;
     bool splitsHere_ = false;
+    bool folderParts_ = false;
+    bool namesNeedLiteral_ = false;
     std::vector<uint8_t> folderHits_;
 };
 

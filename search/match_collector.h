@@ -24,7 +24,9 @@ inline bool PassesTypeFilter(const TMyItem& entry, const TSearchOptions& options
 
 struct MatchRequest {
     const EntryList& catalogue;
-    const NameCache& cache;  // up to date for `catalogue`, in the case the search compares
+    // Up to date for `catalogue`, in the case the search compares; nullptr: each name is put
+    // into that case as the loop reaches it (cheaper for a single search of a catalogue).
+    const NameCache* cache;
     const QueryMatcher& matcher;
     const SearchPlan& plan;
     const TSearchOptions& options;

@@ -6,10 +6,10 @@
 
 namespace quillory {
 
-void NameCache::AppendText(std::string& buffer, std::string_view text) const {
+void AppendCaseForm(std::string& buffer, std::string_view text, bool upper) {
     const size_t old = buffer.size();
     buffer.append(text);
-    if (!upperCase_) return;
+    if (!upper) return;
     // Most names are ASCII: upper-case them in place; anything else takes the full mapping.
     for (size_t i = old; i < buffer.size(); ++i) {
         const auto c = static_cast<unsigned char>(buffer[i]);
@@ -41,13 +41,13 @@ void NameCache::Update(const EntryList& catalogue) {
     for (size_t i = 0; i < entries.size(); ++i) {
         const TMyItem& entry = entries[i];
         starts_.push_back(names_.size());
-        AppendText(names_, entry.Name());
+        AppendCaseForm(names_, entry.Name(), upperCase_);
         names_.push_back('\0');
         const std::string_view folder = entry.Folder();
         if (i == 0 || folder.data() != lastFolder || folder.size() != lastFolderSize) {
             runStarts_.push_back(i);
             folderStarts_.push_back(folders_.size());
-            AppendText(folders_, folder);
+            AppendCaseForm(folders_, folder, upperCase_);
             lastFolder = folder.data();
             lastFolderSize = folder.size();
         }

@@ -14,6 +14,10 @@
 
 namespace quillory {
 
+// Appends `text` to `buffer`, upper-cased when `upper` (ASCII in place, anything else through
+// the platform's full mapping).
+void AppendCaseForm(std::string& buffer, std::string_view text, bool upper);
+
 class NameCache {
 public:
     explicit NameCache(bool upperCase) : upperCase_(upperCase) {}
@@ -43,8 +47,6 @@ public:
     size_t BytesAllocated() const;
 
 private:
-    void AppendText(std::string& buffer, std::string_view text) const;
-
     bool upperCase_;
     bool built_ = false;
     uint64_t generation_ = 0;

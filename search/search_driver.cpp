@@ -44,8 +44,11 @@ size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& wor
 
     const QueryMatcher matcher(words, options);
     const SearchPlan plan = MakeSearchPlan(matcher);
-    NameCache& cache = CacheFor(options.CaseSensitive);
-    cache.Update(catalogue);
+    NameCache* cache = nullptr;
+    if (keepNameCache_) {
+        cache = &CacheFor(options.CaseSensitive);
+        cache->Update(catalogue);
+    }
     const MatchRequest request{catalogue, cache, matcher, plan, options};
 
     const size_t count = catalogue.Count();

@@ -44,6 +44,11 @@ public:
     const TWordList& Words() const { return words_; }
     const std::string& StatusText() const { return status_; }
 
+    // Keeping the catalogue's names in the compared case between searches (the default) makes
+    // every search after the first one fast; a single search of a catalogue (the command
+    // line) is quicker without building it.
+    void SetKeepNameCache(bool keep) { keepNameCache_ = keep; }
+
     // Splitting the catalogue across threads: used only from this many entries on (0 never).
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
 
@@ -58,6 +63,7 @@ private:
     std::vector<size_t> matches_;
     std::vector<size_t> secondHalf_;
     size_t parallelThreshold_ = 200000;
+    bool keepNameCache_ = true;
 };
 
 }  // namespace quillory
