@@ -90,6 +90,12 @@ TEST(ListView1ColumnClick, SpareSlotsTakeNoPart) {
     ListView1ColumnClick(state, results, selection, sorter, 0);
     EXPECT_EQ(results.SlotCount(), 3u);
     EXPECT_EQ(test::Names(results), "a b c");
+
+    // No results at all: the click still records the column and sorts nothing.
+    results.Truncate(0);
+    ListView1ColumnClick(state, results, selection, sorter, 1);
+    EXPECT_EQ(results.SlotCount(), 0u);
+    EXPECT_EQ(state.SortColumn, 1);
 }
 
 TEST(SortResults, LocaleWordOrderForTextColumns) {
