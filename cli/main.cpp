@@ -14,6 +14,7 @@ using Command = int (*)(Context&, const std::vector<std::string>&);
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"info", RunInfo},
+        {"search", RunSearch},
     };
     return commands;
 }
@@ -23,6 +24,14 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json]     the database header and the number of records read\n"
+    "  search [OPTIONS] [--] [WORDS...]\n"
+    "                    full paths of the entries that match the words (joined by blanks\n"
+    "                    into one search text); options: --case, --whole-words,\n"
+    "                    --no-folders, --no-files, --full-path, --limit N (default 10000,\n"
+    "                    0 = no limit), -0 (NUL after each path instead of a newline),\n"
+    "                    --sort COLUMN[:desc] (name, folder, size, date, ext),\n"
+    "                    --format list|table, --fields F,... (with table: name, folder,\n"
+    "                    size, created, modified, accessed, ext, attributes)\n"
     "\n"
     "FILE defaults to index.dat in the data folder ($XDG_DATA_HOME/quillory).\n";
 

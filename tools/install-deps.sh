@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building and testing Quillory need.
 set -eu
-PACKAGES="g++ cmake ninja-build pkg-config libicu-dev libgtest-dev"
+PACKAGES="g++ cmake ninja-build pkg-config libicu-dev libgtest-dev python3"
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 missing=""
 for p in $PACKAGES; do

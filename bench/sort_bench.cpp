@@ -1,0 +1,151 @@
+// Times sorting a result list by each column, as a column click does, on generated results
+// that look like a home folder's files: mixed-case names, accents, digits, shared folders.
+// Also times the plain approach (one collation call per comparison) on the same list as a
+// reference, and checks that the fast order is an order CompareResults accepts.
+//
+//   sort-bench COUNT [--reference] [--names FILE]
+//
+// --names writes the generated names, one per line, for a peer sort tool to sort.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "results/compare_results.h"
+#include "results/sort_results.h"
+
+using namespace quillory;
+
+namespace {
+
+const std::vector<std::string> kSyllables = {
+    "re",    "port", "Mu", "sic", "pho",  "to",   "DSC", "img", "Ko", "la", "b\u00e4r",    "\u00e9t\u00e9",
+    "da",    "ta",   "x",  "lib", "Test", "2024", "_",   "-",   " ",  "v1", "z\u00fcrich", "Final",
+    "draft", "0"};
+const std::vector<std::string> kExtensions = {"txt", "jpg", "JPG",  "mp3", "cpp",
+                                              "h",   "pdf", "docx", "",    "gz"};
+
+void Generate(EntryList& list, size_t count, uint32_t seed) {
+    std::mt19937 random(seed);
+    list.Clear();
+    list.Reserve(count);
+    std::string folder = "/home/ann/";
+    for (size_t i = 0; i < count; ++i) {
+        if (i % 20 == 0) {
+            folder = "/home/ann/";
+            for (int depth = 1 + static_cast<int>(random() % 4); depth > 0; --depth) {
+                folder += kSyllables[random() % kSyllables.size()];
+                folder += kSyllables[random() % kSyllables.size()];
+                folder += '/';
+            }
+        }
+        std::string name;
+        for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k)
+            name += kSyllables[random() % kSyllables.size()];
+        const std::string& ext = kExtensions[random() % kExtensions.size()];
+        if (!ext.empty()) name += "." + ext;
+        const FolderRef ref = list.InternFolder(folder);
+        TMyItem& entry = list.AcquireEntry(name);
+        entry.SetFolder(ref);
+        entry.Size = static_cast<int64_t>(random() % 1000000) * static_cast<int64_t>(1 + random() % 1000);
+        entry.Modified = 30000.0 + static_cast<double>(random() % 20000000) / 1000.0;
+        entry.Attributes = ext.empty() && random() % 3 == 0 ? kAttrDirectory : kAttrNormal;
+    }
+}
+
+double Milliseconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+bool Ordered(const EntryList& list, ResultColumn column, bool descending, const Collation& collation) {
+    for (size_t i = 1; i < list.Count(); ++i) {
+        if (CompareResults(list, i - 1, i, column, descending, collation) > 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: sort-bench COUNT [--reference] [--names FILE]\n");
+        return 2;
+    }
+    const size_t count = std::strtoull(argv[1], nullptr, 10);
+    bool reference = false;
+    std::string namesFile;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--reference") reference = true;
+        if (arg == "--names" && i + 1 < argc) namesFile = argv[++i];
+    }
+    const Collation collation = Collation::FromEnvironment(CollationStrength::Tertiary);
+    EntryList list;
+    if (!namesFile.empty()) {
+        Generate(list, count, 42);
+        std::ofstream out(namesFile, std::ios::binary);
+        for (const TMyItem& e : list.Entries()) out << e.Name() << '\n';
+    }
+
+    struct Case {
+        const char* label;
+        ResultColumn column;
+        bool descending;
+    };
+    const Case cases[] = {
+        {"name", ResultColumn::Name, false},     {"name:desc", ResultColumn::Name, true},
+        {"size", ResultColumn::Size, false},     {"size:desc", ResultColumn::Size, true},
+        {"folder", ResultColumn::Folder, false}, {"date", ResultColumn::Date, false},
+        {"ext", ResultColumn::Ext, false},
+    };
+    std::printf("results=%zu locale=%s\n", count,
+                collation.LocaleId().empty() ? "root" : collation.LocaleId().c_str());
+    for (const Case& c : cases) {
+        Generate(list, count, 42);
+        const auto start = std::chrono::steady_clock::now();
+        SortResults(list, c.column, c.descending, collation);
+        const double ms = Milliseconds(std::chrono::steady_clock::now() - start);
+        const bool ok = Ordered(list, c.column, c.descending, collation);
+        std::printf("sort %-10s (new sorter) %10.1f ms  %7.0f ns/result  order %s\n", c.label, ms,
+                    ms * 1e6 / static_cast<double>(count), ok ? "checked" : "WRONG");
+        if (!ok) return 1;
+    }
+
+    // The whole column click: selection saved and restored around the sort.
+    Generate(list, count, 42);
+    MemorySelection selection(count);
+    for (size_t i = 0; i < count; i += 3) selection.SetSelected(i, true);
+    SortState state;
+    ResultSorter sorter(collation);
+    auto start = std::chrono::steady_clock::now();
+    ListView1ColumnClick(state, list, selection, sorter, 0);
+    std::printf("click name       %10.1f ms  (first click: sort + selection carried)\n",
+                Milliseconds(std::chrono::steady_clock::now() - start));
+    start = std::chrono::steady_clock::now();
+    ListView1ColumnClick(state, list, selection, sorter, 0);
+    std::printf("click name again %10.1f ms  (descending, working memory reused)\n",
+                Milliseconds(std::chrono::steady_clock::now() - start));
+    start = std::chrono::steady_clock::now();
+    ListView1ColumnClick(state, list, selection, sorter, 2);
+    std::printf("click size       %10.1f ms\n", Milliseconds(std::chrono::steady_clock::now() - start));
+
+    if (reference) {
+        // One collation call per comparison, no keys.
+        Generate(list, count, 42);
+        std::vector<uint32_t> order(count);
+        for (size_t i = 0; i < count; ++i) order[i] = static_cast<uint32_t>(i);
+        start = std::chrono::steady_clock::now();
+        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            return CompareResults(list, a, b, ResultColumn::Name, false, collation) < 0;
+        });
+        const double ms = Milliseconds(std::chrono::steady_clock::now() - start);
+        std::printf("reference name (collate per comparison) %10.1f ms\n", ms);
+    }
+    return 0;
+}

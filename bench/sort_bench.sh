@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Sorting the result list: 100,000 and 1,000,000 generated results by name and by size (and
+# the other columns), as column clicks do, in-process. Every order is checked against
+# CompareResults. For scale, the same run sorts the 100,000 names with one collation call
+# per comparison (no keys) and sorts the generated names with GNU sort. GNU sort runs in
+# C.UTF-8 (byte order), the only UTF-8 locale a bare machine has, so it does less work per
+# comparison than a locale collation does.
+#
+#   bench/sort_bench.sh [WORKDIR]      (default: /tmp/qsortbench)
+#
+# "sort COLUMN (new sorter)" includes allocating the working memory; "click" lines reuse
+# one ResultSorter as the window does, and include carrying the selection across the sort.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+work=${1:-/tmp/qsortbench}
+build=$work/build
+mkdir -p "$work"
+cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j2 --target quillory-sort-bench >/dev/null
+bench=$build/bench/quillory-sort-bench
+# The collation locale comes from ICU's data, so it needs no glibc locale installed.
+locale=${SORT_BENCH_LOCALE:-en_US.UTF-8}
+
+ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+
+for n in 100000 1000000; do
+    echo "== $n results"
+    if [[ $n -le 100000 ]]; then
+        LC_ALL=$locale "$bench" "$n" --reference --names "$work/names.txt"
+    else
+        LC_ALL=$locale "$bench" "$n" --names "$work/names.txt"
+    fi
+    t=$(date +%s%N)
+    LC_ALL=C.UTF-8 sort "$work/names.txt" >/dev/null
+    echo "peer: GNU sort (C.UTF-8) of the same $n names: $(ms_since "$t") ms"
+done
+rm -f "$work/names.txt"

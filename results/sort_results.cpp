@@ -1,0 +1,227 @@
+#include "results/sort_results.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <type_traits>
+
+namespace quillory {
+
+static_assert(std::is_trivially_copyable_v<TMyItem>, "results are reordered by plain copies");
+
+namespace {
+
+using TextKey = ResultSorter::TextKey;
+using NumberKey = ResultSorter::NumberKey;
+
+// Below this many results per thread, starting a thread costs more than it saves.
+constexpr size_t kResultsPerThread = 50'000;
+constexpr size_t kMaxThreads = 8;
+
+// Eight key bytes from `from`, big-endian, zero-padded past the key's end.
+uint64_t PackBytes(const char* key, size_t length, size_t from) {
+    uint64_t packed = 0;
+    for (size_t i = from; i < from + 8; ++i) {
+        packed <<= 8;
+        if (i < length) packed |= static_cast<unsigned char>(key[i]);
+    }
+    return packed;
+}
+
+// Keys hold no zero bytes, so the zero padding of a short key sorts it before any longer key
+// that shares its bytes, as memcmp-then-length does.
+bool KeyLess(const TextKey& a, const TextKey& b) {
+    if (a.head != b.head) return a.head < b.head;
+    if (a.next != b.next) return a.next < b.next;
+    if (a.length <= 16 || b.length <= 16) return a.length < b.length;
+    const int c = std::memcmp(a.key + 16, b.key + 16, std::min(a.length, b.length) - 16);
+    if (c != 0) return c < 0;
+    return a.length < b.length;
+}
+
+std::string_view TextOf(const TMyItem& entry, ResultColumn column) {
+    switch (column) {
+        case ResultColumn::Folder:
+            return entry.Folder();
+        case ResultColumn::Ext:
+            return entry.Ext();
+        default:
+            return entry.Name();
+    }
+}
+
+// Sort keys of entries [first, last) into `arena` (reserved up front so key pointers stay
+// valid) and `keys`.
+void BuildTextKeys(std::span<const TMyItem> entries, size_t first, size_t last, ResultColumn column,
+                   const Collation& collation, std::string& arena, TextKey* keys) {
+    // Entries of one folder visit share one folder text: collate it once per run.
+    const char* lastText = nullptr;
+    size_t lastSize = 0;
+    std::vector<size_t> offsets;
+    offsets.reserve(last - first);
+    for (size_t i = first; i < last; ++i) {
+        const std::string_view text = TextOf(entries[i], column);
+        if (column == ResultColumn::Folder && i != first && text.data() == lastText &&
+            text.size() == lastSize) {
+            offsets.push_back(offsets.back());
+            keys[i - first].length = keys[i - first - 1].length;
+            continue;
+        }
+        lastText = text.data();
+        lastSize = text.size();
+        const size_t offset = arena.size();
+        collation.AppendSortKey(text, arena);
+        offsets.push_back(offset);
+        keys[i - first].length = static_cast<uint32_t>(arena.size() - offset);
+    }
+    // The arena has stopped growing: its addresses are final now.
+    for (size_t i = first; i < last; ++i) {
+        TextKey& key = keys[i - first];
+        key.key = arena.data() + offsets[i - first];
+        key.head = PackBytes(key.key, key.length, 0);
+        key.next = PackBytes(key.key, key.length, 8);
+        key.index = static_cast<uint32_t>(i);
+    }
+}
+
+// The bits of a signed number, reordered so unsigned comparison gives the numeric order.
+uint64_t OrderedBits(int64_t value) {
+    return static_cast<uint64_t>(value) ^ (uint64_t{1} << 63);
+}
+
+// The same for a date-time; a value that is not a number sorts before all others, keeping
+// the order strict, and -0 equals 0.
+uint64_t OrderedBits(double value) {
+    if (std::isnan(value)) return 0;
+    if (value == 0) value = 0.0;
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    return (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
+}
+
+// Puts entry order[k].index at place k: a gather into `scratch` in the new order (reading
+// ahead, since the reads jump around the list), then one sequential copy back.
+template <typename Key>
+void Permute(std::span<TMyItem> entries, const std::vector<Key>& order, std::vector<TMyItem>& scratch) {
+    constexpr size_t kAhead = 8;
+    scratch.resize(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (k + kAhead < order.size()) __builtin_prefetch(&entries[order[k + kAhead].index]);
+        scratch[k] = entries[order[k].index];
+    }
+    std::copy(scratch.begin(), scratch.end(), entries.begin());
+}
+
+}  // namespace
+
+ResultSorter::ResultSorter(Collation collation) : collation_(std::move(collation)) {}
+
+void ResultSorter::ReleaseMemory() {
+    threadCollations_ = {};
+    arenas_ = {};
+    textKeys_ = {};
+    numberKeys_ = {};
+    gathered_ = {};
+}
+
+void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending) {
+    if (results.Count() < 2) return;
+    if (results.Count() >= UINT32_MAX) throw std::length_error("too many results to sort");
+    if (column == ResultColumn::Size || column == ResultColumn::Date) {
+        SortByNumber(results, column, descending);
+    } else {
+        SortByText(results, column, descending);
+    }
+}
+
+void ResultSorter::SortByText(EntryList& results, ResultColumn column, bool descending) {
+    const std::span<const TMyItem> entries = results.Entries();
+    const size_t n = entries.size();
+    const size_t hardware = std::max<size_t>(1, std::thread::hardware_concurrency());
+    const size_t threads = std::clamp<size_t>(n / kResultsPerThread, 1, std::min(hardware, kMaxThreads));
+    while (threadCollations_.size() + 1 < threads) threadCollations_.push_back(collation_.Clone());
+    if (arenas_.size() < threads) arenas_.resize(threads);
+    textKeys_.resize(n);
+
+    std::vector<std::thread> workers;
+    std::vector<std::exception_ptr> failures(threads);
+    for (size_t t = 0; t < threads; ++t) {
+        const size_t first = n * t / threads;
+        const size_t last = n * (t + 1) / threads;
+        std::string& arena = arenas_[t];
+        arena.clear();
+        // A name's key runs to about twenty bytes; the estimate only saves regrowth.
+        arena.reserve((last - first) * 24);
+        const Collation& collation = t == 0 ? collation_ : threadCollations_[t - 1];
+        auto work = [&, first, last, t] {
+            try {
+                BuildTextKeys(entries, first, last, column, collation, arena, textKeys_.data() + first);
+            } catch (...) {
+                failures[t] = std::current_exception();
+            }
+        };
+        if (t + 1 == threads) {
+            work();
+            continue;
+        }
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            work();  // no thread to be had: this one does the part
+        }
+    }
+    for (std::thread& worker : workers) worker.join();
+    for (const std::exception_ptr& f : failures) {
+        if (f) std::rethrow_exception(f);
+    }
+
+    if (descending) {
+        std::sort(textKeys_.begin(), textKeys_.end(),
+                  [](const TextKey& a, const TextKey& b) { return KeyLess(b, a); });
+    } else {
+        std::sort(textKeys_.begin(), textKeys_.end(), KeyLess);
+    }
+    Permute(results.EditEntries(), textKeys_, gathered_);
+}
+
+void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool descending) {
+    const std::span<const TMyItem> entries = results.Entries();
+    numberKeys_.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TMyItem& e = entries[i];
+        numberKeys_[i] = {column == ResultColumn::Size ? OrderedBits(e.Size) : OrderedBits(e.Modified),
+                          static_cast<uint32_t>(i)};
+    }
+    if (descending) {
+        std::sort(numberKeys_.begin(), numberKeys_.end(),
+                  [](const NumberKey& a, const NumberKey& b) { return b.key < a.key; });
+    } else {
+        std::sort(numberKeys_.begin(), numberKeys_.end(),
+                  [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
+    }
+    Permute(results.EditEntries(), numberKeys_, gathered_);
+}
+
+void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
+    ResultSorter sorter(collation);
+    sorter.Sort(results, column, descending);
+}
+
+void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
+                          ResultSorter& sorter, int column) {
+    if (column < 0 || column >= kResultColumnCount) return;
+    if (!state.ResultsSorted) state.SortColumn = kNoSortColumn;
+    state.SortDescending = column == state.SortColumn ? !state.SortDescending : false;
+    state.SortColumn = static_cast<int8_t>(column);
+    state.ResultsSorted = true;
+    SaveSelection(results, selection);
+    TrimEntries(results, results.Count());
+    sorter.Sort(results, static_cast<ResultColumn>(column), state.SortDescending);
+    RestoreSelection(results, selection);
+    selection.Repaint();
+}
+
+}  // namespace quillory

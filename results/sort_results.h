@@ -1,0 +1,81 @@
+#pragma once
+// Sorting the result list by a column, and the column-click state that decides the
+// direction.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "results/collation.h"
+#include "results/result_columns.h"
+#include "results/result_selection.h"
+
+namespace quillory {
+
+inline constexpr int8_t kNoSortColumn = -1;
+
+struct SortState {
+    // True when the current results were sorted by a column click since the last search.
+    bool ResultsSorted = false;
+    // The column last sorted by (0 to 4), or kNoSortColumn.
+    int8_t SortColumn = kNoSortColumn;
+    bool SortDescending = false;
+
+    // A search shows its results in catalogue order and forgets the last click.
+    void NewSearch() { ResultsSorted = false; }
+};
+
+// Reorders results 0 to Count()-1 in place so that CompareResults never finds a pair out of
+// order. Text columns compare precomputed collation sort keys, so each text is collated once
+// (a folder once per run of entries sharing it), not once per comparison; large lists build
+// their keys on several threads. The sorter keeps its working memory for the next sort, so
+// repeated clicks allocate nothing. Not stable: equal results may change their order.
+class ResultSorter {
+  public:
+    // `collation`: the user's locale collation at tertiary strength.
+    explicit ResultSorter(Collation collation);
+
+    void Sort(EntryList& results, ResultColumn column, bool descending);
+
+    const Collation& GetCollation() const { return collation_; }
+    // Gives back the working memory (after a large sort, when memory matters more).
+    void ReleaseMemory();
+
+    struct TextKey {
+        // The first sixteen key bytes, big-endian: most comparisons end here without
+        // touching the key text.
+        uint64_t head;
+        uint64_t next;
+        const char* key;
+        uint32_t length;
+        uint32_t index;
+    };
+    struct NumberKey {
+        uint64_t key;  // ordered like the column's numbers
+        uint32_t index;
+    };
+
+  private:
+    void SortByText(EntryList& results, ResultColumn column, bool descending);
+    void SortByNumber(EntryList& results, ResultColumn column, bool descending);
+
+    Collation collation_;
+    std::vector<Collation> threadCollations_;
+    std::vector<std::string> arenas_;
+    std::vector<TextKey> textKeys_;
+    std::vector<NumberKey> numberKeys_;
+    std::vector<TMyItem> gathered_;
+};
+
+// A one-off sort with its own working memory.
+void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation);
+
+// A click on column `column` (0 to 4; anything else is ignored): the first click after a
+// search sorts ascending, a further click on the same column reverses the direction, a
+// click on another column sorts ascending by it. The selection follows the entries; the
+// focused row index stays. Spare slots are dropped before the sort.
+void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
+                          ResultSorter& sorter, int column);
+
+}  // namespace quillory

@@ -1,0 +1,202 @@
+#include "search/match_collector.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "search/byte_search.h"
+
+namespace quillory {
+
+namespace {
+
+// Calls visit(i) for each entry i of [first, last), in order, whose cached name contains
+// `literal`; one scan over the name buffer finds them. Stops when visit answers false.
+template <class Visit>
+bool ForEachNameHit(const NameCache& cache, std::string_view literal, size_t first, size_t last,
+                    Visit&& visit) {
+    const char* buffer = cache.Buffer().data();
+    size_t pos = cache.Start(first);
+    const size_t end = cache.Start(last);
+    size_t entry = first;
+    while (pos < end) {
+        const char* hit = FindBytes(buffer + pos, end - pos, literal);
+        if (hit == nullptr) break;
+        const auto offset = static_cast<size_t>(hit - buffer);
+        entry = cache.EntryAt(offset, entry);
+        // An occurrence that runs over the name's end crosses into the next entry.
+        if (offset + literal.size() < cache.Start(entry + 1) && !visit(entry)) return false;
+        pos = cache.Start(entry + 1);
+        ++entry;
+        if (entry >= last) break;
+    }
+    return true;
+}
+
+bool Contains(std::string_view text, std::string_view literal) {
+    return FindBytes(text.data(), text.size(), literal) != nullptr;
+}
+
+class Collector {
+public:
+    Collector(const MatchRequest& request, size_t limit, std::vector<size_t>& out)
+        : r_(request),
+          upper_(!request.matcher.CaseSensitive()),
+          literal_(request.plan.requiredLiteral),
+          literalHasSlash_(literal_.find('/') != std::string::npos),
+          limit_(limit),
+          out_(out) {}
+
+    void Run(size_t first, size_t last) {
+        if (first >= last || out_.size() >= limit_) return;
+        if (r_.cache != nullptr) {
+            if (r_.options.FullPath) {
+                RunFullPathCached(*r_.cache, first, last);
+            } else {
+                RunNamesCached(*r_.cache, first, last);
+            }
+        } else {
+            RunStreaming(first, last);
+        }
+    }
+
+private:
+    bool Add(size_t i) {
+        out_.push_back(i);
+        return out_.size() < limit_;
+    }
+
+    // The name test comes first and rules most entries out; the type test follows.
+    bool VisitName(size_t i, std::string_view name) {
+        if (!r_.matcher.MatchesPrepared(name, scratch_)) return true;
+        if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
+        return Add(i);
+    }
+
+    void RunNamesCached(const NameCache& cache, size_t first, size_t last) {
+        if (!literal_.empty()) {
+            ForEachNameHit(cache, literal_, first, last, [&](size_t i) { return VisitName(i, cache.Name(i)); });
+            return;
+        }
+        for (size_t i = first; i < last; ++i) {
+            if (!VisitName(i, cache.Name(i))) return;
+        }
+    }
+
+    // A new folder run: its text in the compared case, and what can be decided for the whole
+    // folder at once.
+    void EnterFolder(std::string_view folder) {
+        folder_ = folder;
+        // After a "/" (or with no folder at all) the name's characters start afresh, so the
+        // full path's case form is the folder's followed by the name's, and a text without
+        // "/" lies either in the folder or in the name.
+        splitsHere_ = folder_.empty() || folder_.back() == '/';
+        folderParts_ = splitsHere_ && r_.plan.splitsAtFolder;
+        if (folderParts_) {
+            folderHits_.assign(r_.matcher.TermCount(), 0);
+            for (size_t t = 0; t < r_.matcher.TermCount(); ++t) {
+                folderHits_[t] = r_.matcher.TermMatches(t, folder_, scratch_) ? 1 : 0;
+            }
+        }
+        // No entry of such a folder can match unless its own name holds the literal.
+        namesNeedLiteral_ = !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
+    }
+
+    void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {
+        for (size_t run = cache.RunOf(first); run < cache.RunCount(); ++run) {
+            const size_t runFirst = std::max(first, cache.RunStart(run));
+            const size_t runLast = std::min(last, cache.RunStart(run + 1));
+            if (runFirst >= runLast) break;
+            EnterFolder(cache.RunFolder(run));
+            auto visit = [&](size_t i) { return VisitFullPath(i, cache.Name(i)); };
+            if (namesNeedLiteral_) {
+                if (!ForEachNameHit(cache, literal_, runFirst, runLast, visit)) return;
+                continue;
+            }
+            for (size_t i = runFirst; i < runLast; ++i) {
+                if (!visit(i)) return;
+            }
+        }
+    }
+
+    // Without a cache: each name (and each new folder) is put into the compared case here.
+    void RunStreaming(size_t first, size_t last) {
+        const char* folderData = nullptr;
+        size_t folderSize = 0;
+        for (size_t i = first; i < last; ++i) {
+            const TMyItem& entry = r_.catalogue[i];
+            std::string_view name = entry.Name();
+            if (upper_) {
+                nameText_.clear();
+                AppendCaseForm(nameText_, name, true);
+                name = nameText_;
+            }
+            bool keepGoing;
+            if (r_.options.FullPath) {
+                const std::string_view folder = entry.Folder();
+                if (i == first || folder.data() != folderData || folder.size() != folderSize) {
+                    folderData = folder.data();
+                    folderSize = folder.size();
+                    folderText_.clear();
+                    AppendCaseForm(folderText_, folder, upper_);
+                    EnterFolder(folderText_);
+                }
+                if (namesNeedLiteral_ && !Contains(name, literal_)) continue;
+                keepGoing = VisitFullPath(i, name);
+            } else {
+                if (!literal_.empty() && !Contains(name, literal_)) continue;
+                keepGoing = VisitName(i, name);
+            }
+            if (!keepGoing) return;
+        }
+    }
+
+    // The type first, then the full path, which is assembled only for entries that pass it.
+    bool VisitFullPath(size_t i, std::string_view name) {
+        const TMyItem& entry = r_.catalogue[i];
+        if (!PassesTypeFilter(entry, r_.options)) return true;
+        bool match;
+        if (folderParts_) {
+            match = r_.matcher.Combine(
+                [&](size_t t) { return folderHits_[t] != 0 || r_.matcher.TermMatches(t, name, scratch_); });
+        } else {
+            path_.clear();
+            if (splitsHere_ || !upper_) {
+                path_.append(folder_);
+                path_.append(name);
+            } else {
+                rawPath_.clear();
+                rawPath_.append(entry.Folder());
+                rawPath_.append(entry.Name());
+                AppendCaseForm(path_, rawPath_, true);
+            }
+            match = r_.matcher.MatchesPrepared(path_, scratch_);
+        }
+        return match ? Add(i) : true;
+    }
+
+    const MatchRequest& r_;
+    const bool upper_;
+    const std::string& literal_;
+    const bool literalHasSlash_;
+    size_t limit_;
+    std::vector<size_t>& out_;
+    std::string scratch_;
+    std::string path_;
+    std::string rawPath_;
+    std::string nameText_;
+    std::string folderText_;
+    std::string_view folder_;
+    bool splitsHere_ = false;
+    bool folderParts_ = false;
+    bool namesNeedLiteral_ = false;
+    std::vector<uint8_t> folderHits_;
+};
+
+}  // namespace
+
+void CollectMatches(const MatchRequest& request, size_t first, size_t last, size_t limit,
+                    std::vector<size_t>& out) {
+    Collector(request, limit, out).Run(first, last);
+}
+
+}  // namespace quillory

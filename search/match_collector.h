@@ -1,0 +1,41 @@
+#pragma once
+// The catalogue loop of a search: which entries of a range pass the query and the folder and
+// file filters, in catalogue order.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "search/name_cache.h"
+#include "search/name_matching.h"
+#include "search/search_options.h"
+#include "search/search_plan.h"
+
+namespace quillory {
+
+// An entry counts as a folder when its Ext text is exactly "Folder" (so a file named
+// 'x.Folder' counts as one too); the attribute bits are not consulted.
+inline bool IsFolderEntry(const TMyItem& entry) { return entry.Ext() == kFolderExt; }
+
+inline bool PassesTypeFilter(const TMyItem& entry, const TSearchOptions& options) {
+    return IsFolderEntry(entry) ? options.FindFolders : options.FindFiles;
+}
+
+struct MatchRequest {
+    const EntryList& catalogue;
+    // Up to date for `catalogue`, in the case the search compares; nullptr: each name is put
+    // into that case as the loop reaches it (cheaper for a single search of a catalogue).
+    const NameCache* cache;
+    const QueryMatcher& matcher;
+    const SearchPlan& plan;
+    const TSearchOptions& options;
+};
+
+// Appends to `out` the indices of the matching entries among [first, last), in order, and
+// stops once `out` holds `limit` indices. Allocates nothing per entry; safe to run on
+// disjoint ranges from several threads with separate `out` vectors.
+void CollectMatches(const MatchRequest& request, size_t first, size_t last, size_t limit,
+                    std::vector<size_t>& out);
+
+}  // namespace quillory

@@ -1,0 +1,69 @@
+#include "search/search_plan.h"
+
+#include <vector>
+
+namespace quillory {
+
+namespace {
+
+std::string_view TermLiteral(const CompiledTerm& term) {
+    if (!term.pattern) return term.text;
+    std::string_view best;
+    for (const CompiledTerm::Token& token : term.tokens) {
+        if (token.kind != CompiledTerm::TokenKind::Literal) continue;
+        std::string_view run = token.text;
+        while (!run.empty()) {
+            const size_t dot = run.find('.');
+            const std::string_view piece = run.substr(0, dot);
+            if (piece.size() > best.size()) best = piece;
+            if (dot == std::string_view::npos) break;
+            run.remove_prefix(dot + 1);
+        }
+    }
+    return best;
+}
+
+// The terms whose result must be true for the whole query to be true.
+std::vector<size_t> RequiredTerms(const QueryMatcher& matcher) {
+    std::vector<size_t> required;
+    const size_t count = matcher.TermCount();
+    if (count == 0) return required;
+    if (matcher.AnyTermMode()) {
+        if (count == 1) required.push_back(0);
+        return required;
+    }
+    // The result is the accumulator after the last term. Walking back: after an AND term
+    // both that term and the accumulator before it must be true; after an AND NOT term the
+    // accumulator before it must be; an OR term ends what can be concluded.
+    for (size_t i = count; i-- > 0;) {
+        const TTermOperator op = matcher.Term(i).op;
+        if (i == 0) {
+            if (op == opOr || op == opAnd) required.push_back(0);
+            break;
+        }
+        if (op == opAnd) {
+            required.push_back(i);
+        } else if (op != opAndNot) {
+            break;
+        }
+    }
+    return required;
+}
+
+}  // namespace
+
+SearchPlan MakeSearchPlan(const QueryMatcher& matcher) {
+    SearchPlan plan;
+    for (const size_t i : RequiredTerms(matcher)) {
+        const std::string_view literal = TermLiteral(matcher.Term(i));
+        if (literal.size() > plan.requiredLiteral.size()) plan.requiredLiteral.assign(literal);
+    }
+    plan.splitsAtFolder = true;
+    for (size_t i = 0; i < matcher.TermCount(); ++i) {
+        const CompiledTerm& term = matcher.Term(i);
+        if (term.pattern || term.text.find('/') != std::string::npos) plan.splitsAtFolder = false;
+    }
+    return plan;
+}
+
+}  // namespace quillory

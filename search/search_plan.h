@@ -1,0 +1,24 @@
+#pragma once
+// What a compiled query lets the search skip without changing its answer.
+
+#include <string>
+
+#include "search/name_matching.h"
+
+namespace quillory {
+
+struct SearchPlan {
+    // Bytes that every matching subject contains (empty: no such text is known). A term whose
+    // result the query needs to be true contributes its text, or for a pattern the longest
+    // piece of a literal run without a dot: the dot a pattern appends to the subject can
+    // only complete a run that holds a dot.
+    std::string requiredLiteral;
+    // No pattern terms and no "/" in any term: with a folder text that ends with "/", a term
+    // then occurs in the full path exactly when it occurs in the folder or in the name, so a
+    // folder's results are computed once for all its entries.
+    bool splitsAtFolder = false;
+};
+
+SearchPlan MakeSearchPlan(const QueryMatcher& matcher);
+
+}  // namespace quillory

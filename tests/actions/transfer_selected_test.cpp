@@ -1,0 +1,147 @@
+#include "actions/transfer_selected.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "tests/results/result_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillory {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Plays the window: records the status texts and the questions, answers with a script.
+struct RecordingHost {
+    std::vector<std::string> statuses;
+    std::vector<std::string> questions;
+    std::vector<ErrorAnswer> answers;
+    int messageRuns = 0;
+    TransferHost Host() {
+        return {[this](const std::string& text) { statuses.push_back(text); }, [this] { ++messageRuns; },
+                [this](const TransferFailure& failure) {
+                    EXPECT_EQ(failure.title, "Error");
+                    questions.push_back(failure.Text());
+                    const ErrorAnswer answer = answers.empty() ? ErrorAnswer::Ignore : answers.front();
+                    if (!answers.empty()) answers.erase(answers.begin());
+                    return answer;
+                }};
+    }
+};
+
+// Refuses the rename of one named file, as another file system would, so it is copied.
+struct RefusingOperations : FileOperations {
+    std::string refuseRename;
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        return from == refuseRename ? EXDEV : FileOperations::RenameNoReplace(from, to);
+    }
+};
+
+struct Fixture {
+    test::TempDir dir;
+    EntryList results;
+    std::string source = dir.MakeDir("src") + "/";
+    std::string target = dir.MakeDir("dst") + "/";
+    Fixture(std::initializer_list<std::string_view> names) {
+        for (const std::string_view name : names) {
+            dir.WriteFile("src/" + std::string(name), name);
+            test::AddResult(results, {name, source});
+        }
+    }
+};
+
+TEST(TransferSelected, MoveWithIgnoreKeepsTheFailingEntrySelected) {
+    Fixture f({"a.txt", "b.txt", "c.txt", "d.txt"});
+    f.dir.MakeDir("dst/b.txt");  // a folder holds b's name: its copy cannot replace it
+    RefusingOperations operations;
+    operations.refuseRename = f.source + "b.txt";
+    MemorySelection selection(4);
+    for (size_t row : {0u, 1u, 2u}) selection.SetSelected(row, true);
+    selection.SetFocusedRow(3);
+    RecordingHost host;
+    const TransferOutcome outcome =
+        TransferSelected(f.results, selection, f.target, true, host.Host(), operations);
+
+    EXPECT_EQ(outcome.succeeded, 2u);
+    EXPECT_FALSE(outcome.aborted);
+    EXPECT_EQ(test::Names(f.results), "b.txt d.txt");
+    EXPECT_EQ(selection.ItemCount(), 2u);
+    EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{0}));  // b stays selected; focus row 3 is gone
+    EXPECT_EQ(host.statuses, (std::vector<std::string>{"Waiting...", "Move " + f.source + "a.txt",
+                                                       "Move " + f.source + "b.txt",
+                                                       "Move " + f.source + "c.txt", "OK! - 2 files moved"}));
+    EXPECT_EQ(host.questions, (std::vector<std::string>{"Cannot move the file\r\nb.txt"}));
+    EXPECT_EQ(host.messageRuns, 4);
+    EXPECT_TRUE(fs::exists(f.target + "a.txt"));
+    EXPECT_TRUE(fs::exists(f.source + "b.txt"));
+    EXPECT_TRUE(fs::exists(f.target + "c.txt"));
+}
+
+TEST(TransferSelected, AbortEndsAtOnce) {
+    Fixture f({"a.txt", "b.txt", "c.txt"});
+    MemorySelection selection(3);
+    for (size_t row : {0u, 1u, 2u}) selection.SetSelected(row, true);
+    f.dir.MakeDir("dst/b.txt");
+    RefusingOperations operations;
+    operations.refuseRename = f.source + "b.txt";
+    RecordingHost host;
+    host.answers = {ErrorAnswer::Abort};
+    const TransferOutcome outcome =
+        TransferSelected(f.results, selection, f.target, true, host.Host(), operations);
+    EXPECT_TRUE(outcome.aborted);
+    EXPECT_EQ(outcome.succeeded, 1u);
+    EXPECT_EQ(host.statuses.back(), "Abort! - 1 files moved");
+    EXPECT_EQ(test::Names(f.results), "b.txt c.txt");
+    EXPECT_TRUE(fs::exists(f.source + "c.txt"));  // never reached
+    EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{0, 1}));
+}
+
+TEST(TransferSelected, CopyKeepsEntriesAndCountsSuccesses) {
+    Fixture f({"a.txt", "b.txt", "c.txt"});
+    f.dir.WriteFile("dst/a.txt", "old");
+    MemorySelection selection(3);
+    selection.SetSelected(0, true);
+    selection.SetSelected(2, true);
+    selection.SetFocusedRow(1);  // focused but not selected: selected at the end
+    RecordingHost host;
+    const TransferOutcome outcome = TransferSelected(f.results, selection, f.target, false, host.Host());
+    EXPECT_EQ(outcome.succeeded, 2u);
+    EXPECT_EQ(test::ReadFileBytes(f.target + "a.txt"), "a.txt");  // replaced without a prompt
+    EXPECT_FALSE(fs::exists(f.target + "b.txt"));
+    EXPECT_EQ(test::Names(f.results), "a.txt b.txt c.txt");
+    EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{0, 1, 2}));
+    EXPECT_EQ(host.statuses.back(), "OK! - 2 files copied");
+    EXPECT_EQ(host.statuses[1], "Copy " + f.source + "a.txt");
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST(TransferSelected, NothingSelectedAndFolderEntries) {
+    Fixture f({"a.txt"});
+    f.dir.MakeDir("src/sub");
+    test::AddResult(f.results, {"sub", f.source, 0, 0, kAttrDirectory});
+    MemorySelection selection(2);
+    RecordingHost host;
+    EXPECT_EQ(TransferSelected(f.results, selection, f.target, false, host.Host()).succeeded, 0u);
+    EXPECT_EQ(host.statuses, (std::vector<std::string>{"Waiting...", "OK! - 0 files copied"}));
+
+    // Copying a folder fails; moving it within the file system renames it.
+    selection.SetSelected(1, true);
+    TransferSelected(f.results, selection, f.target, false, host.Host());
+    EXPECT_EQ(host.questions, (std::vector<std::string>{"Cannot copy the file\r\nsub"}));
+    EXPECT_EQ(host.statuses.back(), "OK! - 0 files copied");
+    selection.SetSelected(1, true);
+    EXPECT_EQ(TransferSelected(f.results, selection, f.target, true, host.Host()).succeeded, 1u);
+    EXPECT_TRUE(fs::is_directory(f.target + "sub"));
+    EXPECT_EQ(test::Names(f.results), "a.txt");
+}
+
+TEST(TargetFolderWithSeparator, AddsTheSeparatorOnce) {
+    EXPECT_EQ(TargetFolderWithSeparator("/home/ann"), "/home/ann/");
+    EXPECT_EQ(TargetFolderWithSeparator("/home/ann/"), "/home/ann/");
+    EXPECT_EQ(TargetFolderWithSeparator("/"), "/");
+}
+
+}  // namespace
+}  // namespace quillory

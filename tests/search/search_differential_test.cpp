@@ -1,0 +1,262 @@
+// The fast search (name cache or names cased on the fly, literal prefilter, folder-level
+// results, two threads) against a plain per-entry reading of the matching rules on
+// code-point sequences.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "catalogue_builder.h"
+#include "platform/text.h"
+#include "search/match_collector.h"
+#include "search/name_matching.h"
+#include "search/query_parser.h"
+#include "search/search_driver.h"
+
+namespace quillory {
+namespace {
+
+// A text as characters: code points, and 0x200000 + byte for a byte that is not valid UTF-8.
+using Chars = std::vector<int32_t>;
+
+Chars Decode(std::string_view s) {
+    Chars chars;
+    const char* p = s.data();
+    const char* end = p + s.size();
+    while (p < end) {
+        const text::CodePoint cp = text::DecodeCodePoint(p, end);
+        chars.push_back(cp.value >= 0 ? cp.value : 0x200000 + static_cast<unsigned char>(*p));
+        p += cp.length;
+    }
+    return chars;
+}
+
+bool RefDelimiter(int32_t c) {
+    if (c >= 0x200000) return true;
+    if (c >= '0' && c <= '9') return false;
+    return text::UpperCodePoint(static_cast<char32_t>(c)) == text::LowerCodePoint(static_cast<char32_t>(c));
+}
+
+bool EqualAt(const Chars& text, size_t p, const Chars& term) {
+    if (p + term.size() > text.size()) return false;
+    return std::equal(term.begin(), term.end(), text.begin() + static_cast<std::ptrdiff_t>(p));
+}
+
+// 0-based position of the first occurrence, or -1.
+long RefFind(const Chars& text, const Chars& term) {
+    if (term.size() > text.size()) return -1;
+    for (size_t p = 0; p + term.size() <= text.size(); ++p) {
+        if (EqualAt(text, p, term)) return static_cast<long>(p);
+    }
+    return -1;
+}
+
+bool RefWholeWord(const Chars& term, const Chars& text) {
+    for (size_t p = 0; p + term.size() <= text.size(); ++p) {
+        if (EqualAt(text, p, term) && (p == 0 || RefDelimiter(text[p - 1])) &&
+            (p + term.size() >= text.size() || RefDelimiter(text[p + term.size()]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RefPatternTerm(const Chars& term) {
+    long dot = -1;
+    for (size_t i = 0; i < term.size(); ++i) {
+        if (term[i] == '*' || term[i] == '?') return true;
+        if (term[i] == '.' && dot < 0) dot = static_cast<long>(i);
+    }
+    return dot > 0 && static_cast<size_t>(dot) + 1 < term.size();
+}
+
+bool RefWildcard(const Chars& subject, const Chars& pattern) {
+    Chars rest = subject;
+    const bool patternDot = std::find(pattern.begin(), pattern.end(), '.') != pattern.end();
+    const bool subjectDot = std::find(subject.begin(), subject.end(), '.') != subject.end();
+    if (patternDot && !subjectDot) rest.push_back('.');
+    Chars pending;
+    bool afterStar = false;
+    for (const int32_t c : pattern) {
+        if (rest.empty()) return false;
+        if ((c == '*' || c == '?') && !pending.empty()) {
+            const long pos = RefFind(rest, pending);
+            if (pos < 0) return false;
+            if (!afterStar && pos != 0) return false;
+            rest.erase(rest.begin(), rest.begin() + pos + static_cast<long>(pending.size()));
+            pending.clear();
+            afterStar = false;
+        }
+        if (c == '?') {
+            if (!rest.empty()) rest.erase(rest.begin());
+        } else if (c == '*') {
+            afterStar = true;
+        } else {
+            pending.push_back(c);
+        }
+    }
+    if (pending.empty()) return true;
+    if (pending.size() > rest.size()) return false;
+    if (!afterStar) return rest == pending;
+    return std::equal(pending.begin(), pending.end(), rest.end() - static_cast<long>(pending.size()));
+}
+
+bool RefMatches(std::string_view subjectBytes, const TWordList& words, const TSearchOptions& options) {
+    if (words.TermCount == 0) return true;
+    const Chars subject = Decode(options.CaseSensitive ? std::string(subjectBytes) : text::UpperCase(subjectBytes));
+    bool accumulator = false;
+    for (size_t i = 0; i < words.TermCount; ++i) {
+        const Chars term = Decode(words.Terms[i]);
+        EXPECT_EQ(RefPatternTerm(term), words.PatternFlags[i]) << words.Terms[i];
+        bool m;
+        if (RefPatternTerm(term)) {
+            m = RefWildcard(subject, term);
+        } else if (options.WholeWords) {
+            m = RefWholeWord(term, subject);
+        } else {
+            m = RefFind(subject, term) >= 0;
+        }
+        if (words.AnyTermMode) {
+            if (m) return true;
+            continue;
+        }
+        const TTermOperator op = words.Operators[i];
+        if (i == 0) {
+            accumulator = op == opAndNot ? !m : m;
+        } else if (op == opOr) {
+            accumulator = accumulator || m;
+        } else if (op == opAnd) {
+            accumulator = accumulator && m;
+        } else {
+            accumulator = accumulator && !m;
+        }
+    }
+    return words.AnyTermMode ? false : accumulator;
+}
+
+std::vector<std::string> RefSearch(const EntryList& catalogue, const TWordList& words, const TSearchOptions& options,
+                                   size_t limit) {
+    std::vector<std::string> found;
+    for (const TMyItem& entry : catalogue.Entries()) {
+        const bool isFolder = entry.Ext() == "Folder";
+        if (isFolder ? !options.FindFolders : !options.FindFiles) continue;
+        const std::string subject = options.FullPath ? EntryFullPath(entry) : std::string(entry.Name());
+        if (!RefMatches(subject, words, options)) continue;
+        found.push_back(EntryFullPath(entry));
+        if (found.size() >= limit) break;
+    }
+    return found;
+}
+
+// Small alphabets so that terms and names meet often; cased and uncased letters, ß, Turkish
+// dotted and dotless i, digits, word delimiters and bytes that are not valid UTF-8.
+const std::vector<std::string> kPieces = {
+    "a", "b", "ab", "A", "B", "c", "x", "Ab", "ä", "Ä", "é", "É", "ß", "ı", "İ", "i", "I", "1", "0", " ", "_",
+    "-", ".", ".", "mp3", "MP3", "txt", "\xff", "\xc3", "\xa4", "€", "日", "Folder"};
+const std::vector<std::string> kTermPieces = {"a", "b", "ab", "ä", "Ä", "é", "ß", "i", "ı", "1", ".", ".",
+                                               "*", "*", "?", "mp3", "\xa4", "\xc3", "€", " ", "x", "A"};
+
+std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces, int maxPieces) {
+    std::uniform_int_distribution<int> count(1, maxPieces);
+    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+    std::string s;
+    for (int n = count(rng); n > 0; --n) s += pieces[pick(rng)];
+    return s;
+}
+
+std::string RandomQuery(std::mt19937& rng) {
+    std::uniform_int_distribution<int> terms(0, 4);
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::string query;
+    for (int n = terms(rng); n > 0; --n) {
+        std::string term = RandomText(rng, kTermPieces, 3);
+        const int k = kind(rng);
+        if (k == 0) {
+            query += "+\"" + term + "\"";
+        } else if (k == 1) {
+            query += "-\"" + term + "\"";
+        } else if (k == 2) {
+            query += "\"" + term + "\"";
+        } else {
+            std::erase(term, ' ');
+            query += term;
+        }
+        query += kind(rng) < 8 ? " " : ",";
+    }
+    return query;
+}
+
+EntryList RandomCatalogue(std::mt19937& rng, size_t count) {
+    const std::vector<std::string> folders = {"/", "/Music/", "/home/ab/", "/data/ä b/", "/x/\xc3/", "",
+                                              "/odd\xc3", "/MP3s.Folder/", "/İi/ı/"};
+    std::uniform_int_distribution<size_t> folderPick(0, folders.size() - 1);
+    std::uniform_int_distribution<int> runLength(1, 40);
+    std::uniform_int_distribution<int> percent(0, 99);
+    EntryList catalogue;
+    while (catalogue.Count() < count) {
+        const std::string& folder = folders[folderPick(rng)];
+        for (int n = runLength(rng); n > 0 && catalogue.Count() < count; --n) {
+            std::string name = RandomText(rng, kPieces, 6);
+            // "/odd\xc3" has no final separator: a name that starts with a continuation byte
+            // completes its last character only in the full path.
+            if (percent(rng) < 10) name = "\xa4" + name;
+            test::AddEntry(catalogue, folder, name, percent(rng) < 15);
+        }
+    }
+    return catalogue;
+}
+
+TEST(SearchDifferential, FastSearchEqualsPlainReading) {
+    std::mt19937 rng(20261208);
+    const EntryList catalogue = RandomCatalogue(rng, 3000);
+    BusyState busy;
+    TSearchDriver cached(busy);
+    cached.SetParallelThreshold(500);  // exercise the split across two threads
+    TSearchDriver streaming(busy);
+    streaming.SetKeepNameCache(false);
+    streaming.SetParallelThreshold(0);
+    EntryList results;
+    std::uniform_int_distribution<int> flag(0, 1);
+    std::uniform_int_distribution<int> limitPick(0, 3);
+    size_t nonEmpty = 0;
+    for (int q = 0; q < 400; ++q) {
+        const std::string query = RandomQuery(rng);
+        TSearchOptions options;
+        options.CaseSensitive = flag(rng) != 0;
+        options.WholeWords = flag(rng) != 0;
+        options.FullPath = flag(rng) != 0;
+        const int filter = limitPick(rng);
+        options.FindFolders = filter != 1;
+        options.FindFiles = filter != 2;
+        const size_t limit = limitPick(rng) == 0 ? 25 : 100000;
+        cached.Search(catalogue, query, options, static_cast<int64_t>(limit), results);
+        const auto expected = RefSearch(catalogue, cached.Words(), options, limit);
+        ASSERT_EQ(test::FullPaths(results), expected)
+            << "cached: query '" << query << "' case " << options.CaseSensitive << " words "
+            << options.WholeWords << " full " << options.FullPath << " limit " << limit;
+        streaming.Search(catalogue, query, options, static_cast<int64_t>(limit), results);
+        ASSERT_EQ(test::FullPaths(results), expected)
+            << "streaming: query '" << query << "' case " << options.CaseSensitive << " words "
+            << options.WholeWords << " full " << options.FullPath << " limit " << limit;
+        if (!expected.empty() && expected.size() < catalogue.Count()) ++nonEmpty;
+    }
+    EXPECT_GT(nonEmpty, 100u);  // the queries really select
+}
+
+TEST(SearchDifferential, MatcherEqualsPlainReadingOnSingleSubjects) {
+    std::mt19937 rng(77);
+    for (int q = 0; q < 3000; ++q) {
+        const std::string subject = RandomText(rng, kPieces, 8);
+        const std::string query = RandomQuery(rng);
+        TSearchOptions options;
+        options.CaseSensitive = q % 2 != 0;
+        options.WholeWords = q % 3 == 0;
+        TWordList words;
+        ParseQuery(query, options.CaseSensitive, false, words);
+        ASSERT_EQ(MatchesQuery(subject, words, options), RefMatches(subject, words, options))
+            << "query '" << query << "' subject '" << subject << "'";
+    }
+}
+
+}  // namespace
+}  // namespace quillory

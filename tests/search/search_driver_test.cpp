@@ -1,0 +1,195 @@
+#include "search/search_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue_builder.h"
+
+namespace quillory {
+namespace {
+
+using test::AddEntry;
+using test::FullPaths;
+
+struct FakeClock {
+    int64_t now = 1000;
+    TickSource Source() {
+        return [this] { return now; };
+    }
+};
+
+TEST(ElapsedText, SecondsWithThreeDecimals) {
+    EXPECT_EQ(ElapsedText(1234), "1.234");
+    EXPECT_EQ(ElapsedText(47), "0.047");
+    EXPECT_EQ(ElapsedText(0), "0.000");
+    EXPECT_EQ(ElapsedText(60000), "60.000");
+    EXPECT_EQ(ElapsedText(1005), "1.005");
+    EXPECT_EQ(ElapsedText(-3), "0.000");
+}
+
+class SearchDriverTest : public ::testing::Test {
+protected:
+    SearchDriverTest() {
+        busy.Ticks = clock.Source();
+        driver.SetParallelThreshold(0);
+    }
+    size_t Search(std::string_view text, TSearchOptions options = {}, int64_t limit = 10000) {
+        return driver.Search(catalogue, text, options, limit, results);
+    }
+
+    FakeClock clock;
+    BusyState busy;
+    TSearchDriver driver{busy};
+    EntryList catalogue;
+    EntryList results;
+};
+
+TEST_F(SearchDriverTest, LimitKeepsTheFirstMatchesInCatalogueOrder) {
+    for (int i = 0; i < 250; ++i) AddEntry(catalogue, "/d/", "match" + std::to_string(i));
+    AddEntry(catalogue, "/d/", "other");
+    EXPECT_EQ(Search("match", {}, 100), 100u);
+    ASSERT_EQ(results.Count(), 100u);
+    EXPECT_EQ(results[0].Name(), "match0");
+    EXPECT_EQ(results[99].Name(), "match99");
+    EXPECT_EQ(driver.StatusText(), "OK! 100 files found. Search time: 0.000 sec.");
+}
+
+TEST_F(SearchDriverTest, ALimitOfZeroOrLessStillListsTheFirstMatch) {
+    AddEntry(catalogue, "/d/", "a1");
+    AddEntry(catalogue, "/d/", "a2");
+    EXPECT_EQ(Search("a", {}, 0), 1u);
+    EXPECT_EQ(Search("a", {}, -5), 1u);
+    EXPECT_EQ(results[0].Name(), "a1");
+}
+
+TEST_F(SearchDriverTest, FolderAndFileFilters) {
+    AddEntry(catalogue, "/d/", "docs", true);
+    AddEntry(catalogue, "/d/", "x.Folder");  // a file whose extension is exactly Folder
+    AddEntry(catalogue, "/d/", "x.folder");
+    AddEntry(catalogue, "/d/", "notes.txt");
+    TSearchOptions noFolders;
+    noFolders.FindFolders = false;
+    Search("", noFolders);
+    EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/d/x.folder", "/d/notes.txt"}));
+    TSearchOptions noFiles;
+    noFiles.FindFiles = false;
+    Search("", noFiles);
+    EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/d/docs", "/d/x.Folder"}));
+    Search(" ;, ");
+    EXPECT_EQ(results.Count(), 4u);
+    noFiles.FullPath = true;
+    Search("x", noFiles);
+    EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/d/x.Folder"}));
+}
+
+TEST_F(SearchDriverTest, ResultsAreCopiesWithIconAndSelectionReset) {
+    AddEntry(catalogue, "/music/", "song.mp3");
+    catalogue[0].Size = 12345;
+    catalogue[0].Attributes = kAttrArchive;
+    Search("*.MP3");
+    ASSERT_EQ(results.Count(), 1u);
+    const TMyItem& r = results[0];
+    EXPECT_EQ(EntryFullPath(r), "/music/song.mp3");
+    EXPECT_EQ(r.Size, 12345);
+    EXPECT_EQ(r.Attributes, kAttrArchive);
+    EXPECT_EQ(r.Modified, 40000.5);
+    EXPECT_EQ(r.Created, 40000.25);
+    EXPECT_EQ(r.Accessed, 40001.0);
+    EXPECT_EQ(r.IconIndex, -1);
+    EXPECT_FALSE(r.Selected);
+    // The catalogue can be rebuilt; the results keep their own texts.
+    catalogue.Clear();
+    AddEntry(catalogue, "/other/", "zzzzzzzzzzzzzzz");
+    EXPECT_EQ(EntryFullPath(results[0]), "/music/song.mp3");
+}
+
+TEST_F(SearchDriverTest, ASmallerSearchLeavesSpareSlots) {
+    for (int i = 0; i < 5; ++i) AddEntry(catalogue, "/d/", "a" + std::to_string(i));
+    AddEntry(catalogue, "/d/", "b");
+    EXPECT_EQ(Search("a"), 5u);
+    results[0].Selected = true;
+    results[0].IconIndex = 3;
+    EXPECT_EQ(Search("b"), 1u);
+    EXPECT_EQ(results.Count(), 1u);
+    EXPECT_EQ(results.SlotCount(), 5u);
+    EXPECT_EQ(results[0].Name(), "b");
+    EXPECT_EQ(results[0].IconIndex, -1);  // the reused slot's old values are overwritten
+    EXPECT_FALSE(results[0].Selected);
+    EXPECT_EQ(driver.StatusText(), "OK! 1 files found. Search time: 0.000 sec.");
+}
+
+TEST_F(SearchDriverTest, EmptyCatalogue) {
+    clock.now = 5000;
+    busy.Ticks = [this] { return clock.now += 7; };  // time passes while the search runs
+    EXPECT_EQ(Search("anything"), 0u);
+    EXPECT_EQ(driver.StatusText(), "OK! 0 files found. Search time: 0.007 sec.");
+    EXPECT_FALSE(busy.Busy);
+}
+
+TEST_F(SearchDriverTest, BusyFlagAndStartTickAreShared) {
+    AddEntry(catalogue, "/d/", "a");
+    busy.Busy = true;  // a rescan running
+    clock.now = 777;
+    driver.BeginSearch(results);
+    EXPECT_EQ(driver.StatusText(), "Waiting...");
+    EXPECT_TRUE(busy.Busy);
+    EXPECT_EQ(busy.StartTick, 777);
+    clock.now = 2011;
+    TWordList words;
+    driver.RunSearch(catalogue, words, {}, 10, results);
+    EXPECT_FALSE(busy.Busy);  // the rescan sees the cleared flag and stops
+    EXPECT_EQ(driver.StatusText(), "OK! 1 files found. Search time: 1.234 sec.");
+}
+
+TEST_F(SearchDriverTest, OptionsActOnlyThroughTheSearchThatCapturedThem) {
+    AddEntry(catalogue, "/d/", "Report.doc");
+    TSearchOptions options;
+    options.CaseSensitive = true;
+    EXPECT_EQ(Search("report", options), 0u);
+    options.CaseSensitive = false;  // ticking the box afterwards changes nothing shown
+    EXPECT_EQ(results.Count(), 0u);
+    EXPECT_EQ(Search("report", options), 1u);
+}
+
+TEST_F(SearchDriverTest, FullPathFindsEntriesBelowAMatchingFolder) {
+    AddEntry(catalogue, "/c/windows/", "system32", true);
+    AddEntry(catalogue, "/c/windows/system32/", "kernel.dll");
+    AddEntry(catalogue, "/c/users/", "notes.txt");
+    AddEntry(catalogue, "/c/", "windows", true);
+    TSearchOptions options;
+    options.FullPath = true;
+    Search("windows", options);
+    EXPECT_EQ(FullPaths(results),
+              (std::vector<std::string>{"/c/windows/system32", "/c/windows/system32/kernel.dll", "/c/windows"}));
+    Search("readme.txt", options);
+    EXPECT_EQ(results.Count(), 0u);
+    Search("*/kernel.dll", options);
+    EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/c/windows/system32/kernel.dll"}));
+    options.FullPath = false;
+    Search("windows", options);
+    EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/c/windows"}));
+}
+
+TEST_F(SearchDriverTest, CacheFollowsCatalogueChanges) {
+    AddEntry(catalogue, "/d/", "alpha");
+    EXPECT_EQ(Search("alpha"), 1u);
+    catalogue.Clear();
+    AddEntry(catalogue, "/d/", "beta");
+    EXPECT_EQ(Search("alpha"), 0u);
+    EXPECT_EQ(Search("beta"), 1u);
+    AddEntry(catalogue, "/d/", "alphabet");
+    EXPECT_EQ(Search("alpha"), 1u);
+    EXPECT_EQ(Search("ALPHA", TSearchOptions{true, false, true, true, false}), 0u);
+}
+
+TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
+    for (int i = 0; i < 3000; ++i) AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
+    driver.SetParallelThreshold(10);
+    EXPECT_EQ(Search("n3", {}, 100000), 3000u / 7 + 1);
+    EXPECT_EQ(Search("n3", {}, 300), 300u);
+    EXPECT_EQ(EntryFullPath(results[299]), "/d20/n3");  // entry 2096, the 300th match
+    EXPECT_EQ(Search("n", {}, 2000), 2000u);
+    EXPECT_EQ(EntryFullPath(results[1999]), "/d19/n4");  // entry 1999
+}
+
+}  // namespace
+}  // namespace quillory
