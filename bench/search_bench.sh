@@ -51,7 +51,7 @@ median_ms() {
     printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]/1000}'
 }
 
-count_lines() { "$@" 2>/dev/null | wc -l; }
+count_lines() { { "$@" 2>/dev/null || true; } | wc -l; }
 
 compare() {
     local label=$1 quillory=$2 plocate=$3
