@@ -175,7 +175,7 @@ int Time(const std::string& file, int repeats) {
         {"whole word", "report", wholeWords},
         {"wildcard *.mp3", "*.mp3", {}},
         {"full-path substring", "photos", fullPath},
-        {"4-term boolean", "lib +\"test\" -\"old\" -\"tmp\"", {}},
+        {"4-term boolean", "report +\"final\" -\"copy\" -\"pdf\"", {}},
         {"name substring, no match", "zqxj", {}},
     };
     BusyState busy;

@@ -65,8 +65,11 @@ private:
         return out_.size() < limit_;
     }
 
+    bool Stopped() const { return r_.stop != nullptr && r_.stop->load(std::memory_order_relaxed); }
+
     // The name test comes first and rules most entries out; the type test follows.
     bool VisitName(size_t i, std::string_view name) {
+        if (Stopped()) return false;
         if (!r_.matcher.MatchesPrepared(name, scratch_)) return true;
         if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
         return Add(i);
@@ -123,6 +126,7 @@ private:
         const char* folderData = nullptr;
         size_t folderSize = 0;
         for (size_t i = first; i < last; ++i) {
+            if (Stopped()) return;
             const TMyItem& entry = r_.catalogue[i];
             std::string_view name = entry.Name();
             if (upper_) {
@@ -152,6 +156,7 @@ private:
 
     // The type first, then the full path, which is assembled only for entries that pass it.
     bool VisitFullPath(size_t i, std::string_view name) {
+        if (Stopped()) return false;
         const TMyItem& entry = r_.catalogue[i];
         if (!PassesTypeFilter(entry, r_.options)) return true;
         bool match;

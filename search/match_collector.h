@@ -2,6 +2,7 @@
 // The catalogue loop of a search: which entries of a range pass the query and the folder and
 // file filters, in catalogue order.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ struct MatchRequest {
     const QueryMatcher& matcher;
     const SearchPlan& plan;
     const TSearchOptions& options;
+    // When set (another part of the search already holds enough results), the loop ends at
+    // its next entry.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Appends to `out` the indices of the matching entries among [first, last), in order, and

@@ -58,14 +58,23 @@ size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& wor
         // `limit` of them are exactly what one pass in catalogue order would have found.
         const size_t middle = count / 2;
         secondHalf_.clear();
+        std::atomic<bool> firstHalfFull{false};
+        MatchRequest secondRequest = request;
+        secondRequest.stop = &firstHalfFull;
         std::thread second;
         try {
-            second = std::thread([&] { CollectMatches(request, middle, count, limit, secondHalf_); });
+            second = std::thread([&] { CollectMatches(secondRequest, middle, count, limit, secondHalf_); });
         } catch (const std::system_error&) {
-            CollectMatches(request, middle, count, limit, secondHalf_);  // no thread to be had
+            second = std::thread();  // no thread to be had: the second half runs below
         }
         CollectMatches(request, 0, middle, limit, matches_);
-        if (second.joinable()) second.join();
+        if (second.joinable()) {
+            // With the limit reached in the first half nothing of the second half is needed.
+            if (matches_.size() >= limit) firstHalfFull.store(true, std::memory_order_relaxed);
+            second.join();
+        } else if (matches_.size() < limit) {
+            CollectMatches(request, middle, count, limit, secondHalf_);
+        }
         for (size_t k = 0; k < secondHalf_.size() && matches_.size() < limit; ++k) {
             matches_.push_back(secondHalf_[k]);
         }
