@@ -70,6 +70,10 @@ private:
     // The name test comes first and rules most entries out; the type test follows.
     bool VisitName(size_t i, std::string_view name) {
         if (Stopped()) return false;
+        // Every required text must be in the name; checking them is cheaper than the terms.
+        for (const std::string& literal : r_.plan.requiredLiterals) {
+            if (!Contains(name, literal)) return true;
+        }
         if (!r_.matcher.MatchesPrepared(name, scratch_)) return true;
         if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
         return Add(i);
@@ -147,7 +151,6 @@ private:
                 if (namesNeedLiteral_ && !Contains(name, literal_)) continue;
                 keepGoing = VisitFullPath(i, name);
             } else {
-                if (!literal_.empty() && !Contains(name, literal_)) continue;
                 keepGoing = VisitName(i, name);
             }
             if (!keepGoing) return;

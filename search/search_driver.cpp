@@ -43,11 +43,12 @@ size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& wor
                              : static_cast<size_t>(maxResultsCount);
 
     const QueryMatcher matcher(words, options);
-    const SearchPlan plan = MakeSearchPlan(matcher);
+    SearchPlan plan = MakeSearchPlan(matcher);
     NameCache* cache = nullptr;
     if (keepNameCache_) {
         cache = &CacheFor(options.CaseSensitive);
         cache->Update(catalogue);
+        ChooseRarestLiteral(plan, cache->Buffer());
     }
     const MatchRequest request{catalogue, cache, matcher, plan, options};
 

@@ -81,6 +81,20 @@ TEST_F(SearchDriverTest, FolderAndFileFilters) {
     EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/d/x.Folder"}));
 }
 
+TEST(SearchOptions, FoldersAndFilesAreNeverBothUnticked) {
+    TSearchOptions options;
+    options.FindFiles = false;
+    FindFilesChanged(options);
+    EXPECT_TRUE(options.FindFolders);
+    options.FindFolders = false;
+    FindFoldersChanged(options);
+    EXPECT_TRUE(options.FindFiles);
+    EXPECT_FALSE(options.FindFolders);
+    options.FindFolders = true;  // ticking changes nothing else
+    FindFoldersChanged(options);
+    EXPECT_TRUE(options.FindFiles);
+}
+
 TEST_F(SearchDriverTest, ResultsAreCopiesWithIconAndSelectionReset) {
     AddEntry(catalogue, "/music/", "song.mp3");
     catalogue[0].Size = 12345;
