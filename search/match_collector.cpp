@@ -37,7 +37,7 @@ bool Contains(std::string_view text, std::string_view literal) {
 }
 
 class Collector {
-public:
+  public:
     Collector(const MatchRequest& request, size_t limit, std::vector<size_t>& out)
         : r_(request),
           upper_(!request.matcher.CaseSensitive()),
@@ -59,7 +59,7 @@ public:
         }
     }
 
-private:
+  private:
     bool Add(size_t i) {
         out_.push_back(i);
         return out_.size() < limit_;
@@ -81,7 +81,8 @@ private:
 
     void RunNamesCached(const NameCache& cache, size_t first, size_t last) {
         if (!literal_.empty()) {
-            ForEachNameHit(cache, literal_, first, last, [&](size_t i) { return VisitName(i, cache.Name(i)); });
+            ForEachNameHit(cache, literal_, first, last,
+                           [&](size_t i) { return VisitName(i, cache.Name(i)); });
             return;
         }
         for (size_t i = first; i < last; ++i) {
@@ -105,7 +106,8 @@ private:
             }
         }
         // No entry of such a folder can match unless its own name holds the literal.
-        namesNeedLiteral_ = !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
+        namesNeedLiteral_ =
+            !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
     }
 
     void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {

@@ -17,7 +17,9 @@ namespace quillory {
 
 // An entry counts as a folder when its Ext text is exactly "Folder" (so a file named
 // 'x.Folder' counts as one too); the attribute bits are not consulted.
-inline bool IsFolderEntry(const TMyItem& entry) { return entry.Ext() == kFolderExt; }
+inline bool IsFolderEntry(const TMyItem& entry) {
+    return entry.Ext() == kFolderExt;
+}
 
 inline bool PassesTypeFilter(const TMyItem& entry, const TSearchOptions& options) {
     return IsFolderEntry(entry) ? options.FindFolders : options.FindFiles;

@@ -18,7 +18,9 @@ std::string ElapsedText(int64_t elapsedMs) {
     return std::to_string(elapsedMs / 1000) + "." + std::string(3 - millis.size(), '0') + millis;
 }
 
-std::string ElapsedText(const BusyState& busy) { return ElapsedText(busy.ElapsedMs()); }
+std::string ElapsedText(const BusyState& busy) {
+    return ElapsedText(busy.ElapsedMs());
+}
 
 size_t TSearchDriver::Search(const EntryList& catalogue, std::string_view searchText, TSearchOptions options,
                              int64_t maxResultsCount, EntryList& results) {
@@ -33,8 +35,8 @@ void TSearchDriver::BeginSearch(EntryList& results) {
     busy_.Begin();
 }
 
-size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& words, const TSearchOptions& options,
-                                int64_t maxResultsCount, EntryList& results) {
+size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& words,
+                                const TSearchOptions& options, int64_t maxResultsCount, EntryList& results) {
     results.Clear();
     // The limit is tested after an entry is added, so at least one result is always allowed.
     const size_t limit = maxResultsCount <= 1 ? 1
@@ -88,7 +90,8 @@ size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& wor
         result.IconIndex = -1;
         result.Selected = false;
     }
-    status_ = "OK! " + std::to_string(results.Count()) + " files found. Search time: " + ElapsedText(busy_) + " sec.";
+    status_ = "OK! " + std::to_string(results.Count()) + " files found. Search time: " + ElapsedText(busy_) +
+              " sec.";
     busy_.Busy = false;
     return results.Count();
 }

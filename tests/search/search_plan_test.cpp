@@ -22,7 +22,7 @@ TEST(SearchPlan, RequiredTextsAreOnlyThoseEveryMatchContains) {
         {"-\"abc\"", {}, true},
         {"-\"abc\" +\"de\"", {"DE"}, true},
         {"abc -\"de\" -\"fg\"", {"ABC"}, true},
-        {"*.mp3", {"MP3"}, false},          // the dot may be the appended one
+        {"*.mp3", {"MP3"}, false},  // the dot may be the appended one
         {"*.", {}, false},
         {"read?me.t*xt", {"READ"}, false},  // the longest dot-free piece
         {"*", {}, false},
