@@ -37,6 +37,12 @@ void TSearchDriver::BeginSearch(EntryList& results) {
 
 size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& words,
                                 const TSearchOptions& options, int64_t maxResultsCount, EntryList& results) {
+    // The flag is cleared however the search ends, so a failed search cannot leave the
+    // program (and a running rescan) believing a search is still under way.
+    struct ClearBusy {
+        BusyState& busy;
+        ~ClearBusy() { busy.Busy = false; }
+    } clearBusy{busy_};
     results.Clear();
     // The limit is tested after an entry is added, so at least one result is always allowed.
     const size_t limit = maxResultsCount <= 1 ? 1
@@ -70,7 +76,14 @@ size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& wor
         } catch (const std::system_error&) {
             second = std::thread();  // no thread to be had: the second half runs below
         }
-        CollectMatches(request, 0, middle, limit, matches_);
+        try {
+            CollectMatches(request, 0, middle, limit, matches_);
+        } catch (...) {
+            // Never leave a running thread behind (its destructor would end the program).
+            firstHalfFull.store(true, std::memory_order_relaxed);
+            if (second.joinable()) second.join();
+            throw;
+        }
         if (second.joinable()) {
             // With the limit reached in the first half nothing of the second half is needed.
             if (matches_.size() >= limit) firstHalfFull.store(true, std::memory_order_relaxed);
@@ -92,7 +105,6 @@ size_t TSearchDriver::RunSearch(const EntryList& catalogue, const TWordList& wor
     }
     status_ = "OK! " + std::to_string(results.Count()) + " files found. Search time: " + ElapsedText(busy_) +
               " sec.";
-    busy_.Busy = false;
     return results.Count();
 }
 
