@@ -51,7 +51,7 @@ median_ms() {
     printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]/1000}'
 }
 
-count_lines() { "$@" 2>/dev/null | wc -l; }
+count_lines() { { "$@" 2>/dev/null || true; } | wc -l; }
 
 compare() {
     local label=$1 quillory=$2 plocate=$3
@@ -76,7 +76,7 @@ compare "name, common word, 10000" "data" "-i -b -l 10000 data"
 compare "whole word" "--limit 0 --whole-words report" "-i -b --regex '(^|[^[:alnum:]])report([^[:alnum:]]|\$)'"
 compare "wildcard *.mp3" "--limit 0 '*.mp3'" "-i -b '*.mp3'"
 compare "full-path substring" "--limit 0 --full-path photos" "-i photos"
-compare "4 terms (plocate: 2 ANDed)" "--limit 0 -- lib '+\"test\"' '-\"old\"' '-\"tmp\"'" "-i -b lib test"
+compare "4 terms (plocate: 2 ANDed)" "--limit 0 -- report '+\"final\"' '-\"copy\"' '-\"pdf\"'" "-i -b report final"
 compare "no match" "--limit 0 zqxj" "-i -b zqxj"
 echo
 echo "hit counts differ where the questions differ: plocate also lists the tree's root, has no"

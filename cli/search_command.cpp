@@ -38,7 +38,8 @@ int64_t ParseLimit(const std::string& value) {
     return limit;
 }
 
-void ParseArguments(const std::vector<std::string>& args, SearchCommandOptions& options, ResultOutput& output) {
+void ParseArguments(const std::vector<std::string>& args, SearchCommandOptions& options,
+                    ResultOutput& output) {
     bool wordsOnly = false;
     bool first = true;
     auto addWord = [&](const std::string& word) {
@@ -72,7 +73,8 @@ void ParseArguments(const std::vector<std::string>& args, SearchCommandOptions& 
         } else if (arg.starts_with("--limit=")) {
             options.limit = ParseLimit(arg.substr(8));
         } else {
-            throw UsageError{"search: unknown option \"" + arg + "\" (put -- before words that begin with -)"};
+            throw UsageError{"search: unknown option \"" + arg +
+                             "\" (put -- before words that begin with -)"};
         }
     }
     CheckResultOutputOptions("search", output.options);

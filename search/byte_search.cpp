@@ -21,8 +21,8 @@ const char* FindBytes(const char* data, size_t size, std::string_view needle) {
     for (; i + 16 + k - 1 <= size; i += 16) {
         const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
         const __m128i blockLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + k - 1));
-        auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, blockFirst), _mm_cmpeq_epi8(last, blockLast))));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(first, blockFirst), _mm_cmpeq_epi8(last, blockLast))));
         while (mask != 0) {
             const auto bit = static_cast<size_t>(__builtin_ctz(mask));
             if (std::memcmp(data + i + bit + 1, needle.data() + 1, k - 2) == 0) return data + i + bit;

@@ -11,7 +11,9 @@
 
 namespace quillory {
 
-inline bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+inline bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // True when `pos` (0 to size) is where a character starts or the text ends.
 inline bool IsCharBoundary(std::string_view s, size_t pos) {

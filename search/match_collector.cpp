@@ -37,7 +37,7 @@ bool Contains(std::string_view text, std::string_view literal) {
 }
 
 class Collector {
-public:
+  public:
     Collector(const MatchRequest& request, size_t limit, std::vector<size_t>& out)
         : r_(request),
           upper_(!request.matcher.CaseSensitive()),
@@ -59,14 +59,21 @@ public:
         }
     }
 
-private:
+  private:
     bool Add(size_t i) {
         out_.push_back(i);
         return out_.size() < limit_;
     }
 
+    bool Stopped() const { return r_.stop != nullptr && r_.stop->load(std::memory_order_relaxed); }
+
     // The name test comes first and rules most entries out; the type test follows.
     bool VisitName(size_t i, std::string_view name) {
+        if (Stopped()) return false;
+        // Every required text must be in the name; checking them is cheaper than the terms.
+        for (const std::string& literal : r_.plan.requiredLiterals) {
+            if (!Contains(name, literal)) return true;
+        }
         if (!r_.matcher.MatchesPrepared(name, scratch_)) return true;
         if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
         return Add(i);
@@ -74,7 +81,8 @@ private:
 
     void RunNamesCached(const NameCache& cache, size_t first, size_t last) {
         if (!literal_.empty()) {
-            ForEachNameHit(cache, literal_, first, last, [&](size_t i) { return VisitName(i, cache.Name(i)); });
+            ForEachNameHit(cache, literal_, first, last,
+                           [&](size_t i) { return VisitName(i, cache.Name(i)); });
             return;
         }
         for (size_t i = first; i < last; ++i) {
@@ -98,7 +106,8 @@ private:
             }
         }
         // No entry of such a folder can match unless its own name holds the literal.
-        namesNeedLiteral_ = !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
+        namesNeedLiteral_ =
+            !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
     }
 
     void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {
@@ -123,6 +132,7 @@ private:
         const char* folderData = nullptr;
         size_t folderSize = 0;
         for (size_t i = first; i < last; ++i) {
+            if (Stopped()) return;
             const TMyItem& entry = r_.catalogue[i];
             std::string_view name = entry.Name();
             if (upper_) {
@@ -143,7 +153,6 @@ private:
                 if (namesNeedLiteral_ && !Contains(name, literal_)) continue;
                 keepGoing = VisitFullPath(i, name);
             } else {
-                if (!literal_.empty() && !Contains(name, literal_)) continue;
                 keepGoing = VisitName(i, name);
             }
             if (!keepGoing) return;
@@ -152,6 +161,7 @@ private:
 
     // The type first, then the full path, which is assembled only for entries that pass it.
     bool VisitFullPath(size_t i, std::string_view name) {
+        if (Stopped()) return false;
         const TMyItem& entry = r_.catalogue[i];
         if (!PassesTypeFilter(entry, r_.options)) return true;
         bool match;

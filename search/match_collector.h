@@ -2,6 +2,7 @@
 // The catalogue loop of a search: which entries of a range pass the query and the folder and
 // file filters, in catalogue order.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,7 +17,9 @@ namespace quillory {
 
 // An entry counts as a folder when its Ext text is exactly "Folder" (so a file named
 // 'x.Folder' counts as one too); the attribute bits are not consulted.
-inline bool IsFolderEntry(const TMyItem& entry) { return entry.Ext() == kFolderExt; }
+inline bool IsFolderEntry(const TMyItem& entry) {
+    return entry.Ext() == kFolderExt;
+}
 
 inline bool PassesTypeFilter(const TMyItem& entry, const TSearchOptions& options) {
     return IsFolderEntry(entry) ? options.FindFolders : options.FindFiles;
@@ -30,6 +33,9 @@ struct MatchRequest {
     const QueryMatcher& matcher;
     const SearchPlan& plan;
     const TSearchOptions& options;
+    // When set (another part of the search already holds enough results), the loop ends at
+    // its next entry.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Appends to `out` the indices of the matching entries among [first, last), in order, and

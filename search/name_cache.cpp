@@ -60,9 +60,18 @@ void NameCache::Update(const EntryList& catalogue) {
 }
 
 size_t NameCache::EntryAt(size_t offset, size_t hint) const {
-    if (offset < starts_[hint + 1]) return hint;
-    if (offset < starts_[hint + 2]) return hint + 1;
-    const auto next = std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(hint) + 2, starts_.end(), offset);
+    // Hits usually lie close to the previous one: gallop forward from the hint, then halve.
+    size_t low = hint;  // starts_[low] <= offset
+    size_t step = 1;
+    size_t high = hint + 1;
+    while (high < starts_.size() && starts_[high] <= offset) {
+        low = high;
+        step *= 2;
+        high = low + step;
+    }
+    if (high > starts_.size()) high = starts_.size();
+    const auto next = std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(low) + 1,
+                                       starts_.begin() + static_cast<std::ptrdiff_t>(high), offset);
     return static_cast<size_t>(next - starts_.begin()) - 1;
 }
 

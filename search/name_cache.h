@@ -19,7 +19,7 @@ namespace quillory {
 void AppendCaseForm(std::string& buffer, std::string_view text, bool upper);
 
 class NameCache {
-public:
+  public:
     explicit NameCache(bool upperCase) : upperCase_(upperCase) {}
 
     // Rebuilds the cache when `catalogue` changed since the last update (or is another list).
@@ -46,7 +46,7 @@ public:
 
     size_t BytesAllocated() const;
 
-private:
+  private:
     bool upperCase_;
     bool built_ = false;
     uint64_t generation_ = 0;

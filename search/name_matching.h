@@ -50,7 +50,7 @@ struct CompiledTerm {
     std::string text;
     TTermOperator op = opOr;
     bool pattern = false;
-    bool valid = true;          // the term is valid UTF-8
+    bool valid = true;  // the term is valid UTF-8
     bool patternHasDot = false;
     std::vector<Token> tokens;  // pattern terms only
 
@@ -64,7 +64,7 @@ struct CompiledTerm {
 // captured. Matching needs a scratch buffer (the subject upper-cased, or with a dot
 // appended); each thread passes its own, so a search allocates nothing per subject.
 class QueryMatcher {
-public:
+  public:
     QueryMatcher(const TWordList& words, const TSearchOptions& options);
 
     // The whole test of one subject as given; it is upper-cased first unless the search is
@@ -111,7 +111,7 @@ public:
     bool CaseSensitive() const { return caseSensitive_; }
     bool WholeWords() const { return wholeWords_; }
 
-private:
+  private:
     std::vector<CompiledTerm> terms_;
     bool anyTermMode_;
     bool caseSensitive_;

@@ -9,7 +9,9 @@ namespace quillory {
 
 namespace {
 
-bool IsSeparator(char c) { return c == ' ' || c == ',' || c == ';'; }
+bool IsSeparator(char c) {
+    return c == ' ' || c == ',' || c == ';';
+}
 
 }  // namespace
 

@@ -25,7 +25,7 @@ std::string ElapsedText(int64_t elapsedMs);
 std::string ElapsedText(const BusyState& busy);
 
 class TSearchDriver {
-public:
+  public:
     explicit TSearchDriver(BusyState& busy) : busy_(busy) {}
 
     // The whole search: parses `searchText` (upper-cased unless the search is case-sensitive)
@@ -52,7 +52,7 @@ public:
     // Splitting the catalogue across threads: used only from this many entries on (0 never).
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
 
-private:
+  private:
     NameCache& CacheFor(bool caseSensitive) { return caseSensitive ? rawNames_ : upperNames_; }
 
     BusyState& busy_;

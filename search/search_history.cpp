@@ -15,7 +15,9 @@ void TSearchHistory::RememberSearchText(std::string_view text) {
     if (items_.size() > kMaxSearchHistory) items_.resize(kMaxSearchHistory);
 }
 
-std::string TSearchHistory::Text() const { return JoinLines(items_); }
+std::string TSearchHistory::Text() const {
+    return JoinLines(items_);
+}
 
 void TSearchHistory::SetText(std::string_view text) {
     items_ = SplitLines(text);

@@ -11,7 +11,7 @@ namespace quillory {
 inline constexpr size_t kMaxSearchHistory = 20;
 
 class TSearchHistory {
-public:
+  public:
     // Moves `text` to the top (removing an equal older item) and drops items beyond 20. An
     // empty text is remembered like any other.
     void RememberSearchText(std::string_view text);
@@ -23,7 +23,7 @@ public:
     std::string Text() const;
     void SetText(std::string_view text);
 
-private:
+  private:
     std::vector<std::string> items_;
 };
 

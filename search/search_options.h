@@ -11,4 +11,12 @@ struct TSearchOptions {
     bool FullPath = false;
 };
 
+// "Find folders" and "Find files" are never both unticked: unticking one ticks the other.
+inline void FindFoldersChanged(TSearchOptions& options) {
+    if (!options.FindFolders) options.FindFiles = true;
+}
+inline void FindFilesChanged(TSearchOptions& options) {
+    if (!options.FindFiles) options.FindFolders = true;
+}
+
 }  // namespace quillory

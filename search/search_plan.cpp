@@ -1,6 +1,10 @@
 #include "search/search_plan.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
+
+#include "search/byte_search.h"
 
 namespace quillory {
 
@@ -56,14 +60,37 @@ SearchPlan MakeSearchPlan(const QueryMatcher& matcher) {
     SearchPlan plan;
     for (const size_t i : RequiredTerms(matcher)) {
         const std::string_view literal = TermLiteral(matcher.Term(i));
-        if (literal.size() > plan.requiredLiteral.size()) plan.requiredLiteral.assign(literal);
+        if (!literal.empty()) plan.requiredLiterals.emplace_back(literal);
     }
+    std::stable_sort(plan.requiredLiterals.begin(), plan.requiredLiterals.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    if (!plan.requiredLiterals.empty()) plan.requiredLiteral = plan.requiredLiterals.front();
     plan.splitsAtFolder = true;
     for (size_t i = 0; i < matcher.TermCount(); ++i) {
         const CompiledTerm& term = matcher.Term(i);
         if (term.pattern || term.text.find('/') != std::string::npos) plan.splitsAtFolder = false;
     }
     return plan;
+}
+
+void ChooseRarestLiteral(SearchPlan& plan, std::string_view names) {
+    if (plan.requiredLiterals.size() < 2) return;
+    constexpr size_t kSampleBytes = 256 * 1024;
+    const std::string_view sample = names.substr(0, kSampleBytes);
+    size_t fewest = SIZE_MAX;
+    for (const std::string& literal : plan.requiredLiterals) {
+        size_t hits = 0;
+        const char* p = sample.data();
+        const char* end = p + sample.size();
+        while (const char* hit = FindBytes(p, static_cast<size_t>(end - p), literal)) {
+            ++hits;
+            p = hit + literal.size();
+        }
+        if (hits < fewest) {
+            fewest = hits;
+            plan.requiredLiteral = literal;
+        }
+    }
 }
 
 }  // namespace quillory

@@ -2,6 +2,8 @@
 // What a compiled query lets the search skip without changing its answer.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "search/name_matching.h"
 
@@ -13,6 +15,8 @@ struct SearchPlan {
     // piece of a literal run without a dot: the dot a pattern appends to the subject can
     // only complete a run that holds a dot.
     std::string requiredLiteral;
+    // Every such text the query knows of, longest first (requiredLiteral is one of them).
+    std::vector<std::string> requiredLiterals;
     // No pattern terms and no "/" in any term: with a folder text that ends with "/", a term
     // then occurs in the full path exactly when it occurs in the folder or in the name, so a
     // folder's results are computed once for all its entries.
@@ -20,5 +24,9 @@ struct SearchPlan {
 };
 
 SearchPlan MakeSearchPlan(const QueryMatcher& matcher);
+
+// Makes the rarest required text in a sample of `names` (the start of a name buffer) the one
+// the search scans for.
+void ChooseRarestLiteral(SearchPlan& plan, std::string_view names);
 
 }  // namespace quillory

@@ -8,7 +8,8 @@ namespace quillory {
 namespace {
 
 // The builder's round trip: raw parse, rows filled, rows edited, rows collected, text built.
-std::string Edit(std::string_view searchText, const std::function<void(TBoolRows&)>& edit, TBoolRows* shown = nullptr) {
+std::string Edit(std::string_view searchText, const std::function<void(TBoolRows&)>& edit,
+                 TBoolRows* shown = nullptr) {
     TWordList words;
     ParseQuery(searchText, false, true, words);
     TWordList copy = words;
@@ -49,10 +50,12 @@ TEST(BoolBuilderRows, Table) {
 
 TEST(BoolBuilderRows, FillShowsTheFirstFourTermsAsTyped) {
     TBoolRows shown;
-    Edit("Mixed +\"Case\" c d e", [](TBoolRows&) {}, &shown);
+    Edit(
+        "Mixed +\"Case\" c d e", [](TBoolRows&) {}, &shown);
     EXPECT_EQ(shown.Texts, (std::array<std::string, 4>{"Mixed", "Case", "c", "d"}));
     EXPECT_EQ(shown.OperatorIndex, (std::array<int, 4>{opOr, opAnd, opOr, opOr}));
-    Edit("a b", [](TBoolRows&) {}, &shown);
+    Edit(
+        "a b", [](TBoolRows&) {}, &shown);
     EXPECT_EQ(shown.Texts, (std::array<std::string, 4>{"a", "b", "", ""}));
 }
 

@@ -23,7 +23,7 @@ TEST(WildcardMatch, Table) {
         {"a**", "a", false},  // the subject is used up before the last star
         {"ab?", "ab", true},
         {"ab?", "abc", true},
-        {"ab?", "abcd", true},  // whatever remains after the last run is accepted
+        {"ab?", "abcd", true},         // whatever remains after the last run is accepted
         {"*ab?d", "xabcabed", false},  // a backtracking matcher would take the second 'ab'
         {"*ab?d", "xabcd", true},
         {"*a*b", "xaybzb", true},
@@ -45,7 +45,7 @@ TEST(WildcardMatch, Table) {
         {"*MP3*", "X.MP3.Y", true},
         {"x?z", "xaz", true},
         {"x?z", "xz", false},
-        {"?.txt", "ä.txt", true},   // ? takes one character of two bytes
+        {"?.txt", "ä.txt", true},  // ? takes one character of two bytes
         {"??.txt", "ä.txt", false},
         {"?.txt", "\xff.txt", true},  // an invalid byte is one character
         {"a.b?", "a.b", true},
@@ -74,11 +74,14 @@ TEST(FindWholeWord, Table) {
         {"abc", "ab", 0},
         {"ÄRGER", "DER ÄRGER", 5},
         {"ÄRGER", "XÄRGER", 0},
-        {"ARGER", "ÄRGER", 0},  // Ä is a letter, so it joins the word
-        {"STRA", "STRAßE", 1},  // ß has one case form only: it delimits
+        {"ARGER", "ÄRGER", 0},    // Ä is a letter, so it joins the word
+        {"STRA", "STRAßE", 1},    // ß has one case form only: it delimits
         {"ABC", "日本ABC語", 7},  // uncased characters delimit
-        {"ABC", "ıABC", 0},    // dotless ı has two case forms: a word character
-        {"ABC", "\xff" "ABC\xc3", 2},  // invalid bytes delimit
+        {"ABC", "ıABC", 0},       // dotless ı has two case forms: a word character
+        {"ABC",
+         "\xff"
+         "ABC\xc3",
+         2},  // invalid bytes delimit
         {"ABC", "ÉABC", 0},
     };
     for (const auto& row : rows) {
@@ -91,9 +94,9 @@ TEST(IsWordDelimiter, Table) {
         int32_t cp;
         bool expected;
     } rows[] = {
-        {'a', false}, {'Z', false}, {'0', false}, {'9', false}, {' ', true},  {'_', true},
-        {'-', true},  {'.', true},  {'/', true},  {'\\', true}, {0xE4, false}, {0xC9, false},
-        {0xDF, true},  // ß
+        {'a', false},   {'Z', false},   {'0', false},   {'9', false}, {' ', true},
+        {'_', true},    {'-', true},    {'.', true},    {'/', true},  {'\\', true},
+        {0xE4, false},  {0xC9, false},  {0xDF, true},    // ß
         {0x131, false}, {0x65E5, true}, {0x0663, true},  // Arabic-Indic digit: not 0-9, no case
         {-1, true},
     };
@@ -141,12 +144,12 @@ TEST(MatchesQuery, Table) {
         {"foo +\"bar\" -\"tmp\"", "foo", false, false, false},
         {"-\"tmp\"", "file.txt", false, false, true},
         {"-\"tmp\"", "file.tmp", false, false, false},
-        {"+\"a\" b", "b", false, false, true},     // (a) or b
+        {"+\"a\" b", "b", false, false, true},      // (a) or b
         {"a b +\"c\"", "b_c", false, false, true},  // (a or b) and c, no precedence
         {"a b +\"c\"", "a", false, false, false},
-        {"a +\"b\" c", "c", false, false, true},    // (a and b) or c
+        {"a +\"b\" c", "c", false, false, true},  // (a and b) or c
         {"-\"a\" -\"b\"", "b", false, false, false},
-        {"-\"a\" b", "a", false, false, false},     // (not a) or b: the OR needs b here
+        {"-\"a\" b", "a", false, false, false},  // (not a) or b: the OR needs b here
         {"-\"a\" b", "ab", false, false, true},
         {"-\"a\" b", "x", false, false, true},
         {"ärger", "ÄRGER.TXT", false, false, true},
@@ -155,12 +158,18 @@ TEST(MatchesQuery, Table) {
         {"é", "CAFÉ", false, false, true},
         {"straße", "STRASSE", false, false, false},  // ß stays ß: no folding to SS
         {"straße", "Straße", false, false, true},
-        {"i", "ı", false, false, true},     // dotless ı upper-cases to I
-        {"i", "İ", false, false, false},    // dotted İ stays İ
-        {"\xff", "a\xff" "b", false, false, true},  // an invalid name survives and is matched by bytes
+        {"i", "ı", false, false, true},   // dotless ı upper-cases to I
+        {"i", "İ", false, false, false},  // dotted İ stays İ
+        {"\xff",
+         "a\xff"
+         "b",
+         false, false, true},                // an invalid name survives and is matched by bytes
         {"\xa4", "ä", false, false, false},  // never half a character
         {"\xc3", "ä", false, false, false},
-        {"\xc3", "\xc3" "a", false, false, true},
+        {"\xc3",
+         "\xc3"
+         "a",
+         false, false, true},
         {"*.mp3", "Song.MP3", false, false, true},
         {"*.mp3", "Song.MP3", true, false, false},
     };

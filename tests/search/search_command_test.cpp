@@ -19,7 +19,7 @@ struct RunResult {
 };
 
 class SearchCommandTest : public ::testing::Test {
-protected:
+  protected:
     SearchCommandTest() {
         EntryList catalogue;
         test::AddEntry(catalogue, "/home/u/", "Music", true);
@@ -72,17 +72,21 @@ TEST_F(SearchCommandTest, OptionsAndOutput) {
         {{"song", "two"}, 0, "/home/u/Music/song one.mp3\n/home/u/Music/Song Two.MP3\n"},
         {{"\"song", "two\""}, 0, "/home/u/Music/Song Two.MP3\n"},  // words joined by one blank
         {{"--", "+\"song\"", "-\"one\""}, 0, "/home/u/Music/Song Two.MP3\n"},
-        {{"--", "-\"mp3\"", "--limit"}, 0,  // after -- every argument is a word: (not MP3) or --LIMIT
+        {{"--", "-\"mp3\"", "--limit"},
+         0,  // after -- every argument is a word: (not MP3) or --LIMIT
          "/home/u/Music\n/home/u/notes.txt\n/home/u/a\xff.tmp\n/home/u/x.Folder\n"},
         {{"--whole-words", "son"}, 1, ""},
         {{"--whole-words", "song"}, 0, "/home/u/Music/song one.mp3\n/home/u/Music/Song Two.MP3\n"},
         {{"--no-files"}, 0, "/home/u/Music\n/home/u/x.Folder\n"},
         {{"--no-folders", "--limit", "2"}, 0, "/home/u/Music/song one.mp3\n/home/u/Music/Song Two.MP3\n"},
         {{"--limit=1", "o"}, 0, "/home/u/Music/song one.mp3\n"},
-        {{"--limit", "0"}, 0,
+        {{"--limit", "0"},
+         0,
          "/home/u/Music\n/home/u/Music/song one.mp3\n/home/u/Music/Song Two.MP3\n/home/u/notes.txt\n"
          "/home/u/a\xff.tmp\n/home/u/x.Folder\n"},
-        {{"--full-path", "music"}, 0, "/home/u/Music\n/home/u/Music/song one.mp3\n/home/u/Music/Song Two.MP3\n"},
+        {{"--full-path", "music"},
+         0,
+         "/home/u/Music\n/home/u/Music/song one.mp3\n/home/u/Music/Song Two.MP3\n"},
         {{"-0", "notes", "tmp"}, 0, std::string("/home/u/notes.txt") + '\0' + "/home/u/a\xff.tmp" + '\0'},
         {{"\xff"}, 0, "/home/u/a\xff.tmp\n"},
         {{"nothing-like-it"}, 1, ""},

@@ -103,7 +103,8 @@ bool RefWildcard(const Chars& subject, const Chars& pattern) {
 
 bool RefMatches(std::string_view subjectBytes, const TWordList& words, const TSearchOptions& options) {
     if (words.TermCount == 0) return true;
-    const Chars subject = Decode(options.CaseSensitive ? std::string(subjectBytes) : text::UpperCase(subjectBytes));
+    const Chars subject =
+        Decode(options.CaseSensitive ? std::string(subjectBytes) : text::UpperCase(subjectBytes));
     bool accumulator = false;
     for (size_t i = 0; i < words.TermCount; ++i) {
         const Chars term = Decode(words.Terms[i]);
@@ -134,8 +135,8 @@ bool RefMatches(std::string_view subjectBytes, const TWordList& words, const TSe
     return words.AnyTermMode ? false : accumulator;
 }
 
-std::vector<std::string> RefSearch(const EntryList& catalogue, const TWordList& words, const TSearchOptions& options,
-                                   size_t limit) {
+std::vector<std::string> RefSearch(const EntryList& catalogue, const TWordList& words,
+                                   const TSearchOptions& options, size_t limit) {
     std::vector<std::string> found;
     for (const TMyItem& entry : catalogue.Entries()) {
         const bool isFolder = entry.Ext() == "Folder";
@@ -151,10 +152,10 @@ std::vector<std::string> RefSearch(const EntryList& catalogue, const TWordList& 
 // Small alphabets so that terms and names meet often; cased and uncased letters, ß, Turkish
 // dotted and dotless i, digits, word delimiters and bytes that are not valid UTF-8.
 const std::vector<std::string> kPieces = {
-    "a", "b", "ab", "A", "B", "c", "x", "Ab", "ä", "Ä", "é", "É", "ß", "ı", "İ", "i", "I", "1", "0", " ", "_",
-    "-", ".", ".", "mp3", "MP3", "txt", "\xff", "\xc3", "\xa4", "€", "日", "Folder"};
-const std::vector<std::string> kTermPieces = {"a", "b", "ab", "ä", "Ä", "é", "ß", "i", "ı", "1", ".", ".",
-                                               "*", "*", "?", "mp3", "\xa4", "\xc3", "€", " ", "x", "A"};
+    "a", "b", "ab", "A", "B", "c", "x", "Ab",  "ä",   "Ä",   "é",    "É",    "ß",    "ı", "İ",  "i",     "I",
+    "1", "0", " ",  "_", "-", ".", ".", "mp3", "MP3", "txt", "\xff", "\xc3", "\xa4", "€", "日", "Folder"};
+const std::vector<std::string> kTermPieces = {"a", "b", "ab", "ä", "Ä",   "é",    "ß",    "i", "ı", "1", ".",
+                                              ".", "*", "*",  "?", "mp3", "\xa4", "\xc3", "€", " ", "x", "A"};
 
 std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces, int maxPieces) {
     std::uniform_int_distribution<int> count(1, maxPieces);
@@ -187,8 +188,8 @@ std::string RandomQuery(std::mt19937& rng) {
 }
 
 EntryList RandomCatalogue(std::mt19937& rng, size_t count) {
-    const std::vector<std::string> folders = {"/", "/Music/", "/home/ab/", "/data/ä b/", "/x/\xc3/", "",
-                                              "/odd\xc3", "/MP3s.Folder/", "/İi/ı/"};
+    const std::vector<std::string> folders = {"/", "/Music/",  "/home/ab/",     "/data/ä b/", "/x/\xc3/",
+                                              "",  "/odd\xc3", "/MP3s.Folder/", "/İi/ı/"};
     std::uniform_int_distribution<size_t> folderPick(0, folders.size() - 1);
     std::uniform_int_distribution<int> runLength(1, 40);
     std::uniform_int_distribution<int> percent(0, 99);

@@ -27,7 +27,7 @@ TEST(ElapsedText, SecondsWithThreeDecimals) {
 }
 
 class SearchDriverTest : public ::testing::Test {
-protected:
+  protected:
     SearchDriverTest() {
         busy.Ticks = clock.Source();
         driver.SetParallelThreshold(0);
@@ -79,6 +79,20 @@ TEST_F(SearchDriverTest, FolderAndFileFilters) {
     noFiles.FullPath = true;
     Search("x", noFiles);
     EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/d/x.Folder"}));
+}
+
+TEST(SearchOptions, FoldersAndFilesAreNeverBothUnticked) {
+    TSearchOptions options;
+    options.FindFiles = false;
+    FindFilesChanged(options);
+    EXPECT_TRUE(options.FindFolders);
+    options.FindFolders = false;
+    FindFoldersChanged(options);
+    EXPECT_TRUE(options.FindFiles);
+    EXPECT_FALSE(options.FindFolders);
+    options.FindFolders = true;  // ticking changes nothing else
+    FindFoldersChanged(options);
+    EXPECT_TRUE(options.FindFiles);
 }
 
 TEST_F(SearchDriverTest, ResultsAreCopiesWithIconAndSelectionReset) {
@@ -158,8 +172,8 @@ TEST_F(SearchDriverTest, FullPathFindsEntriesBelowAMatchingFolder) {
     TSearchOptions options;
     options.FullPath = true;
     Search("windows", options);
-    EXPECT_EQ(FullPaths(results),
-              (std::vector<std::string>{"/c/windows/system32", "/c/windows/system32/kernel.dll", "/c/windows"}));
+    EXPECT_EQ(FullPaths(results), (std::vector<std::string>{"/c/windows/system32",
+                                                            "/c/windows/system32/kernel.dll", "/c/windows"}));
     Search("readme.txt", options);
     EXPECT_EQ(results.Count(), 0u);
     Search("*/kernel.dll", options);
@@ -182,7 +196,8 @@ TEST_F(SearchDriverTest, CacheFollowsCatalogueChanges) {
 }
 
 TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
-    for (int i = 0; i < 3000; ++i) AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
+    for (int i = 0; i < 3000; ++i)
+        AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
     driver.SetParallelThreshold(10);
     EXPECT_EQ(Search("n3", {}, 100000), 3000u / 7 + 1);
     EXPECT_EQ(Search("n3", {}, 300), 300u);
