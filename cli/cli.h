@@ -36,6 +36,8 @@ std::string DatabasePath(const Context& context);
 void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions& options);
 
 int RunInfo(Context& context, const std::vector<std::string>& args);
+// Rescans the database's folders (or those given) and saves it; exit 130 when Ctrl+C stopped it.
+int RunScan(Context& context, const std::vector<std::string>& args);
 
 // Parses the global options and runs the command; returns the exit status.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

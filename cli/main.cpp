@@ -14,6 +14,7 @@ using Command = int (*)(Context&, const std::vector<std::string>&);
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"info", RunInfo},
+        {"scan", RunScan},
     };
     return commands;
 }
@@ -23,6 +24,10 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json]     the database header and the number of records read\n"
+    "  scan [--include DIR]... [--exclude DIR]... [--ext-include LIST | --ext-exclude LIST |\n"
+    "       --no-ext-filter]\n"
+    "                    rescan the database's folders and save it (Ctrl+C: stop, save\n"
+    "                    nothing, exit 130)\n"
     "\n"
     "FILE defaults to index.dat in the data folder ($XDG_DATA_HOME/quillory).\n";
 
