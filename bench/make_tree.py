@@ -67,9 +67,10 @@ def main():
                 os.ftruncate(fd, int(rng.lognormvariate(9, 2.5)) % (1 << 34))
             os.close(fd)
             made += 1
-        # A tree that ran out of folders before reaching the total grows another branch.
+        # A tree that ran out of folders before reaching the total grows another branch from
+        # one of its shallow folders.
         if head == len(queue) and made < total:
-            queue.append((folder, min(depth, 5)))
+            queue.append(rng.choice([q for q in queue[:500] if q[1] <= 3]))
     print(f"{made} entries under {root}")
 
 
