@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <limits>
 
+#include <thread>
+
 #include "core/text_lines.h"
+#include "platform/parallel_directory_lister.h"
 #include "scan/duration_text.h"
 
 namespace quillory {
@@ -25,7 +28,7 @@ RescanDriver::RescanDriver(EntryList& catalogue, TProgramOptions& options, BusyS
       busy_(busy),
       observer_(observer),
       reporter_(observer),
-      lister_(&systemLister_),
+      lister_(nullptr),
       mounts_(&systemMounts_),
       now_(NowDateTime) {}
 
@@ -70,7 +73,14 @@ void RescanDriver::LoadExtensionLists() {
 }
 
 WalkOutcome RescanDriver::WalkFolders() {
-    return quillory::WalkFolders(lists_, catalogue_, busy_, {*lister_, *mounts_, reporter_}, limits_);
+    if (lister_) return quillory::WalkFolders(lists_, catalogue_, busy_, {*lister_, *mounts_, reporter_}, limits_);
+    // The readers live for one walk only: no thread stays behind between rescans.
+    ParallelDirectoryLister::Settings settings;
+    settings.workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    settings.deepestLevel = limits_.deepestLevel;
+    settings.longestPath = limits_.longestPath;
+    ParallelDirectoryLister lister(settings);
+    return quillory::WalkFolders(lists_, catalogue_, busy_, {lister, *mounts_, reporter_}, limits_);
 }
 
 void RescanDriver::FinishRescan() {

@@ -26,7 +26,8 @@ public:
 
     RescanDriver(EntryList& catalogue, TProgramOptions& options, BusyState& busy, RescanObserver& observer);
 
-    // Replacements for tests; the defaults are the system's listing, mount table and clock.
+    // Replacements for tests; the defaults are the system's listing (read ahead on worker
+    // threads), mount table and clock.
     void SetLister(DirectoryLister& lister) { lister_ = &lister; }
     void SetMountPolicy(MountPolicy& mounts) { mounts_ = &mounts; }
     void SetLimits(const WalkLimits& limits) { limits_ = limits; }
@@ -67,7 +68,6 @@ private:
     BusyState& busy_;
     RescanObserver& observer_;
     Reporter reporter_;
-    SystemDirectoryLister systemLister_;
     FixedMountPolicy systemMounts_;
     DirectoryLister* lister_;
     MountPolicy* mounts_;
