@@ -27,7 +27,7 @@ public:
         // Folders whose path (with its final "/") is longer than this are not read ahead.
         size_t longestPath = 4095;
         // Reading ahead pauses while this many items wait unread.
-        size_t maxWaitingItems = 1 << 16;
+        size_t maxWaitingItems = 1 << 13;
     };
 
     ParallelDirectoryLister();
