@@ -29,6 +29,7 @@ echo "tree: $counted entries ($(find "$root" -mindepth 1 -type d | wc -l) folder
 db="$work/bench.qdb"
 fresh="$work/fresh.qdb"
 fmt='%s %T@ %A@ %C@\n'
+uptime
 # Warm the cache and make the database the rescans start from.
 "$cli" --db "$db" scan --include "$root" 2>/dev/null
 find "$root" -printf "$fmt" >/dev/null
@@ -44,11 +45,16 @@ python3 - "$work/times.json" "$counted" <<'PY'
 import json, sys
 data = json.load(open(sys.argv[1]))["results"]
 entries = int(sys.argv[2])
-find = next(r["mean"] for r in data if r["command"] == "find -printf")
+find = next(r for r in data if r["command"] == "find -printf")
+find_cpu = find["user"] + find["system"]
 print()
-print(f"{'command':45} {'mean s':>8} {'x find':>7} {'entries/s':>12}")
+print("wall = elapsed time (mean of the runs); cpu = user + system time, which other load on the")
+print("machine disturbs less than the wall time")
+print(f"{'command':45} {'wall s':>7} {'x find':>7} {'cpu s':>7} {'x find':>7} {'entries/s':>11}")
 for r in data:
-    print(f"{r['command']:45} {r['mean']:8.3f} {r['mean'] / find:7.2f} {entries / r['mean']:12,.0f}")
+    cpu = r["user"] + r["system"]
+    print(f"{r['command']:45} {r['mean']:7.3f} {r['mean'] / find['mean']:7.2f} {cpu:7.3f} {cpu / find_cpu:7.2f} "
+          f"{entries / r['mean']:11,.0f}")
 PY
 
 echo
