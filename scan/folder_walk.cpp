@@ -79,7 +79,7 @@ private:
         }
         if (!busy_.Busy) return false;
         Record(level);
-        if (catalogue_.Count() % limits_.progressInterval == 0) {
+        if (limits_.progressInterval != 0 && catalogue_.Count() % limits_.progressInterval == 0) {
             services_.reporter.ShowProgress(path_, catalogue_.Count());
             MaybeProcessEvents();
         }

@@ -43,7 +43,8 @@ struct WalkLimits {
     size_t longestPath = PATH_MAX - 1;
     // Pending events are processed at most this often (and after the first item).
     int64_t eventIntervalMs = 50;
-    // Progress is shown when a folder is entered and the found count is a multiple of this.
+    // Progress is shown when a folder is entered and the found count is a multiple of this
+    // (0: never).
     size_t progressInterval = 20;
 };
 
