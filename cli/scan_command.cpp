@@ -26,11 +26,13 @@ constexpr int kExitInterrupted = 130;
 // nothing else.
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
 
 // Routes SIGINT to g_interrupted while a scan runs, then puts the previous handling back.
 class InterruptGuard {
-public:
+  public:
     InterruptGuard() {
         g_interrupted = 0;
         struct sigaction action {};
@@ -50,7 +52,7 @@ public:
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-private:
+  private:
     struct sigaction previous_ {};
     sigset_t previousMask_{};
 };
@@ -71,7 +73,8 @@ std::string FolderLine(const std::string& option, const std::string& dir) {
     std::string line;
     if (dir.front() != '/') {
         std::string cwd(4096, '\0');
-        if (!getcwd(cwd.data(), cwd.size())) throw UsageError{"scan: cannot resolve the relative folder " + dir};
+        if (!getcwd(cwd.data(), cwd.size()))
+            throw UsageError{"scan: cannot resolve the relative folder " + dir};
         line = cwd.c_str();
         if (line.back() != '/') line.push_back('/');
     }
@@ -151,16 +154,20 @@ void ApplyRequest(const ScanRequest& request, TProgramOptions& options) {
             options.ExcludeExtensionsMode = true;
             options.ExcludedExtensions = JoinLines(request.extensions);
             break;
-        case ScanRequest::ExtMode::Off: options.ExtensionFilterOn = false; break;
-        case ScanRequest::ExtMode::Unchanged: break;
+        case ScanRequest::ExtMode::Off:
+            options.ExtensionFilterOn = false;
+            break;
+        case ScanRequest::ExtMode::Unchanged:
+            break;
     }
 }
 
 // Progress for a terminal: one line, rewritten in place at most every event interval, with
 // the folder shortened from the left to fit the terminal's width.
 class ScanObserver final : public RescanObserver {
-public:
-    ScanObserver(std::ostream& err, BusyState& busy, bool terminal) : err_(err), busy_(busy), terminal_(terminal) {}
+  public:
+    ScanObserver(std::ostream& err, BusyState& busy, bool terminal)
+        : err_(err), busy_(busy), terminal_(terminal) {}
 
     void SetStatusText(std::string_view text) override { status_ = text; }
 
@@ -184,7 +191,7 @@ public:
 
     const std::string& Status() const { return status_; }
 
-private:
+  private:
     void DrawLine() {
         changed_ = false;
         std::string line = std::to_string(found_) + " entries found  ";

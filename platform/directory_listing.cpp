@@ -29,9 +29,13 @@ constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYN
 // getdents64 fills this many bytes per call; large enough for a few hundred names.
 constexpr size_t kDirentBufferSize = 32 * 1024;
 
-FileTime ToFileTime(const struct statx_timestamp& t) { return {t.tv_sec, t.tv_nsec}; }
+FileTime ToFileTime(const struct statx_timestamp& t) {
+    return {t.tv_sec, t.tv_nsec};
+}
 
-bool IsSystemType(unsigned mode) { return S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode); }
+bool IsSystemType(unsigned mode) {
+    return S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode);
+}
 
 // The bits that do not depend on the file type.
 uint32_t CommonBits(std::string_view name, uint32_t bits) {
@@ -42,18 +46,22 @@ uint32_t CommonBits(std::string_view name, uint32_t bits) {
 // The attribute bits of an item whose statx failed: what the directory entry's type says.
 uint32_t BitsFromDirentType(unsigned char type) {
     switch (type) {
-        case DT_DIR: return kAttrDirectory;
-        case DT_LNK: return kAttrReparsePoint;
+        case DT_DIR:
+            return kAttrDirectory;
+        case DT_LNK:
+            return kAttrReparsePoint;
         case DT_CHR:
         case DT_BLK:
         case DT_FIFO:
-        case DT_SOCK: return kAttrSystem;
-        default: return 0;
+        case DT_SOCK:
+            return kAttrSystem;
+        default:
+            return 0;
     }
 }
 
 class SystemFolderListing final : public FolderListing {
-public:
+  public:
     explicit SystemFolderListing(int fd) : fd_(fd), buffer_(new char[kDirentBufferSize]) {}
     ~SystemFolderListing() override { close(fd_); }
     SystemFolderListing(const SystemFolderListing&) = delete;
@@ -78,7 +86,7 @@ public:
         return std::make_unique<SystemFolderListing>(fd);
     }
 
-private:
+  private:
     bool Refill() {
         if (ended_) return false;
         const ssize_t n = getdents64(fd_, buffer_.get(), kDirentBufferSize);
@@ -140,7 +148,8 @@ private:
     }
 
     bool IsMountRoot(const struct statx& st) {
-        if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) return (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+        if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+            return (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
         // Kernels before 5.8 do not report the attribute: a folder on another device than the
         // listed one is the root of another mount.
         if (!ownDeviceKnown_) {

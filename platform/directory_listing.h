@@ -22,7 +22,7 @@ struct FileTime {
 };
 
 struct ListedItem {
-    std::string_view name;  // valid until the next call of Next() on the same listing
+    std::string_view name;    // valid until the next call of Next() on the same listing
     uint32_t attributes = 0;  // attribute bits in their Windows values (0x10 folder ...)
     int64_t size = 0;         // 0 for folders
     FileTime modified;
@@ -36,7 +36,7 @@ struct ListedItem {
 };
 
 class FolderListing {
-public:
+  public:
     virtual ~FolderListing() = default;
     // Fills `item` with the next item; false when the listing has ended or an error ended it
     // part-way. "." and ".." are never returned.
@@ -46,7 +46,7 @@ public:
 };
 
 class DirectoryLister {
-public:
+  public:
     virtual ~DirectoryLister() = default;
     // Opens a folder by its path (a root of the walk; links are followed here, as the user
     // named it); null when it cannot be listed.
@@ -55,7 +55,7 @@ public:
 
 // The system's directory listing: getdents64 plus one statx per item.
 class SystemDirectoryLister final : public DirectoryLister {
-public:
+  public:
     std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override;
 };
 

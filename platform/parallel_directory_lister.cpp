@@ -39,7 +39,7 @@ struct Job {
     std::vector<StoredItem> items;
     std::string names;
     std::vector<std::shared_ptr<Job>> children;  // subfolders to read ahead, in listing order
-    size_t counted = 0;  // items added to Shared::waitingItems
+    size_t counted = 0;                          // items added to Shared::waitingItems
 
     ~Job();
 };
@@ -64,7 +64,8 @@ struct ParallelDirectoryLister::Shared {
                 job->items.push_back({job->names.size(), item.name.size(), item});
                 job->items.back().data.name = {};
                 job->names.append(item.name);
-                const bool folder = (item.attributes & kDirectoryBit) && !(item.attributes & kReparsePointBit);
+                const bool folder =
+                    (item.attributes & kDirectoryBit) && !(item.attributes & kReparsePointBit);
                 const size_t pathLength = job->pathLength + item.name.size() + 1;
                 if (folder && !item.mountRoot && job->depth < settings.deepestLevel &&
                     pathLength <= settings.longestPath) {
@@ -140,7 +141,7 @@ namespace {
 
 // The walk's view of one folder read (or being read) ahead.
 class PrefetchedListing final : public FolderListing {
-public:
+  public:
     PrefetchedListing(std::shared_ptr<ParallelDirectoryLister::Shared> shared, std::shared_ptr<Job> job)
         : shared_(std::move(shared)), job_(std::move(job)) {
         shared_->Complete(job_);
@@ -179,7 +180,7 @@ public:
         return std::make_unique<PrefetchedListing>(shared_, std::move(job));
     }
 
-private:
+  private:
     std::shared_ptr<ParallelDirectoryLister::Shared> shared_;
     std::shared_ptr<Job> job_;
     size_t next_ = 0;

@@ -19,7 +19,7 @@
 namespace quillory {
 
 class ParallelDirectoryLister final : public DirectoryLister {
-public:
+  public:
     struct Settings {
         size_t workers = 2;
         // Folders deeper than this (a root being depth 1) are not read ahead.
@@ -40,7 +40,7 @@ public:
 
     struct Shared;
 
-private:
+  private:
     std::shared_ptr<Shared> shared_;
 };
 

@@ -12,7 +12,9 @@ constexpr double kMsPerDay = 86'400'000.0;
 const int64_t kFirstDay = DaysFromCivil(1980, 1, 1);
 const int64_t kLastDay = DaysFromCivil(2107, 12, 31);
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t FloorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Day number and second of the day of a local time counted in seconds from 1970-01-01.
 bool DateFromLocalSeconds(int64_t local, DateTime& value) {
@@ -27,7 +29,9 @@ bool DateFromLocalSeconds(int64_t local, DateTime& value) {
 
 // Times this far outside 1980-2107 fail in every time zone (offsets stay within a day); they
 // are refused before any arithmetic that could overflow.
-bool FarOutside(int64_t seconds) { return seconds < 0 || seconds > int64_t{5'000'000'000}; }
+bool FarOutside(int64_t seconds) {
+    return seconds < 0 || seconds > int64_t{5'000'000'000};
+}
 
 bool LocalTm(int64_t seconds, std::tm& tm) {
     const auto t = static_cast<std::time_t>(seconds);
@@ -50,7 +54,9 @@ bool FileTimeToDate(FileTime time, DateTime& value) {
     return true;
 }
 
-LocalTimeConverter::LocalTimeConverter() { tzset(); }
+LocalTimeConverter::LocalTimeConverter() {
+    tzset();
+}
 
 const LocalTimeConverter::Slot& LocalTimeConverter::Lookup(int64_t day) {
     Slot& slot = slots_[static_cast<uint64_t>(day) % kSlots];

@@ -20,7 +20,7 @@ bool FileTimeToDate(FileTime time, DateTime& value);
 // day) instead of once per time, and a day in which the offset changes (a daylight-saving
 // change) is converted time by time. Reads the time zone anew when it is made.
 class LocalTimeConverter {
-public:
+  public:
     LocalTimeConverter();
     bool Convert(FileTime time, DateTime& value);
     // Convert, with 0 for a time that cannot be converted.
@@ -29,11 +29,11 @@ public:
         return Convert(time, value) ? value : 0;
     }
 
-private:
+  private:
     static constexpr size_t kSlots = 1024;
     struct Slot {
         int64_t day = INT64_MIN;
-        int32_t offset = 0;  // seconds east of UTC
+        int32_t offset = 0;    // seconds east of UTC
         bool uniform = false;  // the offset holds for the whole UTC day
     };
     const Slot& Lookup(int64_t day);

@@ -13,7 +13,7 @@ namespace quillory {
 // root being walked, or a folder above it, does not apply within that root (otherwise it would
 // refuse the whole root).
 class ExcludedFolderList {
-public:
+  public:
     ExcludedFolderList() = default;
     // Empty lines name no folder and are dropped; a line without a final "/" gets one, so
     // "/data/old" never refuses "/data/older/".
@@ -25,7 +25,7 @@ public:
     bool Empty() const { return folded_.empty(); }
     size_t Size() const { return folded_.size(); }
 
-private:
+  private:
     friend bool IsFolderAllowed(const ExcludedFolderList& list, std::string_view folderPath);
     std::vector<std::string> folded_;  // upper-cased, each ending with "/"
 };
@@ -35,13 +35,13 @@ bool IsFolderAllowed(const ExcludedFolderList& list, std::string_view folderPath
 
 // A sorted set of extensions (without dot) whose membership ignores case; duplicates collapse.
 class ExtensionSet {
-public:
+  public:
     ExtensionSet() = default;
     explicit ExtensionSet(const std::vector<std::string>& lines);
     bool Contains(std::string_view extension) const;
     size_t Size() const { return folded_.size(); }
 
-private:
+  private:
     std::vector<std::string> folded_;  // upper-cased, sorted, unique
 };
 

@@ -19,7 +19,7 @@ struct Level {
 };
 
 class FolderWalk {
-public:
+  public:
     FolderWalk(const WalkLists& lists, EntryList& catalogue, BusyState& busy, WalkServices services,
                const WalkLimits& limits)
         : lists_(lists), catalogue_(catalogue), busy_(busy), services_(services), limits_(limits) {
@@ -39,7 +39,7 @@ public:
         return WalkOutcome::Completed;
     }
 
-private:
+  private:
     // False when the walk was stopped.
     bool WalkRoot(const std::string& root) {
         path_ = root;

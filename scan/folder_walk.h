@@ -50,7 +50,7 @@ struct WalkLimits {
 
 // What the walk tells its user while it runs.
 class WalkReporter {
-public:
+  public:
     virtual ~WalkReporter() = default;
     // A progress point: the folder entered and the number of entries found so far.
     virtual void ShowProgress(std::string_view folder, size_t found) = 0;

@@ -12,7 +12,7 @@
 namespace quillory {
 
 class MountPolicy {
-public:
+  public:
     virtual ~MountPolicy() = default;
     // Whether the walk enters a folder on which the file system of device major:minor is
     // mounted.
@@ -24,11 +24,11 @@ public:
 // device it does not list (a mount made during the walk); a device it still does not list is
 // not entered.
 class FixedMountPolicy final : public MountPolicy {
-public:
+  public:
     explicit FixedMountPolicy(MountTableSource source = {}) : source_(std::move(source)) {}
     bool MayEnter(uint32_t major, uint32_t minor) override;
 
-private:
+  private:
     void ReadTable();
     MountTableSource source_;
     bool tableRead_ = false;

@@ -19,7 +19,9 @@ std::string CompletedStatusText(size_t found, std::string_view clockText) {
     return text;
 }
 
-std::string StoppedStatusText(size_t found) { return "Stop " + std::to_string(found) + " files found"; }
+std::string StoppedStatusText(size_t found) {
+    return "Stop " + std::to_string(found) + " files found";
+}
 
 RescanDriver::RescanDriver(EntryList& catalogue, TProgramOptions& options, BusyState& busy,
                            RescanObserver& observer)
@@ -73,7 +75,8 @@ void RescanDriver::LoadExtensionLists() {
 }
 
 WalkOutcome RescanDriver::WalkFolders() {
-    if (lister_) return quillory::WalkFolders(lists_, catalogue_, busy_, {*lister_, *mounts_, reporter_}, limits_);
+    if (lister_)
+        return quillory::WalkFolders(lists_, catalogue_, busy_, {*lister_, *mounts_, reporter_}, limits_);
     // The readers live for one walk only: no thread stays behind between rescans.
     ParallelDirectoryLister::Settings settings;
     settings.workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
@@ -88,7 +91,8 @@ void RescanDriver::FinishRescan() {
     options_.LastRescanSeconds =
         static_cast<int32_t>(std::clamp<int64_t>(seconds, 0, std::numeric_limits<int32_t>::max()));
     options_.LastRescanTime = now_();
-    observer_.SetStatusText(CompletedStatusText(catalogue_.Count(), ElapsedClockText(busy_.StartTick, busy_.Ticks)));
+    observer_.SetStatusText(
+        CompletedStatusText(catalogue_.Count(), ElapsedClockText(busy_.StartTick, busy_.Ticks)));
     busy_.Busy = false;
     observer_.RescanEnded();
 }

@@ -21,7 +21,7 @@ std::string CompletedStatusText(size_t found, std::string_view clockText);
 std::string StoppedStatusText(size_t found);
 
 class RescanDriver {
-public:
+  public:
     using DateClock = std::function<DateTime()>;
 
     RescanDriver(EntryList& catalogue, TProgramOptions& options, BusyState& busy, RescanObserver& observer);
@@ -52,14 +52,16 @@ public:
 
     const WalkLists& Lists() const { return lists_; }
 
-private:
+  private:
     class Reporter final : public WalkReporter {
-    public:
+      public:
         explicit Reporter(RescanObserver& observer) : observer_(observer) {}
-        void ShowProgress(std::string_view folder, size_t found) override { observer_.ShowProgress(folder, found); }
+        void ShowProgress(std::string_view folder, size_t found) override {
+            observer_.ShowProgress(folder, found);
+        }
         void ProcessPendingEvents() override { observer_.ProcessPendingEvents(); }
 
-    private:
+      private:
         RescanObserver& observer_;
     };
 

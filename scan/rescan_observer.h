@@ -8,7 +8,7 @@
 namespace quillory {
 
 class RescanObserver {
-public:
+  public:
     virtual ~RescanObserver() = default;
     // The status bar's text ("Waiting...", the final count and time, "Stop ...").
     virtual void SetStatusText(std::string_view text) = 0;

@@ -14,15 +14,17 @@ int64_t Utc(int y, int mo, int d, int h, int mi, int s) {
     return (DaysFromCivil(y, mo, d) - kUnixEpochDay) * 86400 + h * 3600 + mi * 60 + s;
 }
 
-DateTime Local(int y, int mo, int d, int h, int mi, int s) { return EncodeDateTime({y, mo, d, h, mi, s, 0}); }
+DateTime Local(int y, int mo, int d, int h, int mi, int s) {
+    return EncodeDateTime({y, mo, d, h, mi, s, 0});
+}
 
 // Sets TZ for one test and makes the C library read it.
 class ScopedZone {
-public:
+  public:
     explicit ScopedZone(const char* zone) : env_("TZ", zone) { tzset(); }
     ~ScopedZone() { tzset(); }
 
-private:
+  private:
     test::ScopedEnv env_;
 };
 

@@ -11,17 +11,17 @@ TEST(IsFolderAllowed, RefusesTheFolderAndBelowButNotAbove) {
         const char* path;
         bool allowed;
     } rows[] = {
-        {"/data/Old/", false},          // the folder itself
-        {"/data/Old/x/y/", false},      // below it
-        {"/data/", true},               // above it: walked as usual
+        {"/data/Old/", false},      // the folder itself
+        {"/data/Old/x/y/", false},  // below it
+        {"/data/", true},           // above it: walked as usual
         {"/", true},
-        {"/data/old/", false},          // case ignored
+        {"/data/old/", false},  // case ignored
         {"/DATA/OLD/sub/", false},
-        {"/data/Older/", true},         // a sibling whose name begins alike
-        {"/home/u/.cache/", false},     // a line without final separator
+        {"/data/Older/", true},      // a sibling whose name begins alike
+        {"/home/u/.cache/", false},  // a line without final separator
         {"/home/u/.cachedir/", true},
         {"/home/u/", true},
-        {"/srv/ÄRGER/", false},         // non-ASCII case ignored
+        {"/srv/ÄRGER/", false},  // non-ASCII case ignored
         {"/srv/ärgerlich/", true},
     };
     for (const auto& row : rows) EXPECT_EQ(IsFolderAllowed(excluded, row.path), row.allowed) << row.path;
@@ -57,14 +57,14 @@ TEST(ExtensionAccepted, Modes) {
         {true, true, false, "b.mp3", true},
         {true, true, false, "x.ogg", true},
         {true, true, false, "c.wav", false},
-        {true, true, false, "README", false},  // no extension: refused in include mode
+        {true, true, false, "README", false},    // no extension: refused in include mode
         {true, true, false, "a.tar.gz", false},  // the extension is "gz"
         {true, true, false, "mp3", false},
-        {true, true, false, ".mp3", true},     // a hidden file's "extension"
-        {true, true, true, "c.wav", false},    // include mode wins
+        {true, true, false, ".mp3", true},   // a hidden file's "extension"
+        {true, true, true, "c.wav", false},  // include mode wins
         {true, false, true, "c.wav", true},
         {true, false, true, "old.TMP", false},
-        {true, false, true, "README", true},   // no extension: kept in exclude mode
+        {true, false, true, "README", true},  // no extension: kept in exclude mode
         {true, false, true, "trailing.", true},
         {true, false, false, "old.tmp", true},  // on but neither mode
     };

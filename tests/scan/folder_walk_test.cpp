@@ -20,7 +20,7 @@ namespace quillory {
 namespace {
 
 class Reporter final : public WalkReporter {
-public:
+  public:
     void ShowProgress(std::string_view folder, size_t found) override {
         progress.emplace_back(std::string(folder), found);
     }
@@ -34,7 +34,7 @@ public:
 };
 
 class AllMounts final : public MountPolicy {
-public:
+  public:
     bool MayEnter(uint32_t, uint32_t) override { return enter; }
     bool enter = true;
 };
@@ -139,7 +139,8 @@ TEST(WalkFolders, RecordsEveryItemOnceInPreOrderWithItsData) {
     for (const TMyItem& e : walk.catalogue.Entries()) {
         const std::string path = EntryFullPath(e);
         struct statx st;
-        ASSERT_EQ(statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st), 0);
+        ASSERT_EQ(statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st),
+                  0);
         const bool folder = S_ISDIR(st.stx_mode);
         EXPECT_EQ(e.Size, folder ? 0 : static_cast<int64_t>(st.stx_size)) << path;
         DateTime modified = 0;
@@ -186,7 +187,8 @@ TEST(WalkFolders, ExcludedFolderItselfAndBelowRefusedFoldersAboveWalked) {
 
 TEST(WalkFolders, ExtensionFilterModesNeverFilterFolders) {
     test::TempDir dir;
-    for (const char* name : {"r/a.MP3", "r/b.mp3", "r/c.wav", "r/README", "r/music.wav/d.mp3"}) dir.WriteFile(name, "");
+    for (const char* name : {"r/a.MP3", "r/b.mp3", "r/c.wav", "r/README", "r/music.wav/d.mp3"})
+        dir.WriteFile(name, "");
     const struct {
         bool include;
         std::set<std::string> names;
@@ -211,8 +213,8 @@ TEST(WalkFolders, ExtensionFilterModesNeverFilterFolders) {
 TEST(WalkFolders, LinksRecordedOnceAndNeverEntered) {
     test::TempDir dir;
     dir.WriteFile("r/a/file.txt", "");
-    ASSERT_EQ(symlink("..", (dir / "r/a/up").c_str()), 0);          // a loop back to the root
-    ASSERT_EQ(symlink("self", (dir / "r/self").c_str()), 0);        // a link to itself
+    ASSERT_EQ(symlink("..", (dir / "r/a/up").c_str()), 0);    // a loop back to the root
+    ASSERT_EQ(symlink("self", (dir / "r/self").c_str()), 0);  // a link to itself
     ASSERT_EQ(symlink("missing", (dir / "r/dangling").c_str()), 0);
     ASSERT_EQ(symlink("a/file.txt", (dir / "r/tofile").c_str()), 0);
     Walk walk({dir / "r/"});
@@ -271,7 +273,8 @@ TEST(WalkFolders, MissingRootContributesNothingAndRootsWalkInLineOrder) {
     // The second root has no final separator; the empty line names no folder.
     Walk walk({dir / "missing/", dir / "two", "", dir / "one/", dir / "two/"});
     ASSERT_EQ(walk.Run(), WalkOutcome::Completed);
-    EXPECT_EQ(walk.Paths(), (std::vector<std::string>{dir / "two/b.txt", dir / "one/a.txt", dir / "two/b.txt"}));
+    EXPECT_EQ(walk.Paths(),
+              (std::vector<std::string>{dir / "two/b.txt", dir / "one/a.txt", dir / "two/b.txt"}));
     EXPECT_EQ(walk.catalogue[0].Folder(), dir / "two/");
 
     Walk none({dir / "missing/"});
@@ -367,9 +370,9 @@ TEST(WalkFolders, MountOfAnotherKindRecordedButNotEntered) {
     dir.WriteFile("r/plain/inside.txt", "");
     // The listing marks "m" as a mount root; the policy refuses it.
     class MarkMount final : public DirectoryLister {
-    public:
+      public:
         class Listing final : public FolderListing {
-        public:
+          public:
             explicit Listing(std::unique_ptr<FolderListing> inner) : inner_(std::move(inner)) {}
             bool Next(ListedItem& item) override {
                 if (!inner_->Next(item)) return false;
@@ -380,7 +383,7 @@ TEST(WalkFolders, MountOfAnotherKindRecordedButNotEntered) {
                 return std::make_unique<Listing>(inner_->OpenChild(name));
             }
 
-        private:
+          private:
             std::unique_ptr<FolderListing> inner_;
         };
         std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
@@ -391,7 +394,8 @@ TEST(WalkFolders, MountOfAnotherKindRecordedButNotEntered) {
     mounts.enter = false;
     Walk walk({dir / "r/"});
     ASSERT_EQ(walk.Run(&lister, &mounts), WalkOutcome::Completed);
-    EXPECT_EQ(walk.PathSet(), (std::set<std::string>{dir / "r/m", dir / "r/plain", dir / "r/plain/inside.txt"}));
+    EXPECT_EQ(walk.PathSet(),
+              (std::set<std::string>{dir / "r/m", dir / "r/plain", dir / "r/plain/inside.txt"}));
     mounts.enter = true;
     ASSERT_EQ(walk.Run(&lister, &mounts), WalkOutcome::Completed);
     EXPECT_EQ(walk.catalogue.Count(), 4u);
@@ -411,7 +415,8 @@ TEST(WalkFolders, SystemMountsBelowDevAreNotEntered) {
         const TMyItem* entry = walk.Find(path);
         ASSERT_NE(entry, nullptr) << path;
         EXPECT_TRUE(entry->Attributes & kAttrDirectory);
-        for (const TMyItem& e : walk.catalogue.Entries()) EXPECT_FALSE(e.Folder().starts_with(mount)) << mount;
+        for (const TMyItem& e : walk.catalogue.Entries())
+            EXPECT_FALSE(e.Folder().starts_with(mount)) << mount;
     }
 }
 
@@ -485,9 +490,9 @@ TEST(WalkFolders, FolderThatCannotBeOpenedIsRecordedWithoutContent) {
     dir.WriteFile("r/closed/secret.txt", "");
     dir.WriteFile("r/open/visible.txt", "");
     class Refusing final : public DirectoryLister {
-    public:
+      public:
         class Listing final : public FolderListing {
-        public:
+          public:
             explicit Listing(std::unique_ptr<FolderListing> inner) : inner_(std::move(inner)) {}
             bool Next(ListedItem& item) override { return inner_->Next(item); }
             std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
@@ -495,7 +500,7 @@ TEST(WalkFolders, FolderThatCannotBeOpenedIsRecordedWithoutContent) {
                 return std::make_unique<Listing>(inner_->OpenChild(name));
             }
 
-        private:
+          private:
             std::unique_ptr<FolderListing> inner_;
         };
         std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
@@ -504,7 +509,8 @@ TEST(WalkFolders, FolderThatCannotBeOpenedIsRecordedWithoutContent) {
     } lister;
     Walk walk({dir / "r/"});
     ASSERT_EQ(walk.Run(&lister), WalkOutcome::Completed);
-    EXPECT_EQ(walk.PathSet(), (std::set<std::string>{dir / "r/closed", dir / "r/open", dir / "r/open/visible.txt"}));
+    EXPECT_EQ(walk.PathSet(),
+              (std::set<std::string>{dir / "r/closed", dir / "r/open", dir / "r/open/visible.txt"}));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace quillory {
 namespace {
 
 class Reporter final : public WalkReporter {
-public:
+  public:
     void ShowProgress(std::string_view, size_t) override {}
     void ProcessPendingEvents() override {
         if (++events == stopAt) busy->Busy = false;
@@ -27,7 +27,8 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-std::vector<Entry> WalkWith(DirectoryLister& lister, const WalkLists& lists, int stopAt, WalkOutcome& outcome) {
+std::vector<Entry> WalkWith(DirectoryLister& lister, const WalkLists& lists, int stopAt,
+                            WalkOutcome& outcome) {
     EntryList catalogue;
     BusyState busy;
     busy.Begin();
@@ -39,7 +40,8 @@ std::vector<Entry> WalkWith(DirectoryLister& lister, const WalkLists& lists, int
     limits.eventIntervalMs = 0;
     outcome = WalkFolders(lists, catalogue, busy, {lister, mounts, reporter}, limits);
     std::vector<Entry> entries;
-    for (const TMyItem& e : catalogue.Entries()) entries.push_back({EntryFullPath(e), e.Attributes, e.Size, e.Modified});
+    for (const TMyItem& e : catalogue.Entries())
+        entries.push_back({EntryFullPath(e), e.Attributes, e.Size, e.Modified});
     return entries;
 }
 
@@ -49,7 +51,8 @@ void MakeTree(const test::TempDir& dir) {
         for (int b = 0; b < a; ++b) {
             const std::string folder = "r/a" + std::to_string(a) + "/b" + std::to_string(b);
             dir.MakeDir(folder + "/empty");
-            for (int f = 0; f < (a * b) % 37; ++f) dir.WriteFile(folder + "/f" + std::to_string(f) + ".txt", "x");
+            for (int f = 0; f < (a * b) % 37; ++f)
+                dir.WriteFile(folder + "/f" + std::to_string(f) + ".txt", "x");
             dir.WriteFile(folder + "/c/d/e/deep.txt", std::string(static_cast<size_t>(b), 'y'));
         }
     }
@@ -77,7 +80,8 @@ TEST(ParallelDirectoryLister, WalkIsTheSameAsWithTheSystemListing) {
             settings.maxWaitingItems = waiting;
             for (int round = 0; round < 2; ++round) {
                 ParallelDirectoryLister lister(settings);
-                EXPECT_EQ(WalkWith(lister, lists, -1, outcome), expected) << workers << " workers, " << waiting;
+                EXPECT_EQ(WalkWith(lister, lists, -1, outcome), expected)
+                    << workers << " workers, " << waiting;
                 EXPECT_EQ(outcome, WalkOutcome::Completed);
             }
             // A stop part-way ends the walk with the same prefix, and the workers end with the lister.

@@ -9,7 +9,7 @@ namespace quillory {
 namespace {
 
 class Observer final : public RescanObserver {
-public:
+  public:
     void SetStatusText(std::string_view text) override { statuses.emplace_back(text); }
     void ShowProgress(std::string_view, size_t found) override { progress.push_back(found); }
     void ProcessPendingEvents() override {
@@ -52,7 +52,7 @@ TEST(DurationText, HoursMinutesSeconds) {
     const struct {
         int64_t seconds;
         const char* text;
-    } rows[] = {{0, "0:00:00"}, {7, "0:00:07"}, {127, "0:02:07"}, {3726, "1:02:06"},
+    } rows[] = {{0, "0:00:00"},      {7, "0:00:07"},       {127, "0:02:07"}, {3726, "1:02:06"},
                 {97205, "27:00:05"}, {359999, "99:59:59"}, {-5, "0:00:00"}};
     for (const auto& row : rows) EXPECT_EQ(DurationText(row.seconds), row.text) << row.seconds;
 }
@@ -60,7 +60,8 @@ TEST(DurationText, HoursMinutesSeconds) {
 TEST(RoundedSeconds, HalvesGoToEven) {
     const struct {
         int64_t ms, seconds;
-    } rows[] = {{0, 0}, {499, 0}, {500, 0}, {501, 1}, {1500, 2}, {2500, 2}, {3500, 4}, {3726000, 3726}, {3726499, 3726}};
+    } rows[] = {{0, 0},    {499, 0},  {500, 0},        {501, 1},       {1500, 2},
+                {2500, 2}, {3500, 4}, {3726000, 3726}, {3726499, 3726}};
     for (const auto& row : rows) EXPECT_EQ(RoundedSeconds(row.ms), row.seconds) << row.ms;
 }
 
@@ -72,7 +73,10 @@ TEST(RescanDriver, CompletedRescanRecordsStatisticsAndShowsCountAndTime) {
         int64_t elapsedMs;
         int32_t seconds;
         const char* clock;
-    } rows[] = {{0, 0, "0:00:00"}, {2500, 2, "0:00:02"}, {3500, 4, "0:00:04"}, {7000, 7, "0:00:07"},
+    } rows[] = {{0, 0, "0:00:00"},
+                {2500, 2, "0:00:02"},
+                {3500, 4, "0:00:04"},
+                {7000, 7, "0:00:07"},
                 {3726000, 3726, "1:02:06"}};
     for (const auto& row : rows) {
         Rescan rescan(dir / "r/" + "\r\n");
@@ -85,7 +89,8 @@ TEST(RescanDriver, CompletedRescanRecordsStatisticsAndShowsCountAndTime) {
         EXPECT_EQ(rescan.options.LastRescanTime, 45000.25);
         ASSERT_EQ(rescan.observer.statuses.size(), 2u);
         EXPECT_EQ(rescan.observer.statuses[0], "Waiting...");
-        EXPECT_EQ(rescan.observer.statuses[1], std::string("OK! 3 files found. Search time: ") + row.clock + ".");
+        EXPECT_EQ(rescan.observer.statuses[1],
+                  std::string("OK! 3 files found. Search time: ") + row.clock + ".");
         EXPECT_FALSE(rescan.busy.Busy);
         EXPECT_EQ(rescan.observer.started, 1);
         EXPECT_TRUE(rescan.observer.busyAtStart);

@@ -75,12 +75,13 @@ struct Loaded {
 
 std::unique_ptr<Loaded> Load(const std::string& path) {
     auto loaded = std::make_unique<Loaded>();
-    LoadDatabase(loaded->catalogue, loaded->options, path, ActivityLog(path + ".log", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
+    LoadDatabase(loaded->catalogue, loaded->options, path,
+                 ActivityLog(path + ".log", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
     return loaded;
 }
 
 class ScanCommand : public ::testing::Test {
-protected:
+  protected:
     test::IsolatedHome home;
     test::TempDir tree;
     std::string db = home.Dir() / "test.qdb";
@@ -93,7 +94,8 @@ TEST_F(ScanCommand, ScansSavesAndTheDatabaseLoadsBack) {
     const CliRun run = Cli({"--db", db, "scan", "--include", tree / "r"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(std::regex_match(run.err, std::regex("OK! 4 files found\\. Search time: 0:00:0\\d\\.\n"))) << run.err;
+    EXPECT_TRUE(std::regex_match(run.err, std::regex("OK! 4 files found\\. Search time: 0:00:0\\d\\.\n")))
+        << run.err;
 
     auto loaded = Load(db);
     EXPECT_EQ(loaded->options.IncludedFolders, tree / "r/\r\n");
@@ -135,8 +137,8 @@ TEST_F(ScanCommand, OptionsReplaceListsAndARescanKeepsThem) {
     tree.WriteFile("r/b.ogg", "");
     tree.WriteFile("r/c.txt", "");
     tree.WriteFile("r/skip/d.mp3", "");
-    CliRun run = Cli({"--db", db, "scan", "--include", tree / "r/", "--exclude", tree / "r/skip", "--ext-include",
-                   "mp3,.OGG,"});
+    CliRun run = Cli({"--db", db, "scan", "--include", tree / "r/", "--exclude", tree / "r/skip",
+                      "--ext-include", "mp3,.OGG,"});
     ASSERT_EQ(run.status, 0) << run.err;
     auto loaded = Load(db);
     EXPECT_EQ(loaded->options.ExcludedFolders, tree / "r/skip/\r\n");
