@@ -38,6 +38,8 @@ void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions
 int RunInfo(Context& context, const std::vector<std::string>& args);
 // Exit status 0 with results, 1 with none.
 int RunSearch(Context& context, const std::vector<std::string>& args);
+// Rescans the database's folders (or those given) and saves it; exit 130 when Ctrl+C stopped it.
+int RunScan(Context& context, const std::vector<std::string>& args);
 
 // Parses the global options and runs the command; returns the exit status.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -15,6 +15,7 @@ const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"info", RunInfo},
         {"search", RunSearch},
+        {"scan", RunScan},
     };
     return commands;
 }
@@ -32,6 +33,10 @@ constexpr const char* kUsage =
     "                    --sort COLUMN[:desc] (name, folder, size, date, ext),\n"
     "                    --format list|table, --fields F,... (with table: name, folder,\n"
     "                    size, created, modified, accessed, ext, attributes)\n"
+    "  scan [--include DIR]... [--exclude DIR]... [--ext-include LIST | --ext-exclude LIST |\n"
+    "       --no-ext-filter]\n"
+    "                    rescan the database's folders and save it (Ctrl+C: stop, save\n"
+    "                    nothing, exit 130)\n"
     "\n"
     "FILE defaults to index.dat in the data folder ($XDG_DATA_HOME/quillory).\n";
 

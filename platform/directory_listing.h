@@ -1,0 +1,62 @@
+#pragma once
+// Listing the content of a folder: one item at a time, each with its name, attribute bits,
+// size and three times, read without following symbolic links and without triggering an
+// automount. Folders below a listed one are opened relative to it, so a long path is never
+// resolved again from the start and a folder swapped for a link between listing and opening
+// is not followed.
+//
+// The walk uses the interface only; tests substitute their own listings.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quillory {
+
+// A point in time as the file system reports it: seconds and nanoseconds since
+// 1970-01-01 00:00 UTC.
+struct FileTime {
+    int64_t seconds = 0;
+    uint32_t nanoseconds = 0;
+};
+
+struct ListedItem {
+    std::string_view name;    // valid until the next call of Next() on the same listing
+    uint32_t attributes = 0;  // attribute bits in their Windows values (0x10 folder ...)
+    int64_t size = 0;         // 0 for folders
+    FileTime modified;
+    FileTime created;  // birth time where the file system keeps one, otherwise `modified`
+    FileTime accessed;
+    // A real folder (not a link to one) on which another file system is mounted.
+    bool mountRoot = false;
+    // The device of the file system that holds the item; for a mount root, the mounted one.
+    uint32_t deviceMajor = 0;
+    uint32_t deviceMinor = 0;
+};
+
+class FolderListing {
+  public:
+    virtual ~FolderListing() = default;
+    // Fills `item` with the next item; false when the listing has ended or an error ended it
+    // part-way. "." and ".." are never returned.
+    virtual bool Next(ListedItem& item) = 0;
+    // Opens the folder `name` that this listing returned; null when it cannot be listed.
+    virtual std::unique_ptr<FolderListing> OpenChild(std::string_view name) = 0;
+};
+
+class DirectoryLister {
+  public:
+    virtual ~DirectoryLister() = default;
+    // Opens a folder by its path (a root of the walk; links are followed here, as the user
+    // named it); null when it cannot be listed.
+    virtual std::unique_ptr<FolderListing> OpenFolder(const std::string& path) = 0;
+};
+
+// The system's directory listing: getdents64 plus one statx per item.
+class SystemDirectoryLister final : public DirectoryLister {
+  public:
+    std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override;
+};
+
+}  // namespace quillory

@@ -1,0 +1,222 @@
+#include "platform/parallel_directory_lister.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quillory {
+
+namespace {
+
+constexpr uint32_t kDirectoryBit = 0x10;
+constexpr uint32_t kReparsePointBit = 0x400;
+
+// One item of a folder read ahead; its name lives in the folder's name buffer.
+struct StoredItem {
+    size_t nameOffset;
+    size_t nameSize;
+    ListedItem data;  // name left empty
+};
+
+enum class JobState { Queued, Running, Done };
+
+}  // namespace
+
+// One folder to read: already open (a root, or a folder the walk opened itself) or to be
+// opened below its parent. A job is owned by the walk's listing of it or, before the walk
+// enters it, by its parent job; the queue only refers to it, so a folder the walk has left
+// behind (its parent's listing ended) is dropped from the queue by itself.
+struct Job {
+    ParallelDirectoryLister::Shared* shared = nullptr;
+    std::shared_ptr<FolderListing> parentFolder;  // released once the folder is open
+    std::string name;                             // below the parent
+    size_t depth = 1;
+    size_t pathLength = 0;
+    std::shared_ptr<FolderListing> source;  // the open folder; null when it cannot be opened
+    JobState state = JobState::Queued;      // guarded by Shared::mutex
+    std::vector<StoredItem> items;
+    std::string names;
+    std::vector<std::shared_ptr<Job>> children;  // subfolders to read ahead, in listing order
+    size_t counted = 0;                          // items added to Shared::waitingItems
+
+    ~Job();
+};
+
+struct ParallelDirectoryLister::Shared {
+    Settings settings;
+    std::mutex mutex;
+    std::condition_variable workAvailable;  // for workers: a job queued, room again, or stop
+    std::condition_variable jobDone;        // for the walk: a job it waits for is done
+    std::vector<std::weak_ptr<Job>> stack;  // queued jobs; the last is taken first
+    size_t waitingItems = 0;
+    bool stopping = false;
+    std::vector<std::thread> workers;
+
+    // Reads the job's folder (the caller has set it Running) and marks it Done.
+    void Process(const std::shared_ptr<Job>& job) {
+        if (!job->source && job->parentFolder) job->source = job->parentFolder->OpenChild(job->name);
+        std::vector<std::shared_ptr<Job>> children;
+        if (job->source) {
+            ListedItem item;
+            while (job->source->Next(item)) {
+                job->items.push_back({job->names.size(), item.name.size(), item});
+                job->items.back().data.name = {};
+                job->names.append(item.name);
+                const bool folder =
+                    (item.attributes & kDirectoryBit) && !(item.attributes & kReparsePointBit);
+                const size_t pathLength = job->pathLength + item.name.size() + 1;
+                if (folder && !item.mountRoot && job->depth < settings.deepestLevel &&
+                    pathLength <= settings.longestPath) {
+                    auto child = std::make_shared<Job>();
+                    child->shared = this;
+                    child->parentFolder = job->source;
+                    child->name = std::string(item.name);
+                    child->depth = job->depth + 1;
+                    child->pathLength = pathLength;
+                    children.push_back(std::move(child));
+                }
+            }
+        }
+        {
+            std::lock_guard lock(mutex);
+            job->parentFolder.reset();
+            job->state = JobState::Done;
+            job->counted = job->items.size();
+            waitingItems += job->counted;
+            // The first subfolder is taken first, as the walk will enter it first.
+            for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(*it);
+            job->children = std::move(children);
+        }
+        jobDone.notify_all();
+        workAvailable.notify_all();
+    }
+
+    // Makes sure the job is read: reads it here when no worker has begun, otherwise waits.
+    void Complete(const std::shared_ptr<Job>& job) {
+        std::unique_lock lock(mutex);
+        if (job->state == JobState::Queued) {
+            job->state = JobState::Running;
+            lock.unlock();
+            Process(job);
+            return;
+        }
+        jobDone.wait(lock, [&] { return job->state == JobState::Done; });
+    }
+
+    void Work() {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            bool run = false;
+            {
+                std::unique_lock lock(mutex);
+                workAvailable.wait(lock, [&] {
+                    return stopping || (!stack.empty() && waitingItems < settings.maxWaitingItems);
+                });
+                if (stopping) return;
+                job = stack.back().lock();
+                stack.pop_back();
+                if (job && job->state == JobState::Queued) {
+                    job->state = JobState::Running;
+                    run = true;
+                }
+            }
+            // Outside the lock: dropping the last reference to a job takes the lock.
+            if (run) Process(job);
+        }
+    }
+};
+
+Job::~Job() {
+    if (counted == 0 || !shared) return;
+    {
+        std::lock_guard lock(shared->mutex);
+        shared->waitingItems -= counted;
+    }
+    shared->workAvailable.notify_all();
+}
+
+namespace {
+
+// The walk's view of one folder read (or being read) ahead.
+class PrefetchedListing final : public FolderListing {
+  public:
+    PrefetchedListing(std::shared_ptr<ParallelDirectoryLister::Shared> shared, std::shared_ptr<Job> job)
+        : shared_(std::move(shared)), job_(std::move(job)) {
+        shared_->Complete(job_);
+    }
+
+    bool Open() const { return job_->source != nullptr; }
+
+    bool Next(ListedItem& item) override {
+        if (next_ >= job_->items.size()) return false;
+        const StoredItem& stored = job_->items[next_++];
+        item = stored.data;
+        item.name = std::string_view(job_->names).substr(stored.nameOffset, stored.nameSize);
+        return true;
+    }
+
+    std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
+        // Subfolders are entered in listing order, so the search goes on where it stopped.
+        auto& children = job_->children;
+        for (size_t i = childCursor_; i < children.size(); ++i) {
+            if (children[i]->name != name) continue;
+            childCursor_ = i + 1;
+            // The listing owns the child from now on; the folders passed over stay with
+            // this job until it ends.
+            auto listing = std::make_unique<PrefetchedListing>(shared_, std::move(children[i]));
+            if (!listing->Open()) return nullptr;
+            return listing;
+        }
+        // Not read ahead (a mount root, or beyond the limits): read it here.
+        if (!job_->source) return nullptr;
+        auto job = std::make_shared<Job>();
+        job->shared = shared_.get();
+        job->source = job_->source->OpenChild(name);
+        if (!job->source) return nullptr;
+        job->depth = job_->depth + 1;
+        job->pathLength = job_->pathLength + name.size() + 1;
+        return std::make_unique<PrefetchedListing>(shared_, std::move(job));
+    }
+
+  private:
+    std::shared_ptr<ParallelDirectoryLister::Shared> shared_;
+    std::shared_ptr<Job> job_;
+    size_t next_ = 0;
+    size_t childCursor_ = 0;
+};
+
+}  // namespace
+
+ParallelDirectoryLister::ParallelDirectoryLister() : ParallelDirectoryLister(Settings{}) {}
+
+ParallelDirectoryLister::ParallelDirectoryLister(Settings settings) : shared_(std::make_shared<Shared>()) {
+    shared_->settings = settings;
+    for (size_t i = 0; i < settings.workers; ++i) {
+        shared_->workers.emplace_back([shared = shared_.get()] { shared->Work(); });
+    }
+}
+
+ParallelDirectoryLister::~ParallelDirectoryLister() {
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->stopping = true;
+    }
+    shared_->workAvailable.notify_all();
+    for (std::thread& worker : shared_->workers) worker.join();
+    std::lock_guard lock(shared_->mutex);
+    shared_->stack.clear();
+}
+
+std::unique_ptr<FolderListing> ParallelDirectoryLister::OpenFolder(const std::string& path) {
+    std::unique_ptr<FolderListing> source = SystemDirectoryLister().OpenFolder(path);
+    if (!source) return nullptr;
+    auto job = std::make_shared<Job>();
+    job->shared = shared_.get();
+    job->source = std::move(source);
+    job->pathLength = path.size() + (path.empty() || path.back() != '/' ? 1 : 0);
+    return std::make_unique<PrefetchedListing>(shared_, std::move(job));
+}
+
+}  // namespace quillory

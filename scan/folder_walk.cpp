@@ -1,0 +1,152 @@
+#include "scan/folder_walk.h"
+
+#include <memory>
+
+#include "scan/file_time.h"
+
+namespace quillory {
+
+namespace {
+
+constexpr uint32_t kFolderBit = kAttrDirectory;
+
+// One open listing of the level stack.
+struct Level {
+    std::unique_ptr<FolderListing> listing;
+    size_t pathLength;  // length of the folder's path (with its final "/") in the walk's path
+    FolderRef folder;   // the folder text of its entries, interned at the first one
+    bool folderInterned = false;
+};
+
+class FolderWalk {
+  public:
+    FolderWalk(const WalkLists& lists, EntryList& catalogue, BusyState& busy, WalkServices services,
+               const WalkLimits& limits)
+        : lists_(lists), catalogue_(catalogue), busy_(busy), services_(services), limits_(limits) {
+        levels_.reserve(limits.deepestLevel);
+    }
+
+    WalkOutcome Run() {
+        catalogue_.Clear();
+        for (const std::string& root : lists_.includedFolders) {
+            // An empty line names no folder (it must not become "/", the whole disk).
+            if (root.empty()) continue;
+            if (!WalkRoot(root)) {
+                levels_.clear();
+                return WalkOutcome::Stopped;
+            }
+        }
+        return WalkOutcome::Completed;
+    }
+
+  private:
+    // False when the walk was stopped.
+    bool WalkRoot(const std::string& root) {
+        path_ = root;
+        // A root line from a database written elsewhere may lack its final separator.
+        if (path_.back() != '/') path_.push_back('/');
+        if (path_.size() > limits_.longestPath || limits_.deepestLevel == 0) return true;
+        exclusions_ = lists_.excludedFolders.ForRoot(path_);
+        std::unique_ptr<FolderListing> listing = services_.lister.OpenFolder(path_);
+        if (!listing) return true;
+        levels_.push_back({std::move(listing), path_.size(), {}, false});
+        while (!levels_.empty()) {
+            if (!Step()) return false;
+            MaybeProcessEvents();
+            if (!busy_.Busy) return false;
+        }
+        return true;
+    }
+
+    // Looks at the next item of the deepest level. False when the walk must stop.
+    bool Step() {
+        Level& level = levels_.back();
+        if (!level.listing->Next(item_)) {
+            levels_.pop_back();
+            path_.resize(levels_.empty() ? 0 : levels_.back().pathLength);
+            return true;
+        }
+        if (!(item_.attributes & kFolderBit)) {
+            if (ExtensionAccepted(lists_.extensions, item_.name)) Record(level);
+            return true;
+        }
+        const size_t parentLength = level.pathLength;
+        path_.append(item_.name);
+        path_.push_back('/');
+        if (!IsFolderAllowed(exclusions_, path_)) {
+            path_.resize(parentLength);
+            return true;
+        }
+        if (!busy_.Busy) return false;
+        Record(level);
+        if (limits_.progressInterval != 0 && catalogue_.Count() % limits_.progressInterval == 0) {
+            services_.reporter.ShowProgress(path_, catalogue_.Count());
+            MaybeProcessEvents();
+        }
+        if (MayList()) {
+            std::unique_ptr<FolderListing> child = level.listing->OpenChild(item_.name);
+            if (child) {
+                // `level` is not used after this point: the stack may grow in place.
+                levels_.push_back({std::move(child), path_.size(), {}, false});
+                return true;
+            }
+        }
+        path_.resize(parentLength);
+        return true;
+    }
+
+    // Whether the folder just recorded (its path in path_) is entered.
+    bool MayList() {
+        // A link is never followed: it would repeat whole trees and can loop without end.
+        if (item_.attributes & kAttrReparsePoint) return false;
+        if (levels_.size() >= limits_.deepestLevel) return false;
+        if (path_.size() > limits_.longestPath) return false;
+        if (item_.mountRoot && !services_.mounts.MayEnter(item_.deviceMajor, item_.deviceMinor)) return false;
+        return true;
+    }
+
+    void Record(Level& level) {
+        if (!level.folderInterned) {
+            level.folder = catalogue_.InternFolder(std::string_view(path_).substr(0, level.pathLength));
+            level.folderInterned = true;
+        }
+        TMyItem& entry = catalogue_.AcquireEntry(item_.name);
+        entry.IconIndex = -1;
+        entry.SetFolder(level.folder);
+        entry.Size = item_.size;
+        entry.Modified = times_.Date(item_.modified);
+        entry.Created = times_.Date(item_.created);
+        entry.Accessed = times_.Date(item_.accessed);
+        entry.Attributes = item_.attributes;
+    }
+
+    void MaybeProcessEvents() {
+        const int64_t now = busy_.Ticks();
+        if (eventsProcessed_ && now - lastEvents_ < limits_.eventIntervalMs) return;
+        eventsProcessed_ = true;
+        lastEvents_ = now;
+        services_.reporter.ProcessPendingEvents();
+    }
+
+    const WalkLists& lists_;
+    EntryList& catalogue_;
+    BusyState& busy_;
+    WalkServices services_;
+    const WalkLimits& limits_;
+    ExcludedFolderList exclusions_;
+    std::vector<Level> levels_;
+    std::string path_;  // the deepest level's folder path, or a folder just found below it
+    ListedItem item_;
+    LocalTimeConverter times_;
+    bool eventsProcessed_ = false;
+    int64_t lastEvents_ = 0;
+};
+
+}  // namespace
+
+WalkOutcome WalkFolders(const WalkLists& lists, EntryList& catalogue, BusyState& busy, WalkServices services,
+                        const WalkLimits& limits) {
+    return FolderWalk(lists, catalogue, busy, services, limits).Run();
+}
+
+}  // namespace quillory
