@@ -148,7 +148,13 @@ TEST(WalkFolders, RecordsEveryItemOnceInPreOrderWithItsData) {
         EXPECT_EQ(e.Modified, modified) << path;
         DateTime accessed = 0;
         ASSERT_TRUE(FileTimeToDate({st.stx_atime.tv_sec, 0}, accessed));
-        EXPECT_EQ(e.Accessed, accessed) << path;
+        if (folder) {
+            // Listing a folder after its entry was recorded may move its access time on.
+            EXPECT_LE(e.Accessed, accessed) << path;
+            EXPECT_GE(e.Accessed, accessed - 60.0 / 86400) << path;
+        } else {
+            EXPECT_EQ(e.Accessed, accessed) << path;
+        }
         DateTime created = 0;
         const auto& birth = (st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_mtime;
         ASSERT_TRUE(FileTimeToDate({birth.tv_sec, 0}, created));
