@@ -1,5 +1,6 @@
 #include "core/text_arena.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/large_block.h"
@@ -15,7 +16,9 @@ const char* TextArena::Store(std::string_view text) {
         used_ = 0;
     }
     if (current_ == chunks_.size()) {
-        const size_t size = text.size() > kChunkSize ? text.size() : kChunkSize;
+        // Small lists (a handful of results) stay small; big ones get full, huge-page chunks.
+        const size_t grown = std::clamp(BytesAllocated(), kFirstChunkSize, kChunkSize);
+        const size_t size = std::max(text.size(), grown);
         chunks_.push_back({std::unique_ptr<char[], ChunkDeleter>(static_cast<char*>(AllocateLargeBlock(size)),
                                                                  ChunkDeleter{size}),
                            size});

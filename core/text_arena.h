@@ -13,7 +13,8 @@ namespace quillory {
 
 class TextArena {
 public:
-    static constexpr size_t kChunkSize = size_t{2} << 20;
+    static constexpr size_t kFirstChunkSize = size_t{64} << 10;
+    static constexpr size_t kChunkSize = size_t{2} << 20;  // chunks grow to this size
 
     TextArena() = default;
     TextArena(TextArena&&) noexcept = default;
