@@ -54,8 +54,8 @@ std::string Format(const icu::DateFormat* format, std::mutex& lock, DateTime val
 
 }  // namespace
 
-std::string EnvironmentLocaleName() {
-    for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
+std::string EnvironmentLocaleName(const char* category) {
+    for (const char* var : {"LC_ALL", category, "LANG"}) {
         const char* value = std::getenv(var);
         if (value && *value) return value;
     }

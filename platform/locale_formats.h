@@ -35,7 +35,8 @@ private:
 // long time. 0 shows as 30 December 1899.
 std::string DateText(DateTime value, const LocaleFormats& formats);
 
-// The locale name the environment selects (LC_ALL, then LC_TIME, then LANG).
-std::string EnvironmentLocaleName();
+// The locale name the environment selects for a category: LC_ALL, then the category's own
+// variable (LC_TIME for the formats, LC_COLLATE for sorting), then LANG; "C" when none is set.
+std::string EnvironmentLocaleName(const char* category = "LC_TIME");
 
 }  // namespace quillory

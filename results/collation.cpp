@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/locale_formats.h"
 
 namespace quillory {
 
@@ -30,13 +31,7 @@ std::string IcuCollationLocale(std::string_view name) {
 
 }  // namespace
 
-std::string CollationLocaleName() {
-    for (const char* var : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value) return value;
-    }
-    return "C";
-}
+std::string CollationLocaleName() { return EnvironmentLocaleName("LC_COLLATE"); }
 
 Collation Collation::ForLocale(const std::string& name, CollationStrength strength) {
     Collation collation;
