@@ -12,11 +12,12 @@
 namespace quillory::bench {
 
 inline void GenerateCatalogue(EntryList& list, size_t count, uint32_t seed = 42) {
-    static const char* const kWords[] = {"Report", "photo", "IMG", "invoice", "Backup", "notes", "draft", "Music",
-                                          "song", "video", "Projekt", "\xC3\xBC" "bersicht", "caf\xC3\xA9",
-                                          "data", "config", "Holiday", "scan", "final", "v2", "readme"};
-    static const char* const kExts[] = {"txt", "jpg", "JPG", "mp3", "pdf", "cpp", "h", "png", "docx", "flac",
-                                         "json", "xml", "", "log", "zip"};
+    static const char* const kWords[] = {"Report",  "photo",          "IMG",         "invoice", "Backup",
+                                         "notes",   "draft",          "Music",       "song",    "video",
+                                         "Projekt", "\u00fcbersicht", "caf\xC3\xA9", "data",    "config",
+                                         "Holiday", "scan",           "final",       "v2",      "readme"};
+    static const char* const kExts[] = {"txt",  "jpg",  "JPG",  "mp3", "pdf", "cpp", "h",  "png",
+                                        "docx", "flac", "json", "xml", "",    "log", "zip"};
     std::mt19937 rng(seed);
     auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
     std::string folder = "/home/user/";

@@ -20,7 +20,9 @@ using namespace quillory;
 
 namespace {
 
-double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 long ResidentBytes() {
     std::ifstream statm("/proc/self/statm");

@@ -13,7 +13,7 @@ namespace quillory::cli {
 std::string JsonString(std::string_view text);
 
 class JsonObjectWriter {
-public:
+  public:
     explicit JsonObjectWriter(std::ostream& out) : out_(out) { out_ << '{'; }
     void String(std::string_view key, std::string_view value) { Raw(key, JsonString(value)); }
     void Bool(std::string_view key, bool value) { Raw(key, value ? "true" : "false"); }
@@ -21,7 +21,7 @@ public:
     void Raw(std::string_view key, std::string_view json);
     void End() { out_ << "}\n"; }
 
-private:
+  private:
     std::ostream& out_;
     bool first_ = true;
 };

@@ -24,7 +24,7 @@ struct SearchCommandOptions {
 
 // How the results are written.
 struct ResultOutput {
-    char terminator = '\n';  // after each path; NUL with -0
+    char terminator = '\n';       // after each path; NUL with -0
     ResultOutputOptions options;  // --sort, --format, --fields
 };
 

@@ -10,11 +10,17 @@
 
 namespace quillory {
 
-std::string DataFolder() { return ApplicationDataFolder() + "/quillory/"; }
+std::string DataFolder() {
+    return ApplicationDataFolder() + "/quillory/";
+}
 
-std::string WorkingDatabasePath() { return DataFolder() + "index.dat"; }
+std::string WorkingDatabasePath() {
+    return DataFolder() + "index.dat";
+}
 
-void CreateDataFolder() { CreateFolderTree(ApplicationDataFolder() + "/quillory"); }
+void CreateDataFolder() {
+    CreateFolderTree(ApplicationDataFolder() + "/quillory");
+}
 
 namespace {
 

@@ -20,7 +20,7 @@ std::string WorkingDatabasePath();
 void CreateDataFolder();
 
 class ActivityLog {
-public:
+  public:
     using Clock = std::function<DateTime()>;
 
     // quillory.log in the data folder (worked out at every line), the environment's locale
@@ -37,7 +37,7 @@ public:
     // The line `AppendLog` writes for `message` at `when`, without the line end.
     std::string LogLine(DateTime when, std::string_view message) const;
 
-private:
+  private:
     std::string path_;  // empty: the data folder's quillory.log
     LocaleFormats formats_;
     Clock clock_;

@@ -16,14 +16,17 @@
 
 namespace quillory {
 
-static_assert(std::endian::native == std::endian::little, "the database layout is written as memory holds it");
+static_assert(std::endian::native == std::endian::little,
+              "the database layout is written as memory holds it");
 
 namespace {
 
 constexpr size_t kMinRecordBytes = 40;
 constexpr size_t kFlushBytes = size_t{4} << 20;
 
-[[noreturn]] void ThrowReadError() { throw Error("Stream read error"); }
+[[noreturn]] void ThrowReadError() {
+    throw Error("Stream read error");
+}
 
 template <typename T>
 void Put(std::string& out, T value) {
@@ -112,11 +115,11 @@ std::string AbsolutePath(const std::string& path) {
 // The database file read front to back through one large buffer. The size is taken when the
 // file is opened; a file that shrinks while it is read ends in a read error.
 class FileSource {
-public:
+  public:
     explicit FileSource(const std::string& path) {
         fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
-        struct stat st{};
+        struct stat st {};
         if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
             const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
             close(fd_);
@@ -146,7 +149,7 @@ public:
         pos_ += n;
     }
 
-private:
+  private:
     static constexpr size_t kBufferBytes = size_t{1} << 20;
 
     void Refill() {
@@ -170,7 +173,7 @@ private:
 // Walks the blocks as the reading rule describes. The buffer holds one block: its content
 // followed, when another block follows, by that block's length.
 class BlockReader {
-public:
+  public:
     explicit BlockReader(FileSource& file) : file_(file) {}
 
     // Takes the next block of length L: L bytes, or L-4 when fewer than L remain.
@@ -201,7 +204,7 @@ public:
     std::string_view ReadString() { return ReadDbString(block_, pos_); }
     bool ReadBool() { return Read<uint8_t>() != 0; }
 
-private:
+  private:
     FileSource& file_;
     std::string block_;
     size_t pos_ = 0;
@@ -312,8 +315,8 @@ void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::str
 
     EntryList fresh;
     // Reserve by what the file can hold, never by the count it claims.
-    fresh.Reserve(static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(header.count),
-                                                         file.Size() / kMinRecordBytes)));
+    fresh.Reserve(static_cast<size_t>(
+        std::min<uint64_t>(static_cast<uint64_t>(header.count), file.Size() / kMinRecordBytes)));
     FolderRef previousFolder;
     size_t count = static_cast<size_t>(header.count);
     for (;;) {

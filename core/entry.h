@@ -25,11 +25,11 @@ inline constexpr std::string_view kFolderExt = "Folder";
 // A folder text interned by an EntryList. Entries of one folder share one copy. A FolderRef
 // belongs to the list that made it and stays valid until that list is cleared.
 class FolderRef {
-public:
+  public:
     FolderRef() = default;
     std::string_view Text() const { return {data_, size_}; }
 
-private:
+  private:
     friend class EntryList;
     friend class TMyItem;
     FolderRef(const char* data, uint32_t size) : data_(data), size_(size) {}
@@ -38,7 +38,7 @@ private:
 };
 
 class TMyItem {
-public:
+  public:
     static constexpr size_t kMaxNameBytes = 65535;
 
     std::string_view Name() const { return {name_, nameSize_}; }
@@ -71,20 +71,20 @@ public:
     DateTime Accessed = 0;
     int64_t Size = 0;
 
-private:
+  private:
     friend class EntryList;
     const char* name_ = "";
     const char* folder_ = "";
     uint32_t folderSize_ = 0;
 
-public:
+  public:
     uint32_t Attributes = 0;
     int32_t IconIndex = 0;
 
-private:
+  private:
     uint16_t nameSize_ = 0;  // a name is at most 65535 bytes, as the database stores it
 
-public:
+  public:
     bool Selected = false;
 };
 

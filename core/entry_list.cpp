@@ -12,7 +12,9 @@ namespace {
 std::atomic<uint64_t> g_epoch{0};
 }  // namespace
 
-uint64_t EntryList::NewEpoch() { return (g_epoch.fetch_add(1, std::memory_order_relaxed) + 1) << 32; }
+uint64_t EntryList::NewEpoch() {
+    return (g_epoch.fetch_add(1, std::memory_order_relaxed) + 1) << 32;
+}
 
 EntryList::EntryList() : generation_(NewEpoch()) {}
 
@@ -26,7 +28,8 @@ std::string EntryFullPath(const TMyItem& entry) {
 
 TMyItem& EntryList::AcquireEntry(std::string_view name) {
     if (name.size() > TMyItem::kMaxNameBytes) {
-        throw std::length_error("a name of " + std::to_string(name.size()) + " bytes is longer than any file name");
+        throw std::length_error("a name of " + std::to_string(name.size()) +
+                                " bytes is longer than any file name");
     }
     ++generation_;
     if (count_ == slots_.size()) slots_.emplace_back();

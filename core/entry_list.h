@@ -17,7 +17,7 @@
 namespace quillory {
 
 class EntryList {
-public:
+  public:
     EntryList();
     EntryList(EntryList&&) noexcept = default;
     EntryList& operator=(EntryList&&) noexcept = default;
@@ -73,7 +73,7 @@ public:
     // Bytes held by the slots and the text arena (for memory figures).
     size_t BytesAllocated() const;
 
-private:
+  private:
     static uint64_t NewEpoch();
 
     std::vector<TMyItem, LargeBlockAllocator<TMyItem>> slots_;
@@ -84,7 +84,11 @@ private:
 };
 
 // The catalogue operations by their program names.
-inline TMyItem& AcquireEntry(EntryList& list, std::string_view name) { return list.AcquireEntry(name); }
-inline void TrimEntries(EntryList& list, size_t first) { list.TrimEntries(first); }
+inline TMyItem& AcquireEntry(EntryList& list, std::string_view name) {
+    return list.AcquireEntry(name);
+}
+inline void TrimEntries(EntryList& list, size_t first) {
+    list.TrimEntries(first);
+}
 
 }  // namespace quillory

@@ -7,7 +7,9 @@
 
 namespace quillory {
 
-void TextArena::ChunkDeleter::operator()(char* p) const noexcept { FreeLargeBlock(p, size); }
+void TextArena::ChunkDeleter::operator()(char* p) const noexcept {
+    FreeLargeBlock(p, size);
+}
 
 const char* TextArena::Store(std::string_view text) {
     if (text.empty()) return "";

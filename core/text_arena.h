@@ -12,7 +12,7 @@
 namespace quillory {
 
 class TextArena {
-public:
+  public:
     static constexpr size_t kFirstChunkSize = size_t{64} << 10;
     static constexpr size_t kChunkSize = size_t{2} << 20;  // chunks grow to this size
 
@@ -30,7 +30,7 @@ public:
 
     size_t BytesAllocated() const;
 
-private:
+  private:
     struct ChunkDeleter {
         size_t size;
         void operator()(char* p) const noexcept;

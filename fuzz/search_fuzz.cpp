@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t end = std::min(names.find('\n'), names.size());
         const std::string_view name = names.substr(0, std::min<size_t>(end, 255));
         // Alternate folders (one without a final separator) and folder/file kinds.
-        const FolderRef folder = catalogue.InternFolder(index % 3 == 2 ? "/odd" : (index % 2 ? "/A b/" : "/f/"));
+        const FolderRef folder =
+            catalogue.InternFolder(index % 3 == 2 ? "/odd" : (index % 2 ? "/A b/" : "/f/"));
         TMyItem& e = catalogue.AcquireEntry(name);
         e.SetFolder(folder);
         e.Attributes = index % 4 == 1 ? 0x10 : 0x20;

@@ -22,7 +22,7 @@ std::string CreateError(const std::string& path, int code) {
 
 // A link is replaced through what it points to, so the link itself survives the save.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = realpath(path.c_str(), nullptr)) {
             std::string resolved = real;
@@ -56,11 +56,13 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : target_(ResolveTarget(pat
         if (errno != EEXIST) throw Error(CreateError(path, errno));
     }
     if (fd_ < 0) throw Error(CreateError(path, EEXIST));
-    struct stat st{};
+    struct stat st {};
     if (stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) fchmod(fd_, st.st_mode & 07777);
 }
 
-AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
 
 void AtomicFileWriter::Discard() noexcept {
     if (fd_ >= 0) {

@@ -10,7 +10,7 @@
 namespace quillory {
 
 class AtomicFileWriter {
-public:
+  public:
     // Creates the temporary file. Throws Error "Cannot create file "<path>". <reason>".
     explicit AtomicFileWriter(std::string path);
     ~AtomicFileWriter();
@@ -25,7 +25,7 @@ public:
 
     const std::string& TemporaryPath() const { return tempPath_; }
 
-private:
+  private:
     void Discard() noexcept;
 
     std::string target_;

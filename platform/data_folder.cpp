@@ -41,7 +41,7 @@ void CreateFolderTree(const std::string& path) {
             throw Error("Cannot create folder \"" + partial + "\". " + std::strerror(errno));
         }
     }
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         throw Error("Cannot create folder \"" + path + "\". Not a directory");
     }

@@ -8,7 +8,9 @@ namespace quillory {
 namespace {
 constexpr int64_t kMsPerDay = 86'400'000;
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -41,8 +43,8 @@ int64_t DaysFromCivil(int year, int month, int day) {
 
 DateTime EncodeDateTime(const DateTimeParts& p) {
     if (p.year < 1 || p.year > 9999 || p.month < 1 || p.month > 12 || p.day < 1 ||
-        p.day > DaysInMonth(p.year, p.month) || p.hour < 0 || p.hour > 23 || p.minute < 0 ||
-        p.minute > 59 || p.second < 0 || p.second > 59 || p.millisecond < 0 || p.millisecond > 999) {
+        p.day > DaysInMonth(p.year, p.month) || p.hour < 0 || p.hour > 23 || p.minute < 0 || p.minute > 59 ||
+        p.second < 0 || p.second > 59 || p.millisecond < 0 || p.millisecond > 999) {
         return 0;
     }
     const auto days = static_cast<double>(DaysFromCivil(p.year, p.month, p.day));

@@ -15,8 +15,8 @@ std::string UnescapeMountField(const std::string& field) {
     for (size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size()) {
             const std::string digits = field.substr(i + 1, 3);
-            if (digits.size() == 3 && std::all_of(digits.begin(), digits.end(),
-                                                  [](char c) { return c >= '0' && c <= '7'; })) {
+            if (digits.size() == 3 &&
+                std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
                 out.push_back(static_cast<char>(std::stoi(digits, nullptr, 8)));
                 i += 3;
                 continue;
@@ -70,8 +70,8 @@ std::vector<MountPoint> ReadMountTable(const std::string& mountinfoPath) {
 
 bool IsDiskFileSystem(const std::string& fsType) {
     static constexpr std::array<const char*, 16> kTypes = {
-        "ext2", "ext3", "ext4", "btrfs", "xfs", "f2fs", "zfs", "jfs", "ntfs", "ntfs3", "fuseblk",
-        "vfat", "exfat", "hfsplus", "overlay", "reiserfs"};
+        "ext2", "ext3",  "ext4",    "btrfs", "xfs",   "f2fs",    "zfs",     "jfs",
+        "ntfs", "ntfs3", "fuseblk", "vfat",  "exfat", "hfsplus", "overlay", "reiserfs"};
     return std::any_of(kTypes.begin(), kTypes.end(), [&](const char* t) { return fsType == t; });
 }
 
@@ -97,7 +97,9 @@ std::vector<std::string> FixedDriveRoots(const MountTableSource& source) {
         });
         if (covered) continue;
         // A mount above kept ones (the root mounted after /home in the table) replaces them.
-        std::erase_if(kept, [&](const std::string& root) { return root.compare(0, mount.path.size(), mount.path) == 0; });
+        std::erase_if(kept, [&](const std::string& root) {
+            return root.compare(0, mount.path.size(), mount.path) == 0;
+        });
         kept.push_back(mount.path);
     }
     return kept;

@@ -9,7 +9,7 @@
 namespace quillory {
 
 struct MountPoint {
-    std::string path;        // ends with "/"
+    std::string path;  // ends with "/"
     std::string fsType;
     unsigned major = 0;
     unsigned minor = 0;

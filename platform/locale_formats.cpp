@@ -62,7 +62,9 @@ std::string EnvironmentLocaleName(const char* category) {
     return "C";
 }
 
-LocaleFormats LocaleFormats::FromEnvironment() { return ForLocale(EnvironmentLocaleName()); }
+LocaleFormats LocaleFormats::FromEnvironment() {
+    return ForLocale(EnvironmentLocaleName());
+}
 
 LocaleFormats LocaleFormats::ForLocale(const std::string& name) {
     LocaleFormats formats;

@@ -10,7 +10,7 @@
 namespace quillory {
 
 class LocaleFormats {
-public:
+  public:
     // The locale of the environment; "C", "POSIX" or nothing at all mean en_US_POSIX.
     static LocaleFormats FromEnvironment();
     // A named locale such as "de_DE" or "en_US.UTF-8" (the encoding part is ignored).
@@ -24,7 +24,7 @@ public:
     // The time of day of `value` in the locale's medium time pattern (no zone).
     std::string LongTime(DateTime value) const;
 
-private:
+  private:
     struct Formatters;
     std::string locale_;
     std::string thousands_;

@@ -82,8 +82,12 @@ void AppendMapped(std::string_view in, std::string& out) {
 
 }  // namespace
 
-void AppendUpperCase(std::string_view in, std::string& out) { AppendMapped<UpperCodePoint>(in, out); }
-void AppendLowerCase(std::string_view in, std::string& out) { AppendMapped<LowerCodePoint>(in, out); }
+void AppendUpperCase(std::string_view in, std::string& out) {
+    AppendMapped<UpperCodePoint>(in, out);
+}
+void AppendLowerCase(std::string_view in, std::string& out) {
+    AppendMapped<LowerCodePoint>(in, out);
+}
 
 std::string UpperCase(std::string_view in) {
     std::string out;

@@ -31,7 +31,9 @@ std::string IcuCollationLocale(std::string_view name) {
 
 }  // namespace
 
-std::string CollationLocaleName() { return EnvironmentLocaleName("LC_COLLATE"); }
+std::string CollationLocaleName() {
+    return EnvironmentLocaleName("LC_COLLATE");
+}
 
 Collation Collation::ForLocale(const std::string& name, CollationStrength strength) {
     Collation collation;

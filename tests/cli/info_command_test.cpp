@@ -67,7 +67,8 @@ TEST(CliInfo, ErrorsGoToStderrWithStatus2) {
         std::vector<std::string> args;
         std::string err;
     } rows[] = {
-        {{"--db", QUILLORY_TEST_DATA "/broken/partial-record.qdb", "info"}, "quillory-cli: Stream read error\n"},
+        {{"--db", QUILLORY_TEST_DATA "/broken/partial-record.qdb", "info"},
+         "quillory-cli: Stream read error\n"},
         {{"--db", dir / "missing.qdb", "info"},
          "quillory-cli: Cannot open file \"" + dir / "missing.qdb" + "\". No such file or directory\n"},
         {{"info", "--bogus"}, "quillory-cli: info: unknown option \"--bogus\"\n"},

@@ -28,7 +28,8 @@ TEST(LoadDatabase, BrokenFilesAreRefusedAndChangeNothing) {
     const ActivityLog log(dir / "q.log", LocaleFormats::ForLocale("en_US"), [] { return 46000.0; });
     for (const std::string& path : files) {
         EntryList catalogue;
-        for (const char* n : {"keep1", "keep2"}) catalogue.AcquireEntry(n).SetFolder(catalogue.InternFolder("/k/"));
+        for (const char* n : {"keep1", "keep2"})
+            catalogue.AcquireEntry(n).SetFolder(catalogue.InternFolder("/k/"));
         TProgramOptions options{"/kept/\r\n"};
         options.DatabaseName = "before";
         options.LastRescanSeconds = 9;

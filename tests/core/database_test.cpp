@@ -23,7 +23,9 @@ using test::RecordBytes;
 using test::RecordFields;
 using test::TempDir;
 
-DateTime FixedNow() { return EncodeDateTime({2026, 12, 7, 4, 6, 11, 0}); }
+DateTime FixedNow() {
+    return EncodeDateTime({2026, 12, 7, 4, 6, 11, 0});
+}
 
 struct Fixture {
     TempDir dir;
@@ -31,7 +33,8 @@ struct Fixture {
     std::string LogText() const { return ReadFileBytes(dir / "quillory.log"); }
     std::vector<std::string> FilesInDir() const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename());
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -39,7 +42,9 @@ struct Fixture {
 
 // Record i of the generated catalogues: the folder changes every 7 records, so runs of one
 // folder cross the block ends at 100 and 200.
-std::string FolderOf(size_t i) { return "/data/dir" + std::to_string(i / 7) + "/"; }
+std::string FolderOf(size_t i) {
+    return "/data/dir" + std::to_string(i / 7) + "/";
+}
 
 void FillCatalogue(EntryList& list, size_t n) {
     for (size_t i = 0; i < n; ++i) {
@@ -109,13 +114,13 @@ TEST(SaveDatabase, EmptyCatalogueIsOneHeaderBlock) {
     const TProgramOptions o{std::string()};
     SaveDatabase(empty, o, f.dir / "e.qdb", f.log);
     const std::string expected(
-        "\x27\x00\x00\x00"   // block length 39
-        "\x01\x00\x00\x00"   // version
-        "\x00\x00\x00\x00"   // count
-        "\x00\x00\x00\x00\x00\x00\x00\x00"  // four empty strings
-        "\x00\x00\x00"       // three flags
-        "\x00\x00\x00\x00"   // two empty strings
-        "\x00\x00\x00\x00"   // LastRescanSeconds
+        "\x27\x00\x00\x00"                   // block length 39
+        "\x01\x00\x00\x00"                   // version
+        "\x00\x00\x00\x00"                   // count
+        "\x00\x00\x00\x00\x00\x00\x00\x00"   // four empty strings
+        "\x00\x00\x00"                       // three flags
+        "\x00\x00\x00\x00"                   // two empty strings
+        "\x00\x00\x00\x00"                   // LastRescanSeconds
         "\x00\x00\x00\x00\x00\x00\x00\x00",  // LastRescanTime
         39);
     EXPECT_EQ(ReadFileBytes(f.dir / "e.qdb"), expected);
@@ -131,7 +136,10 @@ TEST(SaveDatabase, OneRecordByteForByte) {
     e.Modified = 1.0;  // 3FF0000000000000
     SaveDatabase(list, TProgramOptions{std::string()}, f.dir / "one.qdb", f.log);
     const std::string record(
-        "\x01\x00" "a" "\x03\x00" "/x/"
+        "\x01\x00"
+        "a"
+        "\x03\x00"
+        "/x/"
         "\x00\x00\x00\x00\x00\x00\xF0\x3F"
         "\x00\x00\x00\x00\x00\x00\x00\x00"
         "\x00\x00\x00\x00\x00\x00\x00\x00"
@@ -140,7 +148,7 @@ TEST(SaveDatabase, OneRecordByteForByte) {
         2 + 1 + 2 + 3 + 24 + 8 + 4);
     const std::string file = ReadFileBytes(f.dir / "one.qdb");
     ASSERT_EQ(file.size(), 4 + 35 + record.size());
-    EXPECT_EQ(file.substr(0, 4), std::string("\x53\x00\x00\x00", 4));  // 4 + 35 + 44 = 83
+    EXPECT_EQ(file.substr(0, 4), std::string("\x53\x00\x00\x00", 4));      // 4 + 35 + 44 = 83
     EXPECT_EQ(file.substr(4 + 4, 4), std::string("\x01\x00\x00\x00", 4));  // count 1
     EXPECT_EQ(file.substr(4 + 35), record);
 }
@@ -191,7 +199,10 @@ TEST(SaveDatabase, FolderCompressionIsExactAndCrossesBlockEnds) {
     int32_t first;
     std::memcpy(&first, file.data(), 4);
     const std::string secondBlock = file.substr(static_cast<size_t>(first));
-    EXPECT_EQ(secondBlock.substr(4, 2 + 11 + 2), std::string("\x0B\x00" "file100.txt" "\x00\x00", 15));
+    EXPECT_EQ(secondBlock.substr(4, 2 + 11 + 2), std::string("\x0B\x00"
+                                                             "file100.txt"
+                                                             "\x00\x00",
+                                                             15));
 }
 
 TEST(Database, RoundTripKeepsEntriesAndHeader) {
@@ -236,8 +247,9 @@ TEST(Database, RoundTripKeepsEntriesAndHeader) {
 TEST(Database, NamesThatAreNotUtf8SurviveByteForByte) {
     Fixture f;
     EntryList list;
-    const std::string names[] = {std::string("caf\xE9.txt"), std::string("\xFF\xFE\x80"), std::string("a\0b", 3),
-                                 "\xC3\xA4rger.mp3", std::string("\xED\xA0\x80surrogate")};
+    const std::string names[] = {std::string("caf\xE9.txt"), std::string("\xFF\xFE\x80"),
+                                 std::string("a\0b", 3), "\xC3\xA4rger.mp3",
+                                 std::string("\xED\xA0\x80surrogate")};
     for (const std::string& n : names) {
         list.AcquireEntry(n).SetFolder(list.InternFolder(std::string("/bad\xC0\xAF/")));
     }
@@ -272,7 +284,8 @@ TEST(LoadDatabase, ReaderRulesOnHandBuiltFiles) {
     const std::vector<Case> cases = {
         {"count larger than the records present", 5, three, 3},
         {"count smaller: the whole block is read", 1, three, 3},
-        {"blocks after the block end that reaches the count are ignored", 3, three + "\x0C\x00\x00\x00garbage!", 3},
+        {"blocks after the block end that reaches the count are ignored", 3,
+         three + "\x0C\x00\x00\x00garbage!", 3},
     };
     for (const Case& c : cases) {
         h.count = c.count;
@@ -342,7 +355,8 @@ TEST(ActivityLog, SaveAndLoadWriteTheExactLines) {
     h.count = 5;
     Fixture g;
     LoadDatabase(list, *std::make_unique<TProgramOptions>(std::string()),
-                 g.dir.WriteFile("short.qdb", Block(HeaderBytes(h) + RecordBytes({"a", "/", 0, 0, 0, 0, 0}))), g.log);
+                 g.dir.WriteFile("short.qdb", Block(HeaderBytes(h) + RecordBytes({"a", "/", 0, 0, 0, 0, 0}))),
+                 g.log);
     EXPECT_EQ(g.LogText(),
               "07.12.26 04:06:11: Start Load of data\n"
               "07.12.26 04:06:11: Count of records = 5\n"
@@ -352,8 +366,9 @@ TEST(ActivityLog, SaveAndLoadWriteTheExactLines) {
 
 TEST(ActivityLog, MidnightLeavesTheTimeOut) {
     TempDir dir;
-    const ActivityLog log(dir / "m.log", LocaleFormats::ForLocale("en_US"),
-                          [] { return EncodeDateTime({2026, 7, 12, 0, 0, 0, 0}); });
+    const ActivityLog log(dir / "m.log", LocaleFormats::ForLocale("en_US"), [] {
+        return EncodeDateTime({2026, 7, 12, 0, 0, 0, 0});
+    });
     log.AppendLog(": Start Save of data");
     EXPECT_EQ(ReadFileBytes(dir / "m.log"), "7/12/26: Start Save of data\n");
 }
@@ -374,7 +389,7 @@ TEST(ActivityLog, UnwritableLogStopsTheSaveBeforeTheFileIsTouched) {
 
 // A failed save leaves the previous file exactly as it was and no temporary file behind.
 class FailedSave : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         FillCatalogue(previous_, 10);
         SaveDatabase(previous_, SampleOptions(), path_, f_.log);

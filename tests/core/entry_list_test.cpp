@@ -27,9 +27,14 @@ TEST(TMyItem, ExtFollowsNameAndFolderBit) {
         uint32_t attributes;
         const char* ext;
     } rows[] = {
-        {"archive.tar.gz", 0x20, "gz"}, {"README", 0x80, ""},     {".profile", 0x2, "profile"},
-        {"x.y", kAttrDirectory, "Folder"}, {"x.y", 0x80, "y"},     {"trailing.", 0x80, ""},
-        {"x.Folder", 0x80, "Folder"},      {"src", kAttrDirectory, "Folder"},
+        {"archive.tar.gz", 0x20, "gz"},
+        {"README", 0x80, ""},
+        {".profile", 0x2, "profile"},
+        {"x.y", kAttrDirectory, "Folder"},
+        {"x.y", 0x80, "y"},
+        {"trailing.", 0x80, ""},
+        {"x.Folder", 0x80, "Folder"},
+        {"src", kAttrDirectory, "Folder"},
     };
     for (const auto& row : rows) {
         TMyItem& e = list.AcquireEntry(row.name);

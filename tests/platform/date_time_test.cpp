@@ -18,8 +18,9 @@ TEST(DateTime, DayCountAnchors) {
 }
 
 TEST(DateTime, DecodeInvertsEncode) {
-    for (const DateTimeParts p : {DateTimeParts{1980, 1, 1, 0, 0, 0, 0}, DateTimeParts{2107, 12, 31, 23, 59, 58, 0},
-                                  DateTimeParts{2026, 12, 7, 4, 6, 11, 0}, DateTimeParts{2000, 2, 29, 13, 14, 15, 999}}) {
+    for (const DateTimeParts p :
+         {DateTimeParts{1980, 1, 1, 0, 0, 0, 0}, DateTimeParts{2107, 12, 31, 23, 59, 58, 0},
+          DateTimeParts{2026, 12, 7, 4, 6, 11, 0}, DateTimeParts{2000, 2, 29, 13, 14, 15, 999}}) {
         const DateTimeParts q = DecodeDateTime(EncodeDateTime(p));
         EXPECT_EQ(std::tie(q.year, q.month, q.day, q.hour, q.minute, q.second, q.millisecond),
                   std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond));

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 // A sysfs tree with disk vda (fixed, partition vda1), sdb (removable USB stick, partition
 // sdb1) and nvme0n1 (fixed, whole disk).
 class SampleSystem {
-public:
+  public:
     SampleSystem() {
         AddDisk("vda", "254:0", false);
         AddPartition("vda", "vda1", "254:1");
@@ -29,7 +29,7 @@ public:
         return {dir_.WriteFile("mountinfo", mountinfo), dir_ / "sys"};
     }
 
-private:
+  private:
     void AddDisk(const std::string& name, const std::string& dev, bool removable) {
         dir_.WriteFile("sys/devices/block/" + name + "/removable", removable ? "1\n" : "0\n");
         Link(dev, "sys/devices/block/" + name);
@@ -45,8 +45,8 @@ private:
     test::TempDir dir_;
 };
 
-std::string Line(const std::string& id, const std::string& dev, const std::string& mount, const std::string& type,
-                 const std::string& source = "/dev/x") {
+std::string Line(const std::string& id, const std::string& dev, const std::string& mount,
+                 const std::string& type, const std::string& source = "/dev/x") {
     return id + " 1 " + dev + " / " + mount + " rw,relatime shared:1 - " + type + " " + source + " rw\n";
 }
 
@@ -57,19 +57,22 @@ TEST(DefaultDriveList, FromSampleMountTables) {
         std::string table;
         std::string expected;
     } rows[] = {
-        {"an ordinary machine", Line("26", "254:1", "/", "ext4") + Line("27", "0:22", "/proc", "proc") +
-                                    Line("28", "0:23", "/dev/shm", "tmpfs") + Line("29", "0:24", "/sys", "sysfs"),
+        {"an ordinary machine",
+         Line("26", "254:1", "/", "ext4") + Line("27", "0:22", "/proc", "proc") +
+             Line("28", "0:23", "/dev/shm", "tmpfs") + Line("29", "0:24", "/sys", "sysfs"),
          "/\r\n"},
-        {"nested mounts keep the outer one", Line("1", "254:1", "/", "ext4") + Line("2", "259:0", "/home", "xfs") +
-                                                 Line("3", "259:0", "/home/u/data", "btrfs"),
+        {"nested mounts keep the outer one",
+         Line("1", "254:1", "/", "ext4") + Line("2", "259:0", "/home", "xfs") +
+             Line("3", "259:0", "/home/u/data", "btrfs"),
          "/\r\n"},
-        {"a fixed disk beside the root", Line("1", "0:30", "/", "overlay") + Line("2", "259:0", "/srv/data", "ext4"),
-         "/\r\n"},
+        {"a fixed disk beside the root",
+         Line("1", "0:30", "/", "overlay") + Line("2", "259:0", "/srv/data", "ext4"), "/\r\n"},
         {"USB stick left out, second disk kept",
          Line("1", "8:17", "/media/stick", "vfat") + Line("2", "259:0", "/mnt/disk\\040two", "ntfs3"),
          "/mnt/disk two/\r\n"},
-        {"none fixed", Line("1", "0:5", "/", "tmpfs") + Line("2", "0:6", "/net", "nfs4") +
-                           Line("3", "8:17", "/media/stick", "exfat"),
+        {"none fixed",
+         Line("1", "0:5", "/", "tmpfs") + Line("2", "0:6", "/net", "nfs4") +
+             Line("3", "8:17", "/media/stick", "exfat"),
          ""},
         {"an outer mount listed after an inner one replaces it",
          Line("1", "259:0", "/data/inner", "ext4") + Line("2", "254:1", "/data", "ext4"), "/data/\r\n"},

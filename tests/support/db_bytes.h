@@ -11,7 +11,7 @@
 namespace quillory::test {
 
 class Bytes {
-public:
+  public:
     Bytes& I32(int32_t v) { return Raw(&v, 4); }
     Bytes& U32(uint32_t v) { return Raw(&v, 4); }
     Bytes& I64(int64_t v) { return Raw(&v, 8); }
@@ -29,7 +29,7 @@ public:
     }
     std::string data;
 
-private:
+  private:
     Bytes& Raw(const void* p, size_t n) {
         // Little-endian on the machines we run on; the tests pin the byte order elsewhere.
         data.append(static_cast<const char*>(p), n);
@@ -65,7 +65,13 @@ struct RecordFields {
 
 inline std::string RecordBytes(const RecordFields& r) {
     Bytes b;
-    b.Str(r.name).Str(r.folderField).F64(r.modified).F64(r.created).F64(r.accessed).I64(r.size).U32(r.attributes);
+    b.Str(r.name)
+        .Str(r.folderField)
+        .F64(r.modified)
+        .F64(r.created)
+        .F64(r.accessed)
+        .I64(r.size)
+        .U32(r.attributes);
     return b.data;
 }
 

@@ -12,7 +12,8 @@
 namespace quillory::test {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::pair<std::string, std::string>>& env, const std::string& input) {
+                         const std::vector<std::pair<std::string, std::string>>& env,
+                         const std::string& input) {
     TempDir dir;
     const std::string inPath = dir.WriteFile("stdin", input);
     const std::string outPath = dir / "stdout";

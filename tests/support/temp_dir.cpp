@@ -30,7 +30,9 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-std::string TempDir::operator/(std::string_view relative) const { return path_ + "/" + std::string(relative); }
+std::string TempDir::operator/(std::string_view relative) const {
+    return path_ + "/" + std::string(relative);
+}
 
 std::string TempDir::WriteFile(std::string_view relative, std::string_view bytes) const {
     const std::string full = *this / relative;

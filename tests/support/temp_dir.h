@@ -8,7 +8,7 @@
 namespace quillory::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -22,7 +22,7 @@ public:
     std::string WriteFile(std::string_view relative, std::string_view bytes) const;
     std::string MakeDir(std::string_view relative) const;
 
-private:
+  private:
     std::string path_;
 };
 
@@ -30,13 +30,13 @@ std::string ReadFileBytes(const std::string& path);
 
 // Sets an environment variable for the lifetime of the object, then restores it.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(std::string name, const std::string& value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     std::string name_;
     bool had_ = false;
     std::string old_;
@@ -44,12 +44,12 @@ private:
 
 // XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME and HOME inside a fresh temporary folder.
 class IsolatedHome {
-public:
+  public:
     IsolatedHome();
     const TempDir& Dir() const { return dir_; }
     std::string DataFolder() const { return dir_ / "data/quillory/"; }
 
-private:
+  private:
     TempDir dir_;
     ScopedEnv data_, config_, cache_, home_;
 };
