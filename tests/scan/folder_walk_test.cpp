@@ -370,32 +370,50 @@ TEST(WalkFolders, DeepestLevelFolderRecordedButNotListed) {
     EXPECT_EQ(files, 99u);
 }
 
+// The system's listing with two hooks: `alter` changes each listed item, `refuse` makes a
+// folder impossible to open (as an unreadable folder is for a user without rights).
+class AlteredSystemLister final : public DirectoryLister {
+  public:
+    std::function<void(ListedItem&)> alter = [](ListedItem&) {};
+    std::function<bool(std::string_view)> refuse = [](std::string_view) { return false; };
+
+    std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
+        return Wrap(SystemDirectoryLister().OpenFolder(path));
+    }
+
+  private:
+    class Listing final : public FolderListing {
+      public:
+        Listing(const AlteredSystemLister& owner, std::unique_ptr<FolderListing> inner)
+            : owner_(owner), inner_(std::move(inner)) {}
+        bool Next(ListedItem& item) override {
+            if (!inner_->Next(item)) return false;
+            owner_.alter(item);
+            return true;
+        }
+        std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
+            if (owner_.refuse(name)) return nullptr;
+            return owner_.Wrap(inner_->OpenChild(name));
+        }
+
+      private:
+        const AlteredSystemLister& owner_;
+        std::unique_ptr<FolderListing> inner_;
+    };
+
+    std::unique_ptr<FolderListing> Wrap(std::unique_ptr<FolderListing> inner) const {
+        if (!inner) return nullptr;
+        return std::make_unique<Listing>(*this, std::move(inner));
+    }
+};
+
 TEST(WalkFolders, MountOfAnotherKindRecordedButNotEntered) {
     test::TempDir dir;
     dir.WriteFile("r/m/inside.txt", "");
     dir.WriteFile("r/plain/inside.txt", "");
     // The listing marks "m" as a mount root; the policy refuses it.
-    class MarkMount final : public DirectoryLister {
-      public:
-        class Listing final : public FolderListing {
-          public:
-            explicit Listing(std::unique_ptr<FolderListing> inner) : inner_(std::move(inner)) {}
-            bool Next(ListedItem& item) override {
-                if (!inner_->Next(item)) return false;
-                item.mountRoot = item.name == "m";
-                return true;
-            }
-            std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
-                return std::make_unique<Listing>(inner_->OpenChild(name));
-            }
-
-          private:
-            std::unique_ptr<FolderListing> inner_;
-        };
-        std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
-            return std::make_unique<Listing>(SystemDirectoryLister().OpenFolder(path));
-        }
-    } lister;
+    AlteredSystemLister lister;
+    lister.alter = [](ListedItem& item) { item.mountRoot = item.name == "m"; };
     AllMounts mounts;
     mounts.enter = false;
     Walk walk({dir / "r/"});
@@ -495,24 +513,8 @@ TEST(WalkFolders, FolderThatCannotBeOpenedIsRecordedWithoutContent) {
     test::TempDir dir;
     dir.WriteFile("r/closed/secret.txt", "");
     dir.WriteFile("r/open/visible.txt", "");
-    class Refusing final : public DirectoryLister {
-      public:
-        class Listing final : public FolderListing {
-          public:
-            explicit Listing(std::unique_ptr<FolderListing> inner) : inner_(std::move(inner)) {}
-            bool Next(ListedItem& item) override { return inner_->Next(item); }
-            std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
-                if (name == "closed") return nullptr;
-                return std::make_unique<Listing>(inner_->OpenChild(name));
-            }
-
-          private:
-            std::unique_ptr<FolderListing> inner_;
-        };
-        std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
-            return std::make_unique<Listing>(SystemDirectoryLister().OpenFolder(path));
-        }
-    } lister;
+    AlteredSystemLister lister;
+    lister.refuse = [](std::string_view name) { return name == "closed"; };
     Walk walk({dir / "r/"});
     ASSERT_EQ(walk.Run(&lister), WalkOutcome::Completed);
     EXPECT_EQ(walk.PathSet(),
