@@ -76,6 +76,9 @@ IsolatedHome::IsolatedHome()
     : data_("XDG_DATA_HOME", dir_ / "data"),
       config_("XDG_CONFIG_HOME", dir_ / "config"),
       cache_("XDG_CACHE_HOME", dir_ / "cache"),
-      home_("HOME", dir_.Path()) {}
+      runtime_("XDG_RUNTIME_DIR", dir_.MakeDir("runtime")),
+      home_("HOME", dir_.Path()) {
+    chmod(RuntimeFolder().c_str(), 0700);
+}
 
 }  // namespace quillory::test

@@ -42,16 +42,19 @@ class ScopedEnv {
     std::string old_;
 };
 
-// XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME and HOME inside a fresh temporary folder.
+// XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR (mode 0700) and HOME inside a
+// fresh temporary folder.
 class IsolatedHome {
   public:
     IsolatedHome();
     const TempDir& Dir() const { return dir_; }
     std::string DataFolder() const { return dir_ / "data/quillory/"; }
+    std::string ConfigFolder() const { return dir_ / "config"; }
+    std::string RuntimeFolder() const { return dir_ / "runtime"; }
 
   private:
     TempDir dir_;
-    ScopedEnv data_, config_, cache_, home_;
+    ScopedEnv data_, config_, cache_, runtime_, home_;
 };
 
 }  // namespace quillory::test
