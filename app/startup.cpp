@@ -1,11 +1,129 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSessionManager>
+
+#include "app/command_line.h"
+#include "app/instance_channel.h"
+#include "app/main_window.h"
+#include "app/program_context.h"
+#include "app/settings_store.h"
+#include "app/termination_signals.h"
+#include "app/ui_prompts.h"
+#include "core/activity_log.h"
+#include "core/database.h"
 
 namespace quillory::app {
 
+namespace {
+
+std::string ToBytes(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// Loads the database chosen at start-up. A failure is shown and ends the program with exit
+// status 1 before anything is saved, so no half-loaded or empty catalogue ever replaces a
+// file. A damaged working database is first renamed aside so that the next start works; a
+// file named on the command line is left as it is.
+bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
+    const bool named = !namedFile.isEmpty();
+    const QString path = named ? QFileInfo(namedFile).absoluteFilePath()
+                               : QString::fromStdString(context.workingDatabasePath);
+    if (!named && !QFileInfo::exists(path)) return true;
+    try {
+        LoadDatabase(context.catalogue, context.options, ToBytes(path), ActivityLog());
+        if (named) context.options.DBFileName = ToBytes(namedFile);
+        return true;
+    } catch (const std::exception& error) {
+        QString text = QString::fromUtf8(error.what());
+        if (!named) {
+            const QString aside = DamagedDatabaseName(path, QDateTime::currentDateTime());
+            if (QFile::rename(path, aside)) {
+                text += QStringLiteral("\n\nThe damaged database was renamed to \"%1\"; the next start begins "
+                                       "with an empty catalogue.")
+                            .arg(aside);
+            }
+        }
+        context.prompts->ShowError(nullptr, text);
+        return false;
+    }
+}
+
+}  // namespace
+
+QString DamagedDatabaseName(const QString& path, const QDateTime& when) {
+    return path + QStringLiteral(".damaged-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
 int RunQuillory(int argc, char** argv) {
+    ProgramContext context;
+    QtUiPrompts prompts;
+    context.prompts = &prompts;
+
+    // 1. The command line, before any window exists.
+    const CommandLine command = ClassifyCommandLine(argc, argv);
+    if (command.command == StartCommand::Exit) {
+        SendToRunningCopy(QStringLiteral("quit"));
+        return 0;
+    }
+    if (command.command == StartCommand::Rescan) {
+        if (SendToRunningCopy(QStringLiteral("rescan"))) return 0;
+        context.rescanRequested = true;
+    }
+
+    // 2. The application.
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillory"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillory"));
+    QApplication::setOrganizationName(QStringLiteral("Marlowen"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));
+
+    // 3. The windows, created once and hidden; the main window reads the settings.
+    context.workingDatabasePath = WorkingDatabasePath();
+    TQuilloryForm1 form(context);
+    DesktopSettings settings;
+    try {
+        LoadSettings(settings, context.options, SystemAutostart());
+    } catch (const std::exception& error) {
+        prompts.ShowError(nullptr, QString::fromUtf8(error.what()));
+    }
+    form.ApplySettings(settings);
+
+    // The channel for a later start's command words, and the signals that end the program.
+    InstanceServer server;
+    server.Listen();
+    QObject::connect(&server, &InstanceServer::quitRequested, &form, &TQuilloryForm1::ExitProgram);
+    QObject::connect(&server, &InstanceServer::rescanRequested, &form, [&form] {
+        if (!form.RescanRunning()) form.Button2Click();
+    });
+    TerminationSignals endSignals;
+    QObject::connect(&endSignals, &TerminationSignals::endRequested, &form, &TQuilloryForm1::ExitProgram);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form, &context](QSessionManager&) {
+        if (form.RunDestructionWork()) context.exitRequested = true;
+    });
+
+    // 6. Shown when the loop starts unless the program starts hidden.
+    const bool showAtStart = !context.options.MinimizeOnStartup;
+
+    // 7. The data folder; a failure shows later as failures to save or log.
+    try {
+        CreateDataFolder();
+    } catch (const std::exception&) {
+    }
+
+    // 8. The database.
+    const QString namedFile =
+        command.command == StartCommand::OpenDatabase ? command.firstParameter : QString();
+    if (!LoadStartupDatabase(context, namedFile)) return 1;
+
+    // 9. The start-up timer, then the loop.
+    if (showAtStart) form.OpenMainWindow();
+    form.EnableStartupTimer();
+    app.exec();
     return 0;
 }
 

@@ -20,7 +20,9 @@ class UiPrompts {
     virtual QString SaveFileName(QWidget* parent, const QString& defaultSuffix, const QString& filter) = 0;
 };
 
-// The real dialogs.
+// The real dialogs. With QUILLORY_PROMPTS=stderr in the environment (scripts and whole-process
+// tests, where nobody can answer a box) messages go to the standard error stream instead
+// and file dialogs answer "cancelled".
 class QtUiPrompts : public UiPrompts {
   public:
     void ShowError(QWidget* parent, const QString& text) override;

@@ -1,0 +1,497 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/fields_select_form.h"
+#include "app/rescan_form.h"
+#include "app/result_list_model.h"
+#include "app/result_list_view.h"
+#include "app/settings_store.h"
+#include "app/ui_prompts.h"
+#include "app/view_selection.h"
+#include "actions/export_writers.h"
+#include "actions/file_copy.h"
+#include "core/activity_log.h"
+#include "core/database.h"
+#include "platform/error.h"
+
+namespace quillory::app {
+
+namespace {
+
+QString FromBytes(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToBytes(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+QPushButton* MakeButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* MakeCheckBox(const QString& caption, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    return box;
+}
+
+}  // namespace
+
+TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      searchDriver_(busy_),
+      sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)),
+      typeAhead_(Collation::FromEnvironment(CollationStrength::Secondary)) {
+    setObjectName(QStringLiteral("TQuilloryForm1"));
+    setWindowTitle(QStringLiteral("Quillory"));
+    setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));
+    BuildControls();
+    BuildMenus();
+    BuildTray();
+    fieldsChooser_ = new TFieldsSelectFrm(this);
+    rescanForm_ = new TRescanForm(this);
+    connect(rescanForm_, &TRescanForm::hideToTrayRequested, this, &TQuilloryForm1::HideToTray);
+
+    StartupTimer.setInterval(500);
+    StartupTimer.setSingleShot(true);
+    connect(&StartupTimer, &QTimer::timeout, this, &TQuilloryForm1::StartupTimerTimer);
+    connect(qApp, &QApplication::focusChanged, this, &TQuilloryForm1::FocusChanged);
+
+    // The design size: a client area of 592 by 409, centred until the settings say otherwise.
+    setMinimumSize(600, 240);
+    resize(640, 450);
+    ComboBox1->setFocus();
+}
+
+TQuilloryForm1::~TQuilloryForm1() = default;
+
+void TQuilloryForm1::BuildControls() {
+    auto* central = new QWidget(this);
+    ComboBox1 = new QComboBox(central);
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setMaxCount(static_cast<int>(kMaxSearchHistory));
+    ComboBox1->setEditText(QStringLiteral("Enter file name or wildcards"));
+    ComboBox1->setAccessibleName(QStringLiteral("Search text"));
+    ComboBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    ComboBox1->lineEdit()->selectAll();
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, &TQuilloryForm1::Button1Click);
+
+    Button1 = MakeButton(QStringLiteral("&Search"), central);
+    Button1->setDefault(true);
+    Button3 = MakeButton(QStringLiteral("..."), central);
+    Button3->setAccessibleName(QStringLiteral("Boolean expression builder"));
+    Button3->setToolTip(QStringLiteral("Build a query with AND, OR and AND NOT"));
+    Button3->setFixedWidth(Button3->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    connect(Button1, &QPushButton::clicked, this, &TQuilloryForm1::Button1Click);
+
+    CheckBox1 = MakeCheckBox(QStringLiteral("&Case sensitive"), central);
+    CheckBox2 = MakeCheckBox(QStringLiteral("&Whole words"), central);
+    CheckBox3 = MakeCheckBox(QStringLiteral("Find f&olders"), central);
+    CheckBox4 = MakeCheckBox(QStringLiteral("Find &files"), central);
+    CheckBox5 = MakeCheckBox(QStringLiteral("F&ull path"), central);
+    CheckBox3->setChecked(true);
+    CheckBox4->setChecked(true);
+    connect(CheckBox3, &QCheckBox::clicked, this, &TQuilloryForm1::CheckBox3Click);
+    connect(CheckBox4, &QCheckBox::clicked, this, &TQuilloryForm1::CheckBox4Click);
+
+    DatabasesLink = new QLabel(QStringLiteral("<a href=\"#\">Databases</a>"), central);
+    DatabasesLink->setToolTip(QStringLiteral("Manage search databases"));
+    DatabasesLink->setAccessibleName(QStringLiteral("Databases"));
+    DatabasesLink->setAccessibleDescription(QStringLiteral("Manage search databases"));
+    DatabasesLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    DatabasesLink->setFocusPolicy(Qt::StrongFocus);
+
+    Button2 = MakeButton(QStringLiteral("&Rescan"), central);
+    Button4 = MakeButton(QStringLiteral("O&ptions"), central);
+    Button5 = MakeButton(QStringLiteral("Po&wer search"), central);
+    Button6 = MakeButton(QStringLiteral("&Internet search"), central);
+    Button7 = MakeButton(QStringLiteral("&Help"), central);
+    Button8 = MakeButton(QStringLiteral("&About"), central);
+    Button9 = MakeButton(QStringLiteral("Cl&ose"), central);
+    connect(Button2, &QPushButton::clicked, this, &TQuilloryForm1::Button2Click);
+    connect(Button9, &QPushButton::clicked, this, &QWidget::close);
+
+    ListView1 = new ResultListView(central);
+    ListView1->setAccessibleName(QStringLiteral("Results"));
+    model_ = std::make_unique<ResultListModel>(context_.results, LocaleFormats::FromEnvironment());
+    ListView1->setModel(model_.get());
+    selection_ = std::make_unique<ViewSelection>(*ListView1, *model_);
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        ListView1->setColumnWidth(column, kResultColumns[static_cast<size_t>(column)].initialWidth);
+    }
+    connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TQuilloryForm1::ListView1ColumnClick);
+    connect(ListView1, &ResultListView::characterTyped, this, [this](char32_t c) {
+        typeAhead_.ListView1KeyPress(c, context_.results, *selection_);
+    });
+
+    // Search row, option row, then the list with the command buttons beside it.
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(ComboBox1, 1);
+    searchRow->addWidget(Button3);
+    searchRow->addWidget(Button1);
+    auto* optionRow = new QHBoxLayout;
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5}) optionRow->addWidget(box);
+    optionRow->addStretch(1);
+    optionRow->addWidget(DatabasesLink);
+    auto* commands = new QVBoxLayout;
+    for (QPushButton* button : {Button2, Button4, Button5, Button6, Button7, Button8}) commands->addWidget(button);
+    commands->addStretch(1);
+    commands->addWidget(Button9);
+    auto* body = new QHBoxLayout;
+    body->addWidget(ListView1, 1);
+    body->addLayout(commands);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 4);
+    layout->addLayout(searchRow);
+    layout->addLayout(optionRow);
+    layout->addLayout(body, 1);
+    setCentralWidget(central);
+
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setAccessibleName(QStringLiteral("Status"));
+    statusLabel_->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(statusLabel_, 1);
+    statusBar()->setSizeGripEnabled(true);
+
+    // Keyboard order: search box, builder, Search, options, Databases, list, commands.
+    QWidget* order[] = {ComboBox1, Button3,   Button1,   CheckBox1, CheckBox2, CheckBox3,
+                        CheckBox4, CheckBox5, DatabasesLink, ListView1, Button2, Button4,
+                        Button5,   Button6,   Button7,   Button8,   Button9};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TQuilloryForm1::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
+    exportMenu->addAction(QStringLiteral("&List of files"), this, &TQuilloryForm1::Listoffiles1Click);
+    exportMenu->addAction(QStringLiteral("&Table of results"), this, &TQuilloryForm1::Tableofresults1Click);
+    file->addSeparator();
+    file->addAction(QStringLiteral("E&xecute"));
+    file->addAction(QStringLiteral("&Open files"));
+    file->addAction(QStringLiteral("Open &folder"));
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+
+    QMenu* actions = menuBar()->addMenu(QStringLiteral("&Actions"));
+    actions->addAction(QStringLiteral("Copy &shortcuts"));
+    actions->addAction(QStringLiteral("Copy &files"));
+    actions->addAction(QStringLiteral("Copy &to folder..."));
+    actions->addAction(QStringLiteral("&Move to folder..."));
+    actions->addSeparator();
+    QAction* selectAll = actions->addAction(QStringLiteral("Select &All"), this, &TQuilloryForm1::Selectall1Click);
+    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    selectAll->setShortcutContext(Qt::WindowShortcut);
+    actions->addAction(QStringLiteral("&Invert selection"), this, &TQuilloryForm1::Invertselection1Click);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->addAction(QStringLiteral("&Program options..."));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About"));
+}
+
+void TQuilloryForm1::BuildTray() {
+    trayMenu_ = new QMenu(this);
+    QAction* open = trayMenu_->addAction(QStringLiteral("Open Quillory Search"), this,
+                                         &TQuilloryForm1::OpenMainWindow);
+    trayMenu_->setDefaultAction(open);
+    trayMenu_->addAction(QStringLiteral("Open Power Search"));
+    trayMenu_->addAction(QStringLiteral("Open Internet Search"));
+    trayMenu_->addSeparator();
+    trayMenu_->addAction(QStringLiteral("Exit"), this, &TQuilloryForm1::ExitProgram);
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(QStringLiteral("Quillory"));
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) OpenMainWindow();
+    });
+    tray_->show();
+}
+
+QCheckBox* TQuilloryForm1::CheckBox(int number) const {
+    QCheckBox* const boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5};
+    return number >= 1 && number <= 5 ? boxes[number - 1] : nullptr;
+}
+
+QString TQuilloryForm1::StatusText() const {
+    return statusLabel_->text();
+}
+
+void TQuilloryForm1::SetStatusText(const QString& text) {
+    statusLabel_->setText(text);
+}
+
+void TQuilloryForm1::ShowError(const QString& text) {
+    if (context_.prompts) context_.prompts->ShowError(this, text);
+}
+
+void TQuilloryForm1::ApplySettings(const DesktopSettings& settings) {
+    QStringList items;
+    for (const QString& item : settings.history) items << item;
+    std::string historyText;
+    for (const QString& item : settings.history) historyText += ToBytes(item) + "\r\n";
+    history_.SetText(historyText);
+    ShowHistory();
+    CheckBox1->setChecked(settings.caseSensitive);
+    CheckBox2->setChecked(settings.wholeWords);
+    CheckBox3->setChecked(settings.findFolders);
+    CheckBox4->setChecked(settings.findFiles);
+    CheckBox5->setChecked(settings.fullPath);
+    const ViewGeometry& view = settings.view;
+    if (view.stored) {
+        resize(view.width, view.height);
+        move(view.left, view.top);
+    }
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        ListView1->setColumnWidth(column, view.columnWidths[static_cast<size_t>(column)]);
+    }
+}
+
+DesktopSettings TQuilloryForm1::CurrentSettings() const {
+    DesktopSettings settings;
+    for (const std::string& item : history_.Items()) settings.history << FromBytes(item);
+    settings.caseSensitive = CheckBox1->isChecked();
+    settings.wholeWords = CheckBox2->isChecked();
+    settings.findFolders = CheckBox3->isChecked();
+    settings.findFiles = CheckBox4->isChecked();
+    settings.fullPath = CheckBox5->isChecked();
+    settings.view.stored = true;
+    const QRect frame = frameGeometry();
+    settings.view.width = frame.width();
+    settings.view.height = frame.height();
+    settings.view.left = frame.left();
+    settings.view.top = frame.top();
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        settings.view.columnWidths[static_cast<size_t>(column)] = ListView1->columnWidth(column);
+    }
+    return settings;
+}
+
+void TQuilloryForm1::ShowHistory() {
+    const QString text = ComboBox1->currentText();
+    ComboBox1->clear();
+    for (const std::string& item : history_.Items()) ComboBox1->addItem(FromBytes(item));
+    ComboBox1->setEditText(text);
+}
+
+TSearchOptions TQuilloryForm1::ReadSearchOptions() const {
+    TSearchOptions options;
+    options.CaseSensitive = CheckBox1->isChecked();
+    options.WholeWords = CheckBox2->isChecked();
+    options.FindFolders = CheckBox3->isChecked();
+    options.FindFiles = CheckBox4->isChecked();
+    options.FullPath = CheckBox5->isChecked();
+    return options;
+}
+
+void TQuilloryForm1::CheckBox3Click() {
+    if (!CheckBox3->isChecked()) CheckBox4->setChecked(true);
+}
+
+void TQuilloryForm1::CheckBox4Click() {
+    if (!CheckBox4->isChecked()) CheckBox3->setChecked(true);
+}
+
+void TQuilloryForm1::EnableStartupTimer() {
+    StartupTimer.start();
+}
+
+void TQuilloryForm1::StartupTimerTimer() {
+    StartupTimer.stop();
+    UpdateCaption();
+    if (context_.options.RescanOnStartup || context_.rescanRequested) Button2Click();
+}
+
+void TQuilloryForm1::UpdateCaption() {
+    const std::string& name = context_.options.DBFileName;
+    QString caption = QStringLiteral("Quillory - Database: ");
+    if (name.empty()) {
+        caption += QStringLiteral("None");
+    } else {
+        const size_t slash = name.find_last_of('/');
+        caption += FromBytes(slash == std::string::npos ? name : name.substr(slash + 1));
+    }
+    setWindowTitle(caption);
+}
+
+void TQuilloryForm1::OpenMainWindow() {
+    show();
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    mainWindowState_ = Shown;
+}
+
+void TQuilloryForm1::HideToTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // With no tray to come back from, the window is minimised instead of hidden, so the
+        // program is never unreachable.
+        if (!isMinimized()) showMinimized();
+        mainWindowState_ = HiddenToTray;
+        return;
+    }
+    rescanForm_->hide();
+    hide();
+    mainWindowState_ = HiddenToTray;
+}
+
+void TQuilloryForm1::closeEvent(QCloseEvent* event) {
+    if (!context_.exitRequested) {
+        event->ignore();
+        HideToTray();
+        return;
+    }
+    event->accept();
+}
+
+void TQuilloryForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    if (isMinimized()) {
+        if (QSystemTrayIcon::isSystemTrayAvailable()) QTimer::singleShot(0, this, &TQuilloryForm1::HideToTray);
+        mainWindowState_ = HiddenToTray;
+    } else if (isVisible()) {
+        mainWindowState_ = Shown;
+    }
+}
+
+void TQuilloryForm1::keyPressEvent(QKeyEvent* event) {
+    // Enter on a control that does not use it itself acts on the default button, as a dialog
+    // would; while the list has the focus "Search" is not the default button.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && Button1->isDefault() &&
+        Button1->isEnabled()) {
+        Button1Click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TQuilloryForm1::FocusChanged(QWidget*, QWidget* now) {
+    if (now && now->window() != this) return;
+    Button1->setDefault(now != ListView1);
+}
+
+void TQuilloryForm1::Selectall1Click() {
+    selection_->SelectAllRows();
+}
+
+void TQuilloryForm1::Invertselection1Click() {
+    selection_->InvertAllRows();
+}
+
+void TQuilloryForm1::ListView1ColumnClick(int column) {
+    quillory::ListView1ColumnClick(sortState_, context_.results, *selection_, sorter_, column);
+    model_->ResultsReordered();
+    ListView1->horizontalHeader()->setSortIndicatorShown(true);
+    ListView1->horizontalHeader()->setSortIndicator(
+        sortState_.SortColumn, sortState_.SortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TQuilloryForm1::Button1Click() {
+    const TSearchOptions options = ReadSearchOptions();
+    const std::string text = ToBytes(ComboBox1->currentText());
+    history_.RememberSearchText(text);
+    ShowHistory();
+    sortState_.NewSearch();
+    ListView1->horizontalHeader()->setSortIndicatorShown(false);
+    SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));
+    statusBar()->repaint();
+    model_->ShowResults(0);
+    Button1->setEnabled(false);
+    const size_t found = searchDriver_.Search(context_.catalogue, text, options,
+                                              context_.options.MaxResultsCount, context_.results);
+    SetStatusText(FromBytes(searchDriver_.StatusText()));
+    model_->ShowResults(found);
+    Button1->setEnabled(true);
+    ListView1->setFocus();
+}
+
+void TQuilloryForm1::Button2Click() {
+}
+
+bool TQuilloryForm1::RescanRunning() const {
+    return !Button2->isEnabled();
+}
+
+void TQuilloryForm1::Listoffiles1Click() {
+    const QString path = context_.prompts->SaveFileName(this, QStringLiteral("txt"),
+                                                        QStringLiteral("Text files (*.txt)"));
+    if (path.isEmpty()) return;
+    try {
+        WriteFileList(ToBytes(path), context_.results);
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+void TQuilloryForm1::Tableofresults1Click() {
+    if (!fieldsChooser_->ChooseExportFields()) return;
+    const QString path = context_.prompts->SaveFileName(this, QStringLiteral("csv"),
+                                                        QStringLiteral("Excel files (*.csv)"));
+    if (path.isEmpty()) return;
+    try {
+        WriteResultTable(ToBytes(path), context_.results, fieldsChooser_->Items(), LocaleFormats::FromEnvironment());
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+bool TQuilloryForm1::RunDestructionWork() {
+    try {
+        SaveDatabase(context_.catalogue, context_.options, context_.workingDatabasePath, ActivityLog());
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
+        return false;
+    }
+    // The named database gets the working catalogue only when it was rescanned within a day
+    // (either way, for a clock that moved back); a failed copy is not reported.
+    if (!context_.options.DBFileName.empty() &&
+        std::fabs(context_.now() - context_.options.LastRescanTime) < 1.0) {
+        CopyOneFile(context_.workingDatabasePath, context_.options.DBFileName);
+    }
+    try {
+        SaveSettings(CurrentSettings(), context_.options);
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
+    }
+    return true;
+}
+
+void TQuilloryForm1::ExitProgram() {
+    context_.exitRequested = true;
+    if (!ended_) {
+        ended_ = true;
+        RunDestructionWork();
+    }
+    tray_->hide();
+    close();
+    QCoreApplication::quit();
+}
+
+}  // namespace quillory::app

@@ -1,0 +1,148 @@
+#pragma once
+// The main window: the search box and its options, the result list, the buttons and menus,
+// the status bar and the tray icon. Its handlers are a few lines each that call the engine;
+// what they call is tested without a window.
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "app/program_context.h"
+#include "results/collation.h"
+#include "results/sort_results.h"
+#include "results/type_ahead.h"
+#include "search/search_driver.h"
+#include "search/search_history.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSystemTrayIcon;
+
+namespace quillory::app {
+
+class ResultListModel;
+class ResultListView;
+class TFieldsSelectFrm;
+class TRescanForm;
+class ViewSelection;
+struct DesktopSettings;
+
+class TQuilloryForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    enum WindowState { NotYetShown = 0, Shown = 1, HiddenToTray = 2 };
+
+    explicit TQuilloryForm1(ProgramContext& context, QWidget* parent = nullptr);
+    ~TQuilloryForm1() override;
+
+    // The search controls and the view geometry, to and from the settings.
+    void ApplySettings(const DesktopSettings& settings);
+    DesktopSettings CurrentSettings() const;
+
+    // Arms the one-shot start-up timer: its tick registers the hot keys, sets the caption
+    // and starts a rescan when the options or the command line ask for one.
+    void EnableStartupTimer();
+    void StartupTimerTimer();
+
+    // "Search" and Enter in the search box.
+    void Button1Click();
+    // "Rescan"; ignored while a rescan runs.
+    void Button2Click();
+    bool RescanRunning() const;
+
+    // Tray and window state.
+    void OpenMainWindow();
+    void HideToTray();
+    int MainWindowState() const { return mainWindowState_; }
+    void UpdateCaption();
+
+    // The orderly end: the destruction work once, then the event loop ends. Every ending
+    // comes here: "Exit", the command word, the session's end and the termination signals.
+    void ExitProgram();
+    // Save the catalogue, copy it over the named database when the last rescan is less than
+    // a day old, release the hot keys, save the settings. False when the save failed (the
+    // error was shown and the later steps were skipped).
+    bool RunDestructionWork();
+
+    // Export menu.
+    void Listoffiles1Click();
+    void Tableofresults1Click();
+
+    // Widgets the tests drive.
+    QComboBox* SearchBox() const { return ComboBox1; }
+    QCheckBox* CheckBox(int number) const;
+    QPushButton* SearchButton() const { return Button1; }
+    QPushButton* RescanButton() const { return Button2; }
+    ResultListView* ResultView() const { return ListView1; }
+    ResultListModel* Model() const { return model_.get(); }
+    ViewSelection& Selection() const { return *selection_; }
+    TFieldsSelectFrm* FieldsChooser() const { return fieldsChooser_; }
+    TRescanForm* RescanForm() const { return rescanForm_; }
+    QSystemTrayIcon* TrayIcon() const { return tray_; }
+    QString StatusText() const;
+    const SortState& Sorting() const { return sortState_; }
+
+  Q_SIGNALS:
+    void rescanFinished();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildTray();
+    void SetStatusText(const QString& text);
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void ListView1ColumnClick(int column);
+    void Selectall1Click();
+    void Invertselection1Click();
+    void FocusChanged(QWidget* old, QWidget* now);
+    TSearchOptions ReadSearchOptions() const;
+    void ShowHistory();
+    void ShowError(const QString& text);
+
+    ProgramContext& context_;
+    QComboBox* ComboBox1;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QCheckBox* CheckBox3;
+    QCheckBox* CheckBox4;
+    QCheckBox* CheckBox5;
+    QPushButton* Button1;  // Search
+    QPushButton* Button2;  // Rescan
+    QPushButton* Button3;  // ... (Boolean expression builder)
+    QPushButton* Button4;  // Options
+    QPushButton* Button5;  // Power search
+    QPushButton* Button6;  // Internet search
+    QPushButton* Button7;  // Help
+    QPushButton* Button8;  // About
+    QPushButton* Button9;  // Close
+    QLabel* DatabasesLink;
+    ResultListView* ListView1;
+    QLabel* statusLabel_;
+    std::unique_ptr<ResultListModel> model_;
+    std::unique_ptr<ViewSelection> selection_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    TFieldsSelectFrm* fieldsChooser_;
+    TRescanForm* rescanForm_;
+    QTimer StartupTimer;
+
+    int mainWindowState_ = NotYetShown;
+    bool ended_ = false;
+    TSearchHistory history_;
+    TSearchDriver searchDriver_;
+    BusyState busy_;
+    SortState sortState_;
+    ResultSorter sorter_;
+    TypeAhead typeAhead_;
+};
+
+}  // namespace quillory::app

@@ -1,0 +1,35 @@
+#pragma once
+// What the desktop program keeps for the whole run, created before its windows and freed
+// after them: the catalogue with the options that describe its database, the result list,
+// the flags of the start-up and the end, and the services tests replace.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/entry_list.h"
+#include "core/program_options.h"
+#include "platform/date_time.h"
+
+namespace quillory::app {
+
+class UiPrompts;
+
+struct ProgramContext {
+    EntryList catalogue;
+    TProgramOptions options;
+    // Independent copies of catalogue entries: a rescan or a load never changes them.
+    EntryList results;
+
+    std::string workingDatabasePath;
+    // Set by the command word "rescan" when no running copy answered; read by the start-up
+    // timer's tick.
+    bool rescanRequested = false;
+    // While false, a request to close the main window hides the program to the tray.
+    bool exitRequested = false;
+
+    UiPrompts* prompts = nullptr;
+    std::function<DateTime()> now = NowDateTime;
+};
+
+}  // namespace quillory::app

@@ -1,0 +1,189 @@
+// The whole program as a process: started offscreen with its own home, addressed by a second
+// start's command words, ended by "exit" and by signals, and refusing a damaged database.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+
+#include "core/activity_log.h"
+#include "core/database.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillory::app {
+namespace {
+
+using quillory::test::IsolatedHome;
+using quillory::test::ReadFileBytes;
+
+class ProgramProcessTest : public ::testing::Test {
+  protected:
+    ProgramProcessTest() {
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QUILLORY_PROMPTS"), QStringLiteral("stderr"));
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+            environment.insert(QString::fromLatin1(name), QString::fromLocal8Bit(qgetenv(name)));
+        }
+        tree = home.Dir().MakeDir("tree");
+        home.Dir().WriteFile("tree/songs/a.mp3", "x");
+        home.Dir().WriteFile("tree/songs/b.mp3", "y");
+        home.Dir().WriteFile("tree/notes.txt", "z");
+    }
+
+    std::string WorkingDatabase() const { return home.DataFolder() + "index.dat"; }
+    QString SocketPath() const { return QString::fromStdString(home.RuntimeFolder() + "/TQuilloryForm1"); }
+
+    // A working database that describes the test tree (no rescan at start-up unless asked).
+    void WriteWorkingDatabase(bool rescanOnStartup = false) {
+        CreateDataFolder();
+        TProgramOptions options(tree + "/\r\n");
+        EntryList empty;
+        SaveDatabase(empty, options, WorkingDatabase(), ActivityLog());
+        WriteSettings(rescanOnStartup);
+    }
+
+    void WriteSettings(bool rescanOnStartup) {
+        home.Dir().WriteFile("config/Marlowen/Quillory.conf",
+                             std::string("[Options]\nRescanOnStartup=") + (rescanOnStartup ? "1" : "0") +
+                                 "\nStartWindowsStarts=0\n");
+    }
+
+    void Start(QProcess& process, const QStringList& arguments = {}) {
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUILLORY_APP_PATH), arguments);
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // A running copy listens on its socket once its start-up is through.
+    bool WaitForRunningCopy(QProcess& process) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 15000) {
+            if (QFileInfo::exists(SocketPath())) return true;
+            if (process.state() == QProcess::NotRunning) return false;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    int RunToEnd(const QStringList& arguments, QByteArray* errors = nullptr) {
+        QProcess process;
+        Start(process, arguments);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        if (errors) *errors = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    size_t SavedCount(TProgramOptions* options = nullptr) const {
+        EntryList loaded;
+        TProgramOptions read;
+        LoadDatabase(loaded, read, WorkingDatabase(), ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] {
+                         return 0.0;
+                     }));
+        if (options) *options = read;
+        return loaded.Count();
+    }
+
+    IsolatedHome home;
+    QProcessEnvironment environment;
+    std::string tree;
+};
+
+TEST_F(ProgramProcessTest, ExitWithNoRunningCopyEndsAtOnceAndCreatesNothing) {
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.DataFolder())));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen")));
+}
+
+TEST_F(ProgramProcessTest, ExitWordSavesTheRunningCopyAndEndsIt) {
+    WriteWorkingDatabase();
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    EXPECT_EQ(running.exitCode(), 0);
+    EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
+    const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
+    EXPECT_NE(settings.find("Find folders=1"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("MaxResultsCount=10000"), std::string::npos) << settings;
+    EXPECT_EQ(SavedCount(), 0u);
+    EXPECT_FALSE(QFileInfo::exists(SocketPath()));
+}
+
+TEST_F(ProgramProcessTest, RescanWordMakesTheRunningCopyRescan) {
+    WriteWorkingDatabase();
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    EXPECT_EQ(RunToEnd({QStringLiteral("rescan")}), 0);
+    QThread::msleep(1500);
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    TProgramOptions options;
+    EXPECT_EQ(SavedCount(&options), 4u);  // songs, a.mp3, b.mp3, notes.txt
+    EXPECT_NE(options.LastRescanTime, 0.0);
+}
+
+TEST_F(ProgramProcessTest, RescanWordWithNoRunningCopyStartsOneThatRescans) {
+    WriteWorkingDatabase();
+    QProcess started;
+    Start(started, {QStringLiteral("rescan")});
+    ASSERT_TRUE(WaitForRunningCopy(started));
+    QThread::msleep(2000);
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(started.waitForFinished(20000));
+    EXPECT_GT(SavedCount(), 0u);
+}
+
+TEST_F(ProgramProcessTest, TerminationSignalEndsInOrderWithTheDatabaseSaved) {
+    WriteWorkingDatabase(true);
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    QThread::msleep(1500);  // the start-up rescan has run
+    ::kill(static_cast<pid_t>(running.processId()), SIGTERM);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(running.exitCode(), 0);
+    EXPECT_GT(SavedCount(), 0u);
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
+}
+
+TEST_F(ProgramProcessTest, DamagedWorkingDatabaseIsRenamedAsideAndTheNextStartIsClean) {
+    CreateDataFolder();
+    WriteSettings(false);
+    home.Dir().WriteFile("data/quillory/index.dat", std::string("\x10\x00\x00\x00garbage", 11));
+    QByteArray errors;
+    EXPECT_EQ(RunToEnd({}, &errors), 1);
+    EXPECT_NE(errors.indexOf("index.dat.damaged-"), -1) << errors.constData();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
+    const QStringList aside = QDir(QString::fromStdString(home.DataFolder()))
+                                  .entryList({QStringLiteral("index.dat.damaged-*")}, QDir::Files);
+    EXPECT_EQ(aside.size(), 1);
+    // Nothing was saved at that end: not the settings either.
+    EXPECT_EQ(ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf"),
+              "[Options]\nRescanOnStartup=0\nStartWindowsStarts=0\n");
+
+    QProcess next;
+    Start(next);
+    ASSERT_TRUE(WaitForRunningCopy(next));
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(next.waitForFinished(20000));
+    EXPECT_EQ(next.exitCode(), 0);
+}
+
+TEST_F(ProgramProcessTest, DamagedDatabaseNamedOnTheCommandLineIsLeftAsItIs) {
+    WriteSettings(false);
+    const std::string damaged = home.Dir().WriteFile("music.qdb", std::string("\x10\x00\x00\x00garbage", 11));
+    EXPECT_EQ(RunToEnd({QString::fromStdString(damaged)}), 1);
+    EXPECT_EQ(ReadFileBytes(damaged), std::string("\x10\x00\x00\x00garbage", 11));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
+}
+
+}  // namespace
+}  // namespace quillory::app
