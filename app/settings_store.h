@@ -58,7 +58,8 @@ QString SettingsFilePath();
 // is read, calls autostart("Quillory", QCoreApplication::applicationFilePath(), false,
 // !StartWindowsStarts). If that throws, the error propagates and the values after it
 // (PowerSearchFile onwards, and View) keep the values they had on entry. A missing file,
-// section or value gives the defaults; nothing is reported.
+// section or value gives the defaults; nothing is reported. Without any View value
+// `settings.view` is left as it came in (a fresh DesktopSettings holds the design geometry).
 void LoadSettings(DesktopSettings& settings, TProgramOptions& options, const AutostartHook& autostart);
 
 // Writes every value, in order; values already in the file under other names are kept.
