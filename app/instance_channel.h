@@ -1,0 +1,57 @@
+#pragma once
+// How a second start of the program finds and addresses a copy that is already running: the
+// running copy listens on a local socket named after its main window's class,
+// $XDG_RUNTIME_DIR/TQuilloryForm1 (user-only access); a second start connects, sends one
+// line ("quit" or "rescan") and ends. A start that cannot connect finds no running copy.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace quillory::app {
+
+inline constexpr int kInstanceConnectTimeoutMs = 1000;
+// A client that sends this many bytes without a line break is dropped.
+inline constexpr int kInstanceMaxLineLength = 256;
+
+// The socket's full path, computed afresh on each call: $XDG_RUNTIME_DIR/TQuilloryForm1, or
+// the runtime folder Qt chooses when XDG_RUNTIME_DIR is unset.
+QString InstanceSocketPath();
+
+// Client side. Sends `word` ("quit" or "rescan") and a line break to a running copy; true
+// when one accepted the connection within the timeout and the line was handed over, false
+// when no copy is running. Blocks for at most about twice the timeout; usable before any
+// window exists.
+bool SendToRunningCopy(const QString& word, int timeoutMs = kInstanceConnectTimeoutMs);
+
+// Server side, owned by the running copy's main window. Never blocks: lines are read as
+// they arrive through the event loop.
+class InstanceServer : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit InstanceServer(QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    // Takes the name. A socket file left behind by a copy that ended without closing it is
+    // removed first; the socket of a copy that answers is never touched. False (with the
+    // reason in *error) when a live copy owns the name or the socket cannot be created.
+    bool Listen(QString* error = nullptr);
+    bool IsListening() const;
+    // The socket path while listening.
+    QString SocketPath() const;
+
+  Q_SIGNALS:
+    void quitRequested();
+    void rescanRequested();
+
+  private:
+    void AcceptClients();
+    void ReadClient(QLocalSocket* client);
+
+    QLocalServer* server_;
+};
+
+}  // namespace quillory::app

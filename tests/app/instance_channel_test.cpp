@@ -1,0 +1,175 @@
+#include "app/instance_channel.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <cstring>
+
+#include "tests/support/temp_dir.h"
+
+namespace quillory::app {
+namespace {
+
+// Sends raw bytes on a connection of its own and waits until the server has dealt with them.
+void SendRaw(const QByteArray& bytes, QSignalSpy* until = nullptr) {
+    QLocalSocket socket;
+    socket.connectToServer(InstanceSocketPath());
+    ASSERT_TRUE(socket.waitForConnected(1000));
+    socket.write(bytes);
+    ASSERT_TRUE(socket.waitForBytesWritten(1000));
+    if (until) until->wait(2000);
+}
+
+// Leaves a socket file behind as a copy that was killed would.
+void MakeStaleSocket(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    ASSERT_LT(static_cast<size_t>(name.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+}
+
+TEST(AppInstanceChannel, SocketLivesInTheRuntimeFolder) {
+    test::IsolatedHome home;
+    EXPECT_EQ(InstanceSocketPath().toStdString(), home.RuntimeFolder() + "/TQuilloryForm1");
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(InstanceSocketPath(),
+              QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/TQuilloryForm1");
+}
+
+TEST(AppInstanceChannel, NoRunningCopyAnswersAtOnce) {
+    test::IsolatedHome home;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(SendToRunningCopy("quit"));
+    EXPECT_LT(timer.elapsed(), 1500);
+}
+
+TEST(AppInstanceChannel, WordsReachTheRunningCopy) {
+    test::IsolatedHome home;
+    InstanceServer server;
+    QString error;
+    ASSERT_TRUE(server.Listen(&error)) << error.toStdString();
+    EXPECT_EQ(server.SocketPath(), InstanceSocketPath());
+    // Only the user may connect.
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(InstanceSocketPath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+
+    QSignalSpy quit(&server, &InstanceServer::quitRequested);
+    QSignalSpy rescan(&server, &InstanceServer::rescanRequested);
+    EXPECT_TRUE(SendToRunningCopy("rescan"));
+    EXPECT_TRUE(rescan.wait(2000));
+    EXPECT_EQ(quit.count(), 0);
+    EXPECT_TRUE(SendToRunningCopy("quit"));
+    EXPECT_TRUE(quit.wait(2000));
+    EXPECT_EQ(rescan.count(), 1);
+    EXPECT_EQ(quit.count(), 1);
+}
+
+TEST(AppInstanceChannel, UnknownAndOversizedLinesAreIgnored) {
+    test::IsolatedHome home;
+    InstanceServer server;
+    ASSERT_TRUE(server.Listen());
+    QSignalSpy quit(&server, &InstanceServer::quitRequested);
+    QSignalSpy rescan(&server, &InstanceServer::rescanRequested);
+
+    // Only exact lines count; CR LF is accepted.
+    SendRaw("hello\nQUIT\n quit\nquit now\n\nrescan\r\n", &rescan);
+    EXPECT_EQ(rescan.count(), 1);
+    EXPECT_EQ(quit.count(), 0);
+
+    // A line longer than any word is dropped whole, with the client.
+    {
+        QLocalSocket socket;
+        socket.connectToServer(InstanceSocketPath());
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        QSignalSpy gone(&socket, &QLocalSocket::disconnected);
+        socket.write(QByteArray(300, 'x') + "\nquit\n");
+        socket.flush();
+        EXPECT_TRUE(gone.wait(2000));
+    }
+    {
+        QLocalSocket socket;
+        socket.connectToServer(InstanceSocketPath());
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        QSignalSpy gone(&socket, &QLocalSocket::disconnected);
+        socket.write(QByteArray(kInstanceMaxLineLength + 10, 'y'));  // no line break at all
+        socket.flush();
+        EXPECT_TRUE(gone.wait(2000));
+    }
+    EXPECT_EQ(quit.count(), 0);
+
+    // The server still serves others.
+    EXPECT_TRUE(SendToRunningCopy("quit"));
+    EXPECT_TRUE(quit.wait(2000));
+}
+
+TEST(AppInstanceChannel, StaleSocketIsReplaced) {
+    test::IsolatedHome home;
+    MakeStaleSocket(InstanceSocketPath());
+    ASSERT_TRUE(QFile::exists(InstanceSocketPath()));
+    EXPECT_FALSE(SendToRunningCopy("quit"));  // nobody answers it
+
+    InstanceServer server;
+    QString error;
+    ASSERT_TRUE(server.Listen(&error)) << error.toStdString();
+    QSignalSpy quit(&server, &InstanceServer::quitRequested);
+    EXPECT_TRUE(SendToRunningCopy("quit"));
+    EXPECT_TRUE(quit.wait(2000));
+}
+
+TEST(AppInstanceChannel, TwoServersCannotShareTheName) {
+    test::IsolatedHome home;
+    InstanceServer first;
+    ASSERT_TRUE(first.Listen());
+    QSignalSpy quit(&first, &InstanceServer::quitRequested);
+    QSignalSpy rescan(&first, &InstanceServer::rescanRequested);
+
+    InstanceServer second;
+    QString error;
+    EXPECT_FALSE(second.Listen(&error));
+    EXPECT_FALSE(second.IsListening());
+    EXPECT_FALSE(error.isEmpty());
+
+    // The first still owns the name, and looking at it sent no word.
+    EXPECT_TRUE(SendToRunningCopy("quit"));
+    EXPECT_TRUE(quit.wait(2000));
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_EQ(rescan.count(), 0);
+}
+
+TEST(AppInstanceChannel, SomethingElseAtTheNameIsLeftAlone) {
+    test::IsolatedHome home;
+    const std::string path = home.Dir().WriteFile("runtime/TQuilloryForm1", "mine");
+    InstanceServer server;
+    QString error;
+    EXPECT_FALSE(server.Listen(&error));
+    EXPECT_EQ(test::ReadFileBytes(path), "mine");
+}
+
+TEST(AppInstanceChannel, NameIsFreeAgainAfterTheServerEnds) {
+    test::IsolatedHome home;
+    {
+        InstanceServer server;
+        ASSERT_TRUE(server.Listen());
+    }
+    EXPECT_FALSE(SendToRunningCopy("rescan"));
+    InstanceServer next;
+    EXPECT_TRUE(next.Listen());
+}
+
+}  // namespace
+}  // namespace quillory::app
