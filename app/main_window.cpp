@@ -59,10 +59,39 @@ QCheckBox* MakeCheckBox(const QString& caption, QWidget* parent) {
 
 }  // namespace
 
+// Runs on the rescan's worker: every call is posted, with copies, to the window's thread.
+// Calls that arrive after their rescan was collected (a search stopped it) are dropped.
+class TQuilloryForm1::WindowRescanObserver final : public RescanObserver {
+  public:
+    explicit WindowRescanObserver(TQuilloryForm1& form) : form_(form) {}
+    void Progress(std::string folder, size_t found) override {
+        const uint64_t serial = form_.rescanSerial_;
+        QMetaObject::invokeMethod(
+            &form_,
+            [form = &form_, serial, folder = FromBytes(folder), found] {
+                if (serial == form->rescanSerial_ && form->context_.keeper.Rescanning()) {
+                    form->ShowProgress(folder, found);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    void Finished() override {
+        const uint64_t serial = form_.rescanSerial_;
+        QMetaObject::invokeMethod(
+            &form_,
+            [form = &form_, serial] {
+                if (serial == form->rescanSerial_) form->context_.keeper.CollectRescan();
+            },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    TQuilloryForm1& form_;
+};
+
 TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
     : QMainWindow(parent),
       context_(context),
-      searchDriver_(busy_),
       sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)),
       typeAhead_(Collation::FromEnvironment(CollationStrength::Secondary)) {
     setObjectName(QStringLiteral("TQuilloryForm1"));
@@ -75,6 +104,9 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
     rescanForm_ = new TRescanForm(this);
     connect(rescanForm_, &TRescanForm::hideToTrayRequested, this, &TQuilloryForm1::HideToTray);
 
+    rescanObserver_ = std::make_unique<WindowRescanObserver>(*this);
+    context_.keeper.OnRescanEnded([this](const RescanResult& result) { RescanEnded(result); });
+
     StartupTimer.setInterval(500);
     StartupTimer.setSingleShot(true);
     connect(&StartupTimer, &QTimer::timeout, this, &TQuilloryForm1::StartupTimerTimer);
@@ -86,7 +118,11 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
     ComboBox1->setFocus();
 }
 
-TQuilloryForm1::~TQuilloryForm1() = default;
+TQuilloryForm1::~TQuilloryForm1() {
+    // The rescan's worker posts to this window: it ends before the window does.
+    context_.keeper.Acquire();
+    context_.keeper.OnRescanEnded({});
+}
 
 void TQuilloryForm1::BuildControls() {
     auto* central = new QWidget(this);
@@ -146,7 +182,7 @@ void TQuilloryForm1::BuildControls() {
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TQuilloryForm1::ListView1ColumnClick);
     connect(ListView1, &ResultListView::characterTyped, this, [this](char32_t c) {
-        typeAhead_.ListView1KeyPress(c, context_.results, *selection_);
+        typeAhead_.KeyTyped(c, context_.results, *selection_);
     });
 
     // Search row, option row, then the list with the command buttons beside it.
@@ -325,11 +361,11 @@ void TQuilloryForm1::EnableStartupTimer() {
 void TQuilloryForm1::StartupTimerTimer() {
     StartupTimer.stop();
     UpdateCaption();
-    if (context_.options.RescanOnStartup || context_.rescanRequested) Button2Click();
+    if (context_.options().RescanOnStartup || context_.rescanRequested) Button2Click();
 }
 
 void TQuilloryForm1::UpdateCaption() {
-    const std::string& name = context_.options.DBFileName;
+    const std::string name = context_.options().DBFileName;
     QString caption = QStringLiteral("Quillory - Database: ");
     if (name.empty()) {
         caption += QStringLiteral("None");
@@ -406,8 +442,16 @@ void TQuilloryForm1::Invertselection1Click() {
 }
 
 void TQuilloryForm1::ListView1ColumnClick(int column) {
-    quillory::ListView1ColumnClick(sortState_, context_.results, *selection_, sorter_, column);
+    // The selection follows the entries through the new order; the focused row stays.
+    const std::vector<bool> before = selection_->SelectedRows();
+    const std::vector<uint32_t> order = SortColumnClick(sortState_, context_.results, sorter_, column);
+    if (order.empty()) return;
+    std::vector<bool> after(order.size(), false);
+    for (size_t place = 0; place < order.size(); ++place) {
+        after[place] = order[place] < before.size() && before[order[place]];
+    }
     model_->ResultsReordered();
+    selection_->SelectRows(after);
     ListView1->horizontalHeader()->setSortIndicatorShown(true);
     ListView1->horizontalHeader()->setSortIndicator(
         sortState_.SortColumn, sortState_.SortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
@@ -424,8 +468,10 @@ void TQuilloryForm1::Button1Click() {
     statusBar()->repaint();
     model_->ShowResults(0);
     Button1->setEnabled(false);
-    const size_t found = searchDriver_.Search(context_.catalogue, text, options,
-                                              context_.options.MaxResultsCount, context_.results);
+    // A running rescan is stopped and waited for first: the search sees what it found.
+    Catalogue& catalogue = context_.catalogue();
+    const size_t found =
+        searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount, context_.results);
     SetStatusText(FromBytes(searchDriver_.StatusText()));
     model_->ShowResults(found);
     Button1->setEnabled(true);
@@ -433,10 +479,32 @@ void TQuilloryForm1::Button1Click() {
 }
 
 void TQuilloryForm1::Button2Click() {
+    if (context_.keeper.Rescanning()) return;
+    // The view is emptied; the results themselves stay as they were.
+    SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));
+    statusBar()->repaint();
+    model_->ShowResults(0);
+    Button2->setEnabled(false);
+    if (mainWindowState_ == Shown) rescanForm_->show();
+    ++rescanSerial_;
+    context_.keeper.StartRescan(*rescanObserver_);
 }
 
 bool TQuilloryForm1::RescanRunning() const {
-    return !Button2->isEnabled();
+    return context_.keeper.Rescanning();
+}
+
+void TQuilloryForm1::ShowProgress(const QString& folder, qulonglong found) {
+    SetStatusText(folder);
+    rescanForm_->ShowProgress(folder, found, mainWindowState_ == Shown);
+}
+
+void TQuilloryForm1::RescanEnded(const RescanResult& result) {
+    SetStatusText(FromBytes(result.statusText));
+    rescanForm_->hide();
+    Button2->setEnabled(true);
+    context_.keeper.PrepareNamesAhead();
+    Q_EMIT rescanFinished();
 }
 
 void TQuilloryForm1::Listoffiles1Click() {
@@ -463,20 +531,21 @@ void TQuilloryForm1::Tableofresults1Click() {
 }
 
 bool TQuilloryForm1::RunDestructionWork() {
+    Catalogue& catalogue = context_.catalogue();
+    const TProgramOptions& options = catalogue.Options;
     try {
-        SaveDatabase(context_.catalogue, context_.options, context_.workingDatabasePath, ActivityLog());
+        SaveDatabase(catalogue.Entries, options, context_.workingDatabasePath, ActivityLog());
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
         return false;
     }
     // The named database gets the working catalogue only when it was rescanned within a day
     // (either way, for a clock that moved back); a failed copy is not reported.
-    if (!context_.options.DBFileName.empty() &&
-        std::fabs(context_.now() - context_.options.LastRescanTime) < 1.0) {
-        CopyOneFile(context_.workingDatabasePath, context_.options.DBFileName);
+    if (!options.DBFileName.empty() && std::fabs(context_.now() - options.LastRescanTime) < 1.0) {
+        CopyOneFile(context_.workingDatabasePath, options.DBFileName);
     }
     try {
-        SaveSettings(CurrentSettings(), context_.options);
+        SaveSettings(CurrentSettings(), options);
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
     }

@@ -5,12 +5,14 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 
 #include "app/program_context.h"
 #include "results/collation.h"
 #include "results/sort_results.h"
 #include "results/type_ahead.h"
+#include "scan/rescan_driver.h"
 #include "search/search_driver.h"
 #include "search/search_history.h"
 
@@ -94,6 +96,10 @@ class TQuilloryForm1 : public QMainWindow {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    class WindowRescanObserver;
+
+    void ShowProgress(const QString& folder, qulonglong found);
+    void RescanEnded(const RescanResult& result);
     void BuildControls();
     void BuildMenus();
     void BuildTray();
@@ -139,7 +145,9 @@ class TQuilloryForm1 : public QMainWindow {
     bool ended_ = false;
     TSearchHistory history_;
     TSearchDriver searchDriver_;
-    BusyState busy_;
+    std::unique_ptr<WindowRescanObserver> rescanObserver_;
+    // Tells the posted calls of one rescan from those of the next.
+    std::atomic<uint64_t> rescanSerial_{0};
     SortState sortState_;
     ResultSorter sorter_;
     TypeAhead typeAhead_;

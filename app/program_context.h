@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/catalogue_keeper.h"
 #include "core/entry_list.h"
 #include "core/program_options.h"
 #include "platform/date_time.h"
@@ -16,8 +17,11 @@ namespace quillory::app {
 class UiPrompts;
 
 struct ProgramContext {
-    EntryList catalogue;
-    TProgramOptions options;
+    // The catalogue and the options object (the program's settings and the description of
+    // the database), owned by the user interface or by the one worker using it.
+    CatalogueKeeper keeper{std::make_unique<Catalogue>(TProgramOptions())};
+    Catalogue& catalogue() { return keeper.Acquire(); }
+    TProgramOptions& options() { return keeper.Acquire().Options; }
     // Independent copies of catalogue entries: a rescan or a load never changes them.
     EntryList results;
 

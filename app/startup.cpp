@@ -34,8 +34,9 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
                                : QString::fromStdString(context.workingDatabasePath);
     if (!named && !QFileInfo::exists(path)) return true;
     try {
-        LoadDatabase(context.catalogue, context.options, ToBytes(path), ActivityLog());
-        if (named) context.options.DBFileName = ToBytes(namedFile);
+        Catalogue& catalogue = context.catalogue();
+        LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(path), ActivityLog());
+        if (named) catalogue.Options.DBFileName = ToBytes(namedFile);
         return true;
     } catch (const std::exception& error) {
         QString text = QString::fromUtf8(error.what());
@@ -87,7 +88,7 @@ int RunQuillory(int argc, char** argv) {
     TQuilloryForm1 form(context);
     DesktopSettings settings;
     try {
-        LoadSettings(settings, context.options, SystemAutostart());
+        LoadSettings(settings, context.options(), SystemAutostart());
     } catch (const std::exception& error) {
         prompts.ShowError(nullptr, QString::fromUtf8(error.what()));
     }
@@ -100,14 +101,14 @@ int RunQuillory(int argc, char** argv) {
     QObject::connect(&server, &InstanceServer::rescanRequested, &form, [&form] {
         if (!form.RescanRunning()) form.Button2Click();
     });
-    TerminationSignals endSignals;
-    QObject::connect(&endSignals, &TerminationSignals::endRequested, &form, &TQuilloryForm1::ExitProgram);
+    QObject::connect(TerminationSignals::Install(), &TerminationSignals::endRequested, &form,
+                     &TQuilloryForm1::ExitProgram);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form, &context](QSessionManager&) {
         if (form.RunDestructionWork()) context.exitRequested = true;
     });
 
     // 6. Shown when the loop starts unless the program starts hidden.
-    const bool showAtStart = !context.options.MinimizeOnStartup;
+    const bool showAtStart = !context.options().MinimizeOnStartup;
 
     // 7. The data folder; a failure shows later as failures to save or log.
     try {
@@ -119,6 +120,7 @@ int RunQuillory(int argc, char** argv) {
     const QString namedFile =
         command.command == StartCommand::OpenDatabase ? command.firstParameter : QString();
     if (!LoadStartupDatabase(context, namedFile)) return 1;
+    context.keeper.PrepareNamesAhead();
 
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();

@@ -49,6 +49,14 @@ void ViewSelection::SetSelected(size_t row, bool selected) {
     view_.selectionModel()->select(model_.index(static_cast<int>(row), 0), flags);
 }
 
+void ViewSelection::SetRangeSelected(size_t first, size_t last, bool selected) {
+    last = std::min(last, ItemCount());
+    if (first >= last) return;
+    const QItemSelection range(model_.index(static_cast<int>(first), 0),
+                               model_.index(static_cast<int>(last - 1), kResultColumnCount - 1));
+    view_.selectionModel()->select(range, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
 std::optional<size_t> ViewSelection::FocusedRow() const {
     const QModelIndex current = view_.selectionModel()->currentIndex();
     if (!current.isValid()) return std::nullopt;

@@ -21,6 +21,7 @@ class ViewSelection : public ResultSelection {
     void SetItemCount(size_t count) override;
     bool IsSelected(size_t row) const override;
     void SetSelected(size_t row, bool selected) override;
+    void SetRangeSelected(size_t first, size_t last, bool selected) override;
     std::optional<size_t> FocusedRow() const override;
     void SetFocusedRow(size_t row) override;
     void MakeVisible(size_t row) override;

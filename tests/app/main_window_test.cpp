@@ -36,13 +36,13 @@ class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() {
         context.prompts = &prompts;
-        context.options.MaxResultsCount = 10000;
+        context.options().MaxResultsCount = 10000;
         context.workingDatabasePath = home.DataFolder() + "index.dat";
-        AddEntry(context.catalogue, "/music/", "zeta.mp3");
-        AddEntry(context.catalogue, "/music/", "Report.txt");
-        AddEntry(context.catalogue, "/music/", "readme");
-        AddEntry(context.catalogue, "/docs/", "alpha.mp3");
-        AddEntry(context.catalogue, "/docs/", "sub", true);
+        AddEntry(context.catalogue().Entries, "/music/", "zeta.mp3");
+        AddEntry(context.catalogue().Entries, "/music/", "Report.txt");
+        AddEntry(context.catalogue().Entries, "/music/", "readme");
+        AddEntry(context.catalogue().Entries, "/docs/", "alpha.mp3");
+        AddEntry(context.catalogue().Entries, "/docs/", "sub", true);
         window = std::make_unique<TQuilloryForm1>(context);
     }
 
@@ -172,10 +172,10 @@ TEST_F(MainWindowTest, SelectAllAndInvertSelection) {
 }
 
 TEST_F(MainWindowTest, TypingInTheListMovesTheFocusToTheNextMatchingName) {
-    context.catalogue = EntryList();
-    AddEntry(context.catalogue, "/a/", "Report");
-    AddEntry(context.catalogue, "/a/", "readme");
-    AddEntry(context.catalogue, "/a/", "Zeta");
+    context.catalogue().Entries.Clear();
+    AddEntry(context.catalogue().Entries, "/a/", "Report");
+    AddEntry(context.catalogue().Entries, "/a/", "readme");
+    AddEntry(context.catalogue().Entries, "/a/", "Zeta");
     Search(QString());
     ViewSelection& selection = window->Selection();
     selection.SetFocusedRow(2);
@@ -238,7 +238,7 @@ TEST(FieldsChooser, OkIsEnabledOnlyWhileAFieldIsTicked) {
 TEST_F(MainWindowTest, CaptionNamesTheDatabaseFile) {
     window->UpdateCaption();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillory - Database: None"));
-    context.options.DBFileName = "/home/u/music.qdb";
+    context.options().DBFileName = "/home/u/music.qdb";
     window->UpdateCaption();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillory - Database: music.qdb"));
 }
@@ -265,25 +265,25 @@ TEST_F(MainWindowTest, TheNamedDatabaseGetsTheCatalogueOnlyWithinADayOfTheLastRe
     CreateDataFolder();
     const std::string named = home.Dir() / "music.qdb";
     quillory::test::TempDir unused;
-    context.options.DBFileName = named;
+    context.options().DBFileName = named;
     context.now = [] { return 45000.0; };
 
-    context.options.LastRescanTime = 45000.0 - 25.0 / 24.0;  // 25 hours ago
+    context.options().LastRescanTime = 45000.0 - 25.0 / 24.0;  // 25 hours ago
     ASSERT_TRUE(window->RunDestructionWork());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(named)));
 
-    context.options.LastRescanTime = 45000.0 - 10.0 / (24.0 * 60.0);  // 10 minutes ago
+    context.options().LastRescanTime = 45000.0 - 10.0 / (24.0 * 60.0);  // 10 minutes ago
     ASSERT_TRUE(window->RunDestructionWork());
     EXPECT_EQ(ReadFileBytes(named), ReadFileBytes(context.workingDatabasePath));
 }
 
 TEST_F(MainWindowTest, AFailedSaveIsShownAndSkipsTheRest) {
     context.workingDatabasePath = "/proc/no-such-dir/index.dat";
-    context.options.DBFileName = home.Dir() / "music.qdb";
-    context.options.LastRescanTime = context.now();
+    context.options().DBFileName = home.Dir() / "music.qdb";
+    context.options().LastRescanTime = context.now();
     EXPECT_FALSE(window->RunDestructionWork());
     EXPECT_EQ(prompts.errors.size(), 1);
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(context.options.DBFileName)));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(context.options().DBFileName)));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
 }
 

@@ -1,0 +1,61 @@
+#pragma once
+// Keeps the program's one catalogue and hands it to whoever may use it at the moment: the
+// user interface's thread, or the one worker that runs a rescan or builds the search names.
+// Every use from the user interface goes through Acquire(), which takes the catalogue back
+// first: a running rescan is asked to stop and waited for (it keeps what it found), and a
+// name cache being built is waited for. So a search during a rescan searches what was found.
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "core/catalogue.h"
+#include "scan/rescan_driver.h"
+
+namespace quillory::app {
+
+class CatalogueKeeper {
+  public:
+    using RescanEnded = std::function<void(const RescanResult& result)>;
+
+    explicit CatalogueKeeper(std::unique_ptr<Catalogue> catalogue);
+    // Stops a running rescan and waits for every worker.
+    ~CatalogueKeeper();
+    CatalogueKeeper(const CatalogueKeeper&) = delete;
+    CatalogueKeeper& operator=(const CatalogueKeeper&) = delete;
+
+    // Called on the user interface's thread whenever a rescan has ended and its result was
+    // applied to the options (the statistics of a completed rescan).
+    void OnRescanEnded(RescanEnded ended) { rescanEnded_ = std::move(ended); }
+
+    // The catalogue, owned by the calling thread until the next StartRescan or
+    // PrepareNamesAhead.
+    Catalogue& Acquire();
+    // Replaces the catalogue (a database was loaded into a new one).
+    void Replace(std::unique_ptr<Catalogue> catalogue);
+
+    bool Rescanning() const { return rescan_.Running(); }
+    // Starts a rescan on a worker; false (nothing happens) while one runs. The observer's
+    // calls come from the worker; its Finished() is the moment to call CollectRescan() on the
+    // user interface's thread.
+    bool StartRescan(RescanObserver& observer);
+    // Takes back the catalogue of a rescan that finished (or stops and waits for one that
+    // still runs), applies its result to the options and reports it. Nothing without a rescan.
+    void CollectRescan();
+    // Builds the names of a case-insensitive (and, when asked, case-sensitive) search on a
+    // worker, so the first search after a load or a rescan is as fast as the later ones.
+    void PrepareNamesAhead(bool caseSensitiveToo = false);
+
+    // The rescan's settings (lister, clocks) for tests; only while no rescan runs.
+    RescanDriver& Driver() { return rescan_.Driver(); }
+
+  private:
+    void JoinPreparation();
+
+    std::unique_ptr<Catalogue> catalogue_;
+    RescanTask rescan_;
+    std::jthread preparing_;
+    RescanEnded rescanEnded_;
+};
+
+}  // namespace quillory::app
