@@ -2,7 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <set>
+#include <thread>
+
 #include "scan/duration_text.h"
+#include "search/search_driver.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory {
@@ -155,6 +165,177 @@ TEST(RescanDriver, ListsComeFromTheOptions) {
     for (const TMyItem& e : rescan.catalogue.Entries.Entries()) paths.push_back(std::string(e.Name()));
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(paths, (std::vector<std::string>{"b.wav", "keep", "skip"}));
+}
+
+// Progress reaches the observer as copies on the worker thread; the user interface thread
+// only reads them under the lock, as a window posting them to itself would.
+class TaskObserver final : public RescanObserver {
+  public:
+    void Progress(std::string folder, size_t found) override {
+        std::lock_guard lock(mutex);
+        lastFolder = std::move(folder);
+        lastFound = found;
+        ++progressCalls;
+        onWorker = onWorker && std::this_thread::get_id() != uiThread;
+    }
+    void Finished() override {
+        std::lock_guard lock(mutex);
+        ++finished;
+        onWorker = onWorker && std::this_thread::get_id() != uiThread;
+    }
+    std::mutex mutex;
+    std::thread::id uiThread = std::this_thread::get_id();
+    std::string lastFolder;
+    size_t lastFound = 0;
+    int progressCalls = 0, finished = 0;
+    bool onWorker = true;
+};
+
+// 12 folders, each with 40 files and 2 subfolders of 4 files: 612 entries.
+size_t MakeTree(const test::TempDir& dir) {
+    for (int d = 0; d < 12; ++d) {
+        const std::string folder = "r/d" + std::to_string(d);
+        for (int f = 0; f < 40; ++f) dir.WriteFile(folder + "/f" + std::to_string(f), "");
+        for (int s = 0; s < 2; ++s) {
+            for (int f = 0; f < 4; ++f)
+                dir.WriteFile(folder + "/s" + std::to_string(s) + "/g" + std::to_string(f), "");
+        }
+    }
+    return 12 * (1 + 40 + 2 * (1 + 4));
+}
+
+std::set<std::string> Paths(const EntryList& entries) {
+    std::set<std::string> paths;
+    for (const TMyItem& e : entries.Entries()) paths.insert(EntryFullPath(e));
+    return paths;
+}
+
+TEST(RescanTask, CompletesOnAWorkerAndHandsTheCatalogueBack) {
+    test::TempDir dir;
+    const size_t total = MakeTree(dir);
+    auto catalogue = std::make_unique<Catalogue>();
+    catalogue->Options.IncludedFolders = dir / "r/";
+    catalogue->Options.LastRescanSeconds = 5;
+    RescanTask task;
+    TaskObserver observer;
+    WalkLimits limits;
+    limits.eventIntervalMs = 0;  // every progress point goes out
+    task.Driver().SetLimits(limits);
+    EXPECT_FALSE(task.Running());
+    task.Start(std::move(catalogue), observer);
+    // While the worker owns the catalogue the starting thread holds nothing to reach it by.
+    EXPECT_EQ(catalogue, nullptr);
+    EXPECT_TRUE(task.Running());
+    EXPECT_THROW(task.Start(std::make_unique<Catalogue>(), observer), std::logic_error);
+
+    const RescanResult result = task.Wait(catalogue);
+    EXPECT_FALSE(task.Running());
+    ASSERT_NE(catalogue, nullptr);
+    ASSERT_TRUE(result.Completed());
+    EXPECT_EQ(result.found, total);
+    EXPECT_EQ(catalogue->Entries.Count(), total);
+    EXPECT_EQ(catalogue->Options.LastRescanSeconds, 5);  // the worker never wrote the options
+    ApplyRescanResult(result, catalogue->Options);
+    EXPECT_EQ(catalogue->Options.LastRescanSeconds, result.seconds);
+    EXPECT_GT(catalogue->Options.LastRescanTime, 40000.0);
+    {
+        std::lock_guard lock(observer.mutex);
+        EXPECT_EQ(observer.finished, 1);
+        EXPECT_TRUE(observer.onWorker);
+        EXPECT_GT(observer.progressCalls, 0);
+        EXPECT_TRUE(observer.lastFolder.starts_with(dir / "r/")) << observer.lastFolder;
+        EXPECT_LE(observer.lastFound, total);
+    }
+    EXPECT_THROW(task.Wait(catalogue), std::logic_error);
+    ASSERT_NE(catalogue, nullptr);  // a failed Wait takes nothing away
+
+    // The task runs again with the catalogue it gave back.
+    task.Start(std::move(catalogue), observer);
+    EXPECT_TRUE(task.Wait(catalogue).Completed());
+    EXPECT_EQ(catalogue->Entries.Count(), total);
+}
+
+// Stops requested from the user interface thread at random moments: the walk ends cleanly at
+// any point, keeps a consistent part of the tree, and the result agrees with the catalogue.
+// Run under ThreadSanitizer too (QUILLORY_SANITIZE=thread).
+TEST(RescanTask, StopFromAnotherThreadAtRandomMoments) {
+    test::TempDir dir;
+    const size_t total = MakeTree(dir);
+    auto catalogue = std::make_unique<Catalogue>();
+    catalogue->Options.IncludedFolders = dir / "r/";
+    RescanTask task;
+    TaskObserver first;
+    task.Start(std::move(catalogue), first);
+    ASSERT_TRUE(task.Wait(catalogue).Completed());
+    const std::set<std::string> all = Paths(catalogue->Entries);
+    ASSERT_EQ(all.size(), total);
+
+    std::mt19937 rng(8);
+    std::uniform_int_distribution<int> pauseUs(0, 3000);
+    int stopped = 0;
+    for (int round = 0; round < 40; ++round) {
+        TaskObserver observer;
+        catalogue->Options.LastRescanSeconds = 99;
+        task.Start(std::move(catalogue), observer);
+        const int pause = round % 8 == 0 ? 0 : pauseUs(rng);
+        std::this_thread::sleep_for(std::chrono::microseconds(pause));
+        task.RequestStop();
+        task.RequestStop();  // a second request changes nothing
+        const RescanResult result = task.Wait(catalogue);
+        ASSERT_NE(catalogue, nullptr);
+        EXPECT_EQ(result.found, catalogue->Entries.Count());
+        EXPECT_FALSE(result.failure);
+        const std::set<std::string> found = Paths(catalogue->Entries);
+        EXPECT_EQ(found.size(), catalogue->Entries.Count()) << "no entry twice";
+        EXPECT_TRUE(std::includes(all.begin(), all.end(), found.begin(), found.end()));
+        if (result.Completed()) {
+            EXPECT_EQ(found, all);
+        } else {
+            ++stopped;
+            EXPECT_EQ(result.statusText, "Stop " + std::to_string(found.size()) + " files found");
+            ApplyRescanResult(result, catalogue->Options);
+            EXPECT_EQ(catalogue->Options.LastRescanSeconds, 99);
+        }
+        std::lock_guard lock(observer.mutex);
+        EXPECT_EQ(observer.finished, 1);
+    }
+    EXPECT_GT(stopped, 0);
+}
+
+// "A search stops the rescan": request the stop, wait, take the catalogue back, search it.
+TEST(RescanTask, SearchDuringARescanSearchesWhatWasFound) {
+    test::TempDir dir;
+    const size_t total = MakeTree(dir);
+    auto catalogue = std::make_unique<Catalogue>();
+    catalogue->Options.IncludedFolders = dir / "r/";
+    RescanTask task;
+    TaskObserver observer;
+    task.Start(std::move(catalogue), observer);
+    task.RequestStop();
+    const RescanResult result = task.Wait(catalogue);
+    catalogue->PrepareNameCache(false);
+    TSearchDriver search;
+    EntryList results;
+    const size_t count = search.Search(*catalogue, "g", {}, 100000, results);
+    size_t expected = 0;
+    for (const TMyItem& e : catalogue->Entries.Entries())
+        expected += e.Name().find_first_of("gG") != std::string_view::npos;
+    EXPECT_EQ(count, expected);
+    EXPECT_LE(result.found, total);
+}
+
+TEST(RescanTask, DestroyedWhileRunningStopsTheWorker) {
+    test::TempDir dir;
+    MakeTree(dir);
+    TaskObserver observer;
+    {
+        auto catalogue = std::make_unique<Catalogue>();
+        catalogue->Options.IncludedFolders = dir / "r/";
+        RescanTask task;
+        task.Start(std::move(catalogue), observer);
+    }
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.finished, 1);
 }
 
 }  // namespace
