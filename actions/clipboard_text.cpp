@@ -10,7 +10,7 @@ size_t RowCount(const EntryList& results, const ResultSelection& selection) {
 }
 }  // namespace
 
-std::string Copyshortcuts1Click(const EntryList& results, ResultSelection& selection) {
+std::string CopySelectedPaths(const EntryList& results, ResultSelection& selection) {
     std::string text;
     for (size_t row = 0, n = RowCount(results, selection); row < n; ++row) {
         if (!selection.IsSelected(row)) continue;

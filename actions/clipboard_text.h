@@ -13,7 +13,7 @@ namespace quillory {
 // "Copy shortcuts": the full path of every selected row in list order, each followed by the
 // platform's line end ("\n"). The rows are deselected and the focused row (if any) selected,
 // so afterwards only the focused row is selected; the list is repainted.
-std::string Copyshortcuts1Click(const EntryList& results, ResultSelection& selection);
+std::string CopySelectedPaths(const EntryList& results, ResultSelection& selection);
 
 // "Copy files": the full paths of the selected rows in list order (none: nothing to copy).
 std::vector<std::string> SelectedFullPaths(const EntryList& results, const ResultSelection& selection);

@@ -32,18 +32,18 @@ void OpenWithShell(const std::string& target, Launcher& launcher) {
     }
 }
 
-void Execute1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
+void OpenFocused(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
     if (const TMyItem* entry = FocusedResult(results, selection))
         OpenWithShell(EntryFullPath(*entry), launcher);
 }
 
-void Openfiles1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
+void OpenSelected(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
     for (size_t row = 0, n = std::min(selection.ItemCount(), results.Count()); row < n; ++row) {
         if (selection.IsSelected(row)) OpenWithShell(EntryFullPath(results[row]), launcher);
     }
 }
 
-void Openfolder1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
+void ShowFocusedInFolder(const EntryList& results, const ResultSelection& selection, Launcher& launcher) {
     if (const TMyItem* entry = FocusedResult(results, selection))
         launcher.ShowInFolder(EntryFullPath(*entry));
 }

@@ -33,10 +33,10 @@ std::string LowerCaseExtension(std::string_view target);
 void OpenWithShell(const std::string& target, Launcher& launcher);
 
 // "Execute" (Enter, double-click): opens the focused row's file; nothing without a focus.
-void Execute1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher);
+void OpenFocused(const EntryList& results, const ResultSelection& selection, Launcher& launcher);
 // "Open files": opens every selected row's file in list order, each by OpenWithShell.
-void Openfiles1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher);
+void OpenSelected(const EntryList& results, const ResultSelection& selection, Launcher& launcher);
 // "Open folder": shows the focused row's file in its folder; nothing without a focus.
-void Openfolder1Click(const EntryList& results, const ResultSelection& selection, Launcher& launcher);
+void ShowFocusedInFolder(const EntryList& results, const ResultSelection& selection, Launcher& launcher);
 
 }  // namespace quillory

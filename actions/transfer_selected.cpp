@@ -1,86 +1,93 @@
 #include "actions/transfer_selected.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "actions/file_copy.h"
+#include "core/status_text.h"
 
 namespace quillory {
-
-namespace {
-
-// Removes result i; the entries after it move up one place, and the freed slot becomes a
-// spare one at the end.
-void RemoveResult(EntryList& results, size_t i) {
-    const std::span<TMyItem> entries = results.EditEntries();
-    std::copy(entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, entries.end(),
-              entries.begin() + static_cast<std::ptrdiff_t>(i));
-    results.Truncate(results.Count() - 1);
-}
-
-void Show(const TransferHost& host, const std::string& text) {
-    if (host.showStatus) host.showStatus(text);
-    if (host.processMessages) host.processMessages();
-}
-
-}  // namespace
 
 std::string TargetFolderWithSeparator(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder.push_back('/');
     return folder;
 }
 
-TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection,
-                                 const std::string& targetFolder, bool move, const TransferHost& host,
-                                 FileOperations& operations) {
-    Show(host, "Waiting...");
-    SaveSelection(results, selection);
+std::vector<TransferItem> SelectedTransferItems(const EntryList& results, const ResultSelection& selection) {
+    std::vector<TransferItem> items;
+    for (size_t i = 0, n = results.Count(); i < n; ++i) {
+        if (selection.IsSelected(i))
+            items.push_back({EntryFullPath(results[i]), std::string(results[i].Name())});
+    }
+    return items;
+}
+
+TransferOutcome TransferFiles(const std::vector<TransferItem>& items, const std::string& targetFolder,
+                              bool move, const TransferHost& host, std::stop_token stop,
+                              FileOperations& operations) {
+    const auto show = [&](const std::string& text) {
+        if (host.showStatus) host.showStatus(text);
+    };
+    show(std::string(kWaitingStatus));
     TransferOutcome outcome;
     const std::string suffix = move ? " files moved" : " files copied";
     const std::string errorText = move ? "Cannot move the file" : "Cannot copy the file";
-
-    // The count is read at every step: moves shrink the list, and the window's message
-    // processing may change it as well.
-    for (size_t i = 0; i < results.Count();) {
-        if (!results[i].Selected) {
-            ++i;
-            continue;
+    for (const TransferItem& item : items) {
+        if (stop.stop_requested()) {
+            outcome.aborted = true;
+            break;
         }
-        const std::string source = EntryFullPath(results[i]);
-        const std::string name(results[i].Name());
-        const std::string target = targetFolder + name;
-        Show(host, (move ? "Move " : "Copy ") + source);
-        if (i >= results.Count()) break;  // the list changed under us while messages ran
-        const int result =
-            move ? MoveOneFile(source, target, operations) : CopyOneFile(source, target, operations);
-        if (result == 0) ++outcome.succeeded;
+        const std::string target = targetFolder + item.name;
+        show((move ? "Move " : "Copy ") + item.source);
+        const int result = move ? MoveOneFile(item.source, target, operations)
+                                : CopyOneFile(item.source, target, operations);
+        if (result == 0) {
+            ++outcome.succeeded;
+            if (move) outcome.moved.push_back(item.source);
+        }
         if (result < 0) {
-            const ErrorAnswer answer =
-                host.askUser ? host.askUser(TransferFailure{"Error", errorText, name}) : ErrorAnswer::Ignore;
+            const ErrorAnswer answer = host.askUser
+                                           ? host.askUser(TransferFailure{"Error", errorText, item.name})
+                                           : ErrorAnswer::Ignore;
             if (answer == ErrorAnswer::Abort) {
-                if (host.showStatus)
-                    host.showStatus("Abort! - " + std::to_string(outcome.succeeded) + suffix);
-                // The rows after a removed one moved up: put the selection back on the
-                // entries that carry it, as the normal end does.
-                RestoreSelection(results, selection);
-                selection.Repaint();
                 outcome.aborted = true;
-                return outcome;
+                break;
             }
         }
-        if (move && result == 0 && i < results.Count()) {
-            RemoveResult(results, i);
-            selection.SetItemCount(results.Count());
-        } else {
-            ++i;
+    }
+    show((outcome.aborted ? "Abort! - " : "OK! - ") + std::to_string(outcome.succeeded) + suffix);
+    return outcome;
+}
+
+void ApplyTransferOutcome(EntryList& results, ResultSelection& selection, const TransferOutcome& outcome) {
+    SaveSelection(results, selection);
+    if (!outcome.moved.empty()) {
+        const std::unordered_set<std::string> moved(outcome.moved.begin(), outcome.moved.end());
+        const std::span<TMyItem> entries = results.EditEntries();
+        size_t kept = 0;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (moved.contains(EntryFullPath(entries[i]))) continue;
+            if (kept != i) entries[kept] = entries[i];
+            ++kept;
+        }
+        // The freed slots become spare ones at the end.
+        results.Truncate(kept);
+        selection.SetItemCount(results.Count());
+    }
+    RestoreSelection(results, selection);
+    if (!outcome.aborted) {
+        if (const auto focused = selection.FocusedRow(); focused && *focused < results.Count()) {
+            selection.SetSelected(*focused, true);
         }
     }
-
-    RestoreSelection(results, selection);
-    if (const auto focused = selection.FocusedRow(); focused && *focused < results.Count()) {
-        selection.SetSelected(*focused, true);
-    }
     selection.Repaint();
-    if (host.showStatus) host.showStatus("OK! - " + std::to_string(outcome.succeeded) + suffix);
+}
+
+TransferOutcome TransferSelected(EntryList& results, ResultSelection& selection,
+                                 const std::string& targetFolder, bool move, const TransferHost& host,
+                                 FileOperations& operations) {
+    const std::vector<TransferItem> items = SelectedTransferItems(results, selection);
+    TransferOutcome outcome = TransferFiles(items, targetFolder, move, host, {}, operations);
+    ApplyTransferOutcome(results, selection, outcome);
     return outcome;
 }
 

@@ -112,7 +112,7 @@ void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options
         state.SortColumn = static_cast<int8_t>(*options.sortColumn);
     }
     MemorySelection selection(results.Count());
-    ListView1ColumnClick(state, results, selection, sorter, *options.sortColumn);
+    SortByColumn(state, results, selection, sorter, *options.sortColumn);
 }
 
 bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options) {

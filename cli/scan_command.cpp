@@ -7,6 +7,7 @@
 #include <csignal>
 #include <iostream>
 #include <ostream>
+#include <stop_token>
 
 #include "cli/cli.h"
 #include "core/activity_log.h"
@@ -166,21 +167,19 @@ void ApplyRequest(const ScanRequest& request, TProgramOptions& options) {
 // the folder shortened from the left to fit the terminal's width.
 class ScanObserver final : public RescanObserver {
   public:
-    ScanObserver(std::ostream& err, BusyState& busy, bool terminal)
-        : err_(err), busy_(busy), terminal_(terminal) {}
+    ScanObserver(std::ostream& err, std::stop_source& stop, bool terminal)
+        : err_(err), stop_(stop), terminal_(terminal) {}
 
-    void SetStatusText(std::string_view text) override { status_ = text; }
-
-    void ShowProgress(std::string_view folder, size_t found) override {
+    void Progress(std::string folder, size_t found) override {
         if (!terminal_) return;
-        folder_ = folder;
+        folder_ = std::move(folder);
         found_ = found;
-        changed_ = true;
+        DrawLine();
     }
 
-    void ProcessPendingEvents() override {
-        if (g_interrupted) busy_.Busy = false;
-        if (changed_) DrawLine();
+    // The walk runs on this thread: Ctrl+C is noticed here, at most an event interval late.
+    void Heartbeat() override {
+        if (g_interrupted) stop_.request_stop();
     }
 
     // Clears the progress line, if one was drawn.
@@ -189,11 +188,8 @@ class ScanObserver final : public RescanObserver {
         drawn_ = false;
     }
 
-    const std::string& Status() const { return status_; }
-
   private:
     void DrawLine() {
-        changed_ = false;
         std::string line = std::to_string(found_) + " entries found  ";
         const size_t width = TerminalWidth();
         const size_t room = width > line.size() + 4 ? width - line.size() - 1 : 0;
@@ -221,12 +217,10 @@ class ScanObserver final : public RescanObserver {
     }
 
     std::ostream& err_;
-    BusyState& busy_;
+    std::stop_source& stop_;
     bool terminal_;
-    std::string status_;
     std::string folder_;
     size_t found_ = 0;
-    bool changed_ = false;
     bool drawn_ = false;
 };
 
@@ -244,30 +238,30 @@ int RunScan(Context& context, const std::vector<std::string>& args) {
     // The data folder holds the activity log, written as the program writes it.
     CreateDataFolder();
     const ActivityLog log;
-    EntryList catalogue;
-    TProgramOptions options{std::string()};
+    Catalogue catalogue;
     if (FileExists(path)) {
-        LoadDatabase(catalogue, options, path, log);
+        LoadDatabase(catalogue.Entries, catalogue.Options, path, log);
     } else {
-        options = TProgramOptions();
+        catalogue.Options = TProgramOptions();
     }
-    ApplyRequest(request, options);
+    ApplyRequest(request, catalogue.Options);
 
     const bool terminal = &context.err == &std::cerr && isatty(STDERR_FILENO) == 1;
     InterruptGuard interrupts;
-    BusyState busy;
-    ScanObserver observer(context.err, busy, terminal);
-    RescanDriver driver(catalogue, options, busy, observer);
-    const WalkOutcome outcome = driver.Rescan();
+    std::stop_source stop;
+    ScanObserver observer(context.err, stop, terminal);
+    RescanDriver driver;
+    const RescanResult result = driver.Rescan(catalogue, stop.get_token(), observer);
     observer.EndLine();
 
     // A Ctrl+C that came after the last check still means: keep nothing.
-    if (outcome == WalkOutcome::Stopped || g_interrupted) {
-        context.err << StoppedStatusText(catalogue.Count()) << '\n';
+    if (!result.Completed() || g_interrupted) {
+        context.err << StoppedStatusText(catalogue.Entries.Count()) << '\n';
         return kExitInterrupted;
     }
-    SaveDatabase(catalogue, options, path, log);
-    context.err << observer.Status() << '\n';
+    ApplyRescanResult(result, catalogue.Options);
+    SaveDatabase(catalogue.Entries, catalogue.Options, path, log);
+    context.err << result.statusText << '\n';
     return kExitOk;
 }
 

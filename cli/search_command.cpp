@@ -8,7 +8,6 @@
 
 #include "cli/cli.h"
 #include "cli/result_output.h"
-#include "core/busy_state.h"
 #include "platform/error.h"
 #include "search/search_driver.h"
 
@@ -108,9 +107,8 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     TProgramOptions programOptions{std::string()};
     LoadCatalogue(context, catalogue, programOptions);
 
-    BusyState busy;
-    TSearchDriver driver(busy);
-    driver.SetKeepNameCache(false);  // one search: building the cache would cost more than it saves
+    // One search of a bare entry list: building the name cache would cost more than it saves.
+    TSearchDriver driver;
     EntryList results;
     const int64_t limit = options.limit == 0 ? INT64_MAX : options.limit;
     driver.Search(catalogue, options.text, options.search, limit, results);

@@ -51,7 +51,7 @@ std::string LogErrorText(int code) {
 
 ActivityLog::ActivityLog() : formats_(LocaleFormats::FromEnvironment()), clock_(NowDateTime) {}
 
-ActivityLog::ActivityLog(std::string path, LocaleFormats formats, Clock clock)
+ActivityLog::ActivityLog(std::string path, LocaleFormats formats, DateClock clock)
     : path_(std::move(path)), formats_(std::move(formats)), clock_(std::move(clock)) {}
 
 std::string ActivityLog::LogLine(DateTime when, std::string_view message) const {

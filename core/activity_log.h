@@ -3,10 +3,10 @@
 // database load and save appends dated lines. Each line is one open, append and close, so
 // the log is complete on disk after every line and nothing holds it open in between.
 
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/date_time.h"
 #include "platform/locale_formats.h"
 
@@ -21,13 +21,11 @@ void CreateDataFolder();
 
 class ActivityLog {
   public:
-    using Clock = std::function<DateTime()>;
-
     // quillory.log in the data folder (worked out at every line), the environment's locale
     // formats and the system clock.
     ActivityLog();
     // A log file of the caller's choosing, for tests and tools.
-    ActivityLog(std::string path, LocaleFormats formats, Clock clock);
+    ActivityLog(std::string path, LocaleFormats formats, DateClock clock);
 
     // Appends the current date and time text followed by `message` and a line end. Throws
     // Error ("File access denied", "Disk full", "Invalid filename" ...) when the line cannot
@@ -40,7 +38,7 @@ class ActivityLog {
   private:
     std::string path_;  // empty: the data folder's quillory.log
     LocaleFormats formats_;
-    Clock clock_;
+    DateClock clock_;
 };
 
 // The fixed messages of the database load and save.

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/busy_state.h"
+#include "core/catalogue.h"
 #include "core/entry_list.h"
 #include "search/name_matching.h"
 #include "search/query_parser.h"
@@ -45,15 +45,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.FullPath = flags & 4;
     options.FindFolders = !(flags & 32);
     options.FindFiles = !(flags & 64) || !options.FindFolders;  // never both off
-    BusyState busy;
-    TSearchDriver driver(busy);
-    driver.SetKeepNameCache(flags & 8);
+    TSearchDriver driver;
     driver.SetParallelThreshold(flags & 16 ? 2 : 0);
     EntryList results;
-    driver.Search(catalogue, text, options, INT64_MAX, results);
+    Catalogue cached;
+    if (flags & 8) {
+        // The same entries searched through the catalogue's name cache.
+        cached.Entries = std::move(catalogue);
+        driver.Search(cached, text, options, INT64_MAX, results);
+    } else {
+        driver.Search(catalogue, text, options, INT64_MAX, results);
+    }
+    const EntryList& searched = flags & 8 ? cached.Entries : catalogue;
 
     size_t next = 0;
-    for (const TMyItem& e : catalogue.Entries()) {
+    for (const TMyItem& e : searched.Entries()) {
         const bool isFolder = e.Ext() == "Folder";
         if (isFolder ? !options.FindFolders : !options.FindFiles) continue;
         const std::string subject = options.FullPath ? EntryFullPath(e) : std::string(e.Name());

@@ -20,8 +20,7 @@ std::string ResultColumnText(const TMyItem& entry, ResultColumn column, const Lo
     return {};
 }
 
-bool ListView1Data(const EntryList& results, size_t index, const LocaleFormats& formats,
-                   ResultRowTexts& row) {
+bool ColumnTexts(const EntryList& results, size_t index, const LocaleFormats& formats, ResultRowTexts& row) {
     if (index >= results.Count()) return false;
     const TMyItem& entry = results[index];
     row.caption = entry.Name();

@@ -39,6 +39,6 @@ std::string ResultColumnText(const TMyItem& entry, ResultColumn column, const Lo
 
 // Fills `row` from result `index`; returns false and leaves `row` untouched when the index is
 // at or beyond the result count. The image index is the entry's icon, 0 until it is known.
-bool ListView1Data(const EntryList& results, size_t index, const LocaleFormats& formats, ResultRowTexts& row);
+bool ColumnTexts(const EntryList& results, size_t index, const LocaleFormats& formats, ResultRowTexts& row);
 
 }  // namespace quillory

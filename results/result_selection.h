@@ -19,6 +19,9 @@ class ResultSelection {
     virtual void SetItemCount(size_t count) = 0;
     virtual bool IsSelected(size_t row) const = 0;
     virtual void SetSelected(size_t row, bool selected) = 0;
+    // Rows `first` to `last` - 1 at once (a list view selects a range in one call); the
+    // default sets them one by one.
+    virtual void SetRangeSelected(size_t first, size_t last, bool selected);
     virtual std::optional<size_t> FocusedRow() const = 0;
     virtual void SetFocusedRow(size_t row) = 0;
     // Scrolls until the row is at least partly visible.
@@ -41,6 +44,7 @@ class MemorySelection : public ResultSelection {
     void SetSelected(size_t row, bool selected) override {
         if (row < selected_.size()) selected_[row] = selected;
     }
+    void SetRangeSelected(size_t first, size_t last, bool selected) override;
     std::optional<size_t> FocusedRow() const override { return focused_; }
     void SetFocusedRow(size_t row) override { focused_ = row; }
     void ClearFocus() { focused_.reset(); }
@@ -61,14 +65,27 @@ class MemorySelection : public ResultSelection {
 // Copies the rows' selected state into the results' `Selected` fields, by index, over the
 // result count.
 void SaveSelection(EntryList& results, const ResultSelection& selection);
-// Copies the results' `Selected` fields back to the rows, by index, over the result count.
+// Copies the results' `Selected` fields back to the rows, by index, over the result count:
+// one SetRangeSelected call per run of equal rows.
 void RestoreSelection(const EntryList& results, ResultSelection& selection);
 
-// Sets rows 0 to `count` - 1 (the result count) to `value`.
+// A run of rows: `first` to `last` - 1.
+struct RowRange {
+    size_t first;
+    size_t last;
+    bool operator==(const RowRange&) const = default;
+};
+// The runs of results whose `Selected` field is set, in order, each as long as possible.
+std::vector<RowRange> SelectedRanges(const EntryList& results);
+// The runs of selected rows among rows 0 to `count` - 1, in order.
+std::vector<RowRange> SelectedRanges(const ResultSelection& selection, size_t count);
+
+// Sets rows 0 to `count` - 1 (the result count) to `value`, as one range.
 void SetAllSelected(ResultSelection& selection, size_t count, bool value);
 
-// "Select All" and "Invert selection": every row of the list, then a repaint.
-void Selectall1Click(ResultSelection& selection);
-void Invertselection1Click(ResultSelection& selection);
+// "Select All" and "Invert selection": every row of the list (the inversion range by
+// range), then a repaint.
+void SelectAll(ResultSelection& selection);
+void InvertSelection(ResultSelection& selection);
 
 }  // namespace quillory

@@ -127,17 +127,40 @@ void ResultSorter::ReleaseMemory() {
     gathered_ = {};
 }
 
-void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending) {
-    if (results.Count() < 2) return;
+bool ResultSorter::SortKeys(const EntryList& results, ResultColumn column, bool descending) {
     if (results.Count() >= UINT32_MAX) throw std::length_error("too many results to sort");
     if (column == ResultColumn::Size || column == ResultColumn::Date) {
-        SortByNumber(results, column, descending);
+        SortNumberKeys(results, column, descending);
+        return false;
+    }
+    SortTextKeys(results, column, descending);
+    return true;
+}
+
+void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending) {
+    if (results.Count() < 2) return;
+    if (SortKeys(results, column, descending)) {
+        Permute(results.EditEntries(), textKeys_, gathered_);
     } else {
-        SortByText(results, column, descending);
+        Permute(results.EditEntries(), numberKeys_, gathered_);
     }
 }
 
-void ResultSorter::SortByText(EntryList& results, ResultColumn column, bool descending) {
+std::vector<uint32_t> ResultSorter::Order(const EntryList& results, ResultColumn column, bool descending) {
+    std::vector<uint32_t> order(results.Count());
+    if (results.Count() < 2) {
+        for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<uint32_t>(k);
+        return order;
+    }
+    if (SortKeys(results, column, descending)) {
+        for (size_t k = 0; k < order.size(); ++k) order[k] = textKeys_[k].index;
+    } else {
+        for (size_t k = 0; k < order.size(); ++k) order[k] = numberKeys_[k].index;
+    }
+    return order;
+}
+
+void ResultSorter::SortTextKeys(const EntryList& results, ResultColumn column, bool descending) {
     const std::span<const TMyItem> entries = results.Entries();
     const size_t n = entries.size();
     const size_t hardware = std::max<size_t>(1, std::thread::hardware_concurrency());
@@ -184,10 +207,9 @@ void ResultSorter::SortByText(EntryList& results, ResultColumn column, bool desc
     } else {
         std::sort(textKeys_.begin(), textKeys_.end(), KeyLess);
     }
-    Permute(results.EditEntries(), textKeys_, gathered_);
 }
 
-void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool descending) {
+void ResultSorter::SortNumberKeys(const EntryList& results, ResultColumn column, bool descending) {
     const std::span<const TMyItem> entries = results.Entries();
     numberKeys_.resize(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -202,7 +224,6 @@ void ResultSorter::SortByNumber(EntryList& results, ResultColumn column, bool de
         std::sort(numberKeys_.begin(), numberKeys_.end(),
                   [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
     }
-    Permute(results.EditEntries(), numberKeys_, gathered_);
 }
 
 void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
@@ -210,15 +231,56 @@ void SortResults(EntryList& results, ResultColumn column, bool descending, const
     sorter.Sort(results, column, descending);
 }
 
-void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
-                          ResultSorter& sorter, int column) {
-    if (column < 0 || column >= kResultColumnCount) return;
+void ApplyOrder(EntryList& results, std::span<const uint32_t> order) {
+    const size_t n = results.Count();
+    if (order.size() != n) throw std::invalid_argument("the order does not cover the results");
+    std::vector<bool> seen(n, false);
+    for (const uint32_t index : order) {
+        if (index >= n || seen[index]) throw std::invalid_argument("the order is not a permutation");
+        seen[index] = true;
+    }
+    const std::span<TMyItem> entries = results.EditEntries();
+    std::vector<TMyItem> gathered(n);
+    for (size_t k = 0; k < n; ++k) gathered[k] = entries[order[k]];
+    std::copy(gathered.begin(), gathered.end(), entries.begin());
+}
+
+std::vector<uint32_t> InverseOrder(std::span<const uint32_t> order) {
+    std::vector<uint32_t> inverse(order.size());
+    for (size_t k = 0; k < order.size(); ++k) inverse[order[k]] = static_cast<uint32_t>(k);
+    return inverse;
+}
+
+namespace {
+
+// The direction rule of a column click; false when the click is ignored.
+bool NoteColumnClick(SortState& state, int column) {
+    if (column < 0 || column >= kResultColumnCount) return false;
     if (!state.ResultsSorted) state.SortColumn = kNoSortColumn;
     state.SortDescending = column == state.SortColumn ? !state.SortDescending : false;
     state.SortColumn = static_cast<int8_t>(column);
     state.ResultsSorted = true;
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter,
+                                      int column) {
+    if (!NoteColumnClick(state, column)) return {};
+    TrimEntries(results, results.Count());
+    std::vector<uint32_t> order =
+        sorter.Order(results, static_cast<ResultColumn>(column), state.SortDescending);
+    ApplyOrder(results, order);
+    return order;
+}
+
+void SortByColumn(SortState& state, EntryList& results, ResultSelection& selection, ResultSorter& sorter,
+                  int column) {
+    if (!NoteColumnClick(state, column)) return;
     SaveSelection(results, selection);
     TrimEntries(results, results.Count());
+    // In place, with the sorter's working memory: repeated clicks allocate nothing.
     sorter.Sort(results, static_cast<ResultColumn>(column), state.SortDescending);
     RestoreSelection(results, selection);
     selection.Repaint();

@@ -3,6 +3,7 @@
 // direction.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ class ResultSorter {
     explicit ResultSorter(Collation collation);
 
     void Sort(EntryList& results, ResultColumn column, bool descending);
+    // The order Sort would give, without moving anything: order[k] is the index of the
+    // result that goes to place k. A list model may use it to move its persistent rows.
+    std::vector<uint32_t> Order(const EntryList& results, ResultColumn column, bool descending);
 
     const Collation& GetCollation() const { return collation_; }
     // Gives back the working memory (after a large sort, when memory matters more).
@@ -57,8 +61,10 @@ class ResultSorter {
     };
 
   private:
-    void SortByText(EntryList& results, ResultColumn column, bool descending);
-    void SortByNumber(EntryList& results, ResultColumn column, bool descending);
+    // Fills and sorts textKeys_ (true) or numberKeys_ (false); returns which.
+    bool SortKeys(const EntryList& results, ResultColumn column, bool descending);
+    void SortTextKeys(const EntryList& results, ResultColumn column, bool descending);
+    void SortNumberKeys(const EntryList& results, ResultColumn column, bool descending);
 
     Collation collation_;
     std::vector<Collation> threadCollations_;
@@ -71,11 +77,23 @@ class ResultSorter {
 // A one-off sort with its own working memory.
 void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation);
 
+// Puts the results in `order` (as Order returns it: a permutation of 0 to Count()-1).
+// Throws std::invalid_argument when `order` is not one.
+void ApplyOrder(EntryList& results, std::span<const uint32_t> order);
+
+// For each place before a reordering, the place after it: inverse[order[k]] == k.
+std::vector<uint32_t> InverseOrder(std::span<const uint32_t> order);
+
 // A click on column `column` (0 to 4; anything else is ignored): the first click after a
 // search sorts ascending, a further click on the same column reverses the direction, a
-// click on another column sorts ascending by it. The selection follows the entries; the
-// focused row index stays. Spare slots are dropped before the sort.
-void ListView1ColumnClick(SortState& state, EntryList& results, ResultSelection& selection,
-                          ResultSorter& sorter, int column);
+// click on another column sorts ascending by it. Spare slots are dropped before the sort.
+// Returns the order applied (as ResultSorter::Order), empty when the click was ignored; the
+// selection is not touched, so a list model can move its rows itself (layoutChanged).
+std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter, int column);
+
+// SortColumnClick for a list whose rows carry the selection: the selection follows the
+// entries; the focused row index stays.
+void SortByColumn(SortState& state, EntryList& results, ResultSelection& selection, ResultSorter& sorter,
+                  int column);
 
 }  // namespace quillory

@@ -1,7 +1,6 @@
 #include "results/type_ahead.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "platform/text.h"
 
@@ -30,11 +29,6 @@ bool IsTypeAheadKey(char32_t key) {
 }
 
 }  // namespace
-
-uint64_t SteadyTicks() {
-    using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 void FindTyped(std::string_view typed, const EntryList& results, ResultSelection& selection,
                const Collation& ignoreCase) {
@@ -68,10 +62,10 @@ void FindTyped(std::string_view typed, const EntryList& results, ResultSelection
 TypeAhead::TypeAhead(Collation ignoreCase, TickSource ticks)
     : ignoreCase_(std::move(ignoreCase)), ticks_(std::move(ticks)) {}
 
-void TypeAhead::ListView1KeyPress(char32_t key, const EntryList& results, ResultSelection& selection) {
+void TypeAhead::KeyTyped(char32_t key, const EntryList& results, ResultSelection& selection) {
     if (!IsTypeAheadKey(key)) return;
-    const uint64_t now = ticks_();
-    const uint64_t distance = now >= find_.Tick ? now - find_.Tick : find_.Tick - now;
+    const int64_t now = ticks_();
+    const int64_t distance = now >= find_.Tick ? now - find_.Tick : find_.Tick - now;
     if (distance > kTypeAheadPauseMs) find_.Text.clear();
     text::AppendCodePoint(find_.Text, key);
     find_.Tick = now;

@@ -3,27 +3,23 @@
 // a text, and the focus moves to the next result whose name starts with it.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "core/entry_list.h"
+#include "platform/clock.h"
 #include "results/collation.h"
 #include "results/result_selection.h"
 
 namespace quillory {
 
-// Milliseconds of a steady clock; injectable so tests can play key sequences.
-using TickSource = std::function<uint64_t()>;
-uint64_t SteadyTicks();
-
 // The type-ahead state: the typed text and the tick of the last accepted key.
 struct TFLFind {
     std::string Text;
-    uint64_t Tick = 0;
+    int64_t Tick = 0;
 };
 
-inline constexpr uint64_t kTypeAheadPauseMs = 500;
+inline constexpr int64_t kTypeAheadPauseMs = 500;
 
 // Moves the focus to the first result after the focused row (or from the top when no row
 // has the focus), wrapping, whose name begins with `typed`, ignoring case. The focused row
@@ -35,12 +31,12 @@ void FindTyped(std::string_view typed, const EntryList& results, ResultSelection
 
 class TypeAhead {
   public:
-    explicit TypeAhead(Collation ignoreCase, TickSource ticks = SteadyTicks);
+    explicit TypeAhead(Collation ignoreCase, TickSource ticks = SteadyTickCount);
 
     // A character typed in the list. A key that is not a digit and has no distinct upper and
     // lower forms is ignored. Within 500 ms of the last accepted key it extends the typed
     // text, otherwise it starts a new one; then FindTyped runs.
-    void ListView1KeyPress(char32_t key, const EntryList& results, ResultSelection& selection);
+    void KeyTyped(char32_t key, const EntryList& results, ResultSelection& selection);
 
     const TFLFind& State() const { return find_; }
 

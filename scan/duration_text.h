@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/busy_state.h"
+#include "platform/clock.h"
 
 namespace quillory {
 

@@ -20,9 +20,9 @@ struct Level {
 
 class FolderWalk {
   public:
-    FolderWalk(const WalkLists& lists, EntryList& catalogue, BusyState& busy, WalkServices services,
+    FolderWalk(const WalkLists& lists, EntryList& catalogue, std::stop_token stop, WalkServices services,
                const WalkLimits& limits)
-        : lists_(lists), catalogue_(catalogue), busy_(busy), services_(services), limits_(limits) {
+        : lists_(lists), catalogue_(catalogue), stop_(std::move(stop)), services_(services), limits_(limits) {
         levels_.reserve(limits.deepestLevel);
     }
 
@@ -52,8 +52,8 @@ class FolderWalk {
         levels_.push_back({std::move(listing), path_.size(), {}, false});
         while (!levels_.empty()) {
             if (!Step()) return false;
-            MaybeProcessEvents();
-            if (!busy_.Busy) return false;
+            MaybeReport();
+            if (stop_.stop_requested()) return false;
         }
         return true;
     }
@@ -77,11 +77,13 @@ class FolderWalk {
             path_.resize(parentLength);
             return true;
         }
-        if (!busy_.Busy) return false;
+        if (stop_.stop_requested()) return false;
         Record(level);
         if (limits_.progressInterval != 0 && catalogue_.Count() % limits_.progressInterval == 0) {
-            services_.reporter.ShowProgress(path_, catalogue_.Count());
-            MaybeProcessEvents();
+            progressFolder_ = path_;
+            progressFound_ = catalogue_.Count();
+            progressChanged_ = true;
+            MaybeReport();
         }
         if (MayList()) {
             std::unique_ptr<FolderListing> child = level.listing->OpenChild(item_.name);
@@ -120,17 +122,23 @@ class FolderWalk {
         entry.Attributes = item_.attributes;
     }
 
-    void MaybeProcessEvents() {
-        const int64_t now = busy_.Ticks();
-        if (eventsProcessed_ && now - lastEvents_ < limits_.eventIntervalMs) return;
-        eventsProcessed_ = true;
-        lastEvents_ = now;
-        services_.reporter.ProcessPendingEvents();
+    // At most once per event interval: the latest progress point (a copy), when it changed,
+    // and the heartbeat.
+    void MaybeReport() {
+        const int64_t now = services_.ticks();
+        if (reported_ && now - lastReport_ < limits_.eventIntervalMs) return;
+        reported_ = true;
+        lastReport_ = now;
+        if (progressChanged_) {
+            progressChanged_ = false;
+            services_.observer.Progress(progressFolder_, progressFound_);
+        }
+        services_.observer.Heartbeat();
     }
 
     const WalkLists& lists_;
     EntryList& catalogue_;
-    BusyState& busy_;
+    std::stop_token stop_;
     WalkServices services_;
     const WalkLimits& limits_;
     ExcludedFolderList exclusions_;
@@ -138,15 +146,18 @@ class FolderWalk {
     std::string path_;  // the deepest level's folder path, or a folder just found below it
     ListedItem item_;
     LocalTimeConverter times_;
-    bool eventsProcessed_ = false;
-    int64_t lastEvents_ = 0;
+    bool reported_ = false;
+    int64_t lastReport_ = 0;
+    std::string progressFolder_;
+    size_t progressFound_ = 0;
+    bool progressChanged_ = false;
 };
 
 }  // namespace
 
-WalkOutcome WalkFolders(const WalkLists& lists, EntryList& catalogue, BusyState& busy, WalkServices services,
-                        const WalkLimits& limits) {
-    return FolderWalk(lists, catalogue, busy, services, limits).Run();
+WalkOutcome WalkFolders(const WalkLists& lists, EntryList& catalogue, std::stop_token stop,
+                        WalkServices services, const WalkLimits& limits) {
+    return FolderWalk(lists, catalogue, std::move(stop), services, limits).Run();
 }
 
 }  // namespace quillory

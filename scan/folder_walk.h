@@ -10,21 +10,24 @@
 // recorded but its content is not listed. Nothing the file system refuses is reported: a root
 // or folder that cannot be listed simply contributes nothing.
 //
-// The walk checks the shared busy flag after every item and before recording every folder;
-// when it finds the flag clear it ends all listings and returns Stopped, leaving the entries
-// found so far in the catalogue.
+// The walk checks its stop token after every item and before recording every folder; when a
+// stop was requested it ends all listings and returns Stopped, leaving the entries found so
+// far in the catalogue. It never processes user-interface events: it reports progress copies
+// to its observer, throttled by time, and that is all it does for its user.
 
 #include <climits>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/busy_state.h"
 #include "core/entry_list.h"
+#include "platform/clock.h"
 #include "platform/directory_listing.h"
 #include "scan/folder_filters.h"
 #include "scan/mount_policy.h"
+#include "scan/rescan_observer.h"
 
 namespace quillory {
 
@@ -41,21 +44,11 @@ struct WalkLimits {
     size_t deepestLevel = 100;
     // The longest folder path (with its final "/") whose content is listed.
     size_t longestPath = PATH_MAX - 1;
-    // Pending events are processed at most this often (and after the first item).
+    // The observer hears from the walk at most this often (and after the first item).
     int64_t eventIntervalMs = 50;
-    // Progress is shown when a folder is entered and the found count is a multiple of this
-    // (0: never).
+    // A progress point is taken when a folder is entered and the found count is a multiple
+    // of this (0: never); the latest one goes to the observer at its next turn.
     size_t progressInterval = 20;
-};
-
-// What the walk tells its user while it runs.
-class WalkReporter {
-  public:
-    virtual ~WalkReporter() = default;
-    // A progress point: the folder entered and the number of entries found so far.
-    virtual void ShowProgress(std::string_view folder, size_t found) = 0;
-    // Lets the user interface work; a search started there clears the busy flag.
-    virtual void ProcessPendingEvents() = 0;
 };
 
 enum class WalkOutcome { Completed, Stopped };
@@ -63,11 +56,12 @@ enum class WalkOutcome { Completed, Stopped };
 struct WalkServices {
     DirectoryLister& lister;
     MountPolicy& mounts;
-    WalkReporter& reporter;
+    RescanObserver& observer;
+    TickSource ticks = SteadyTickCount;  // paces the observer's calls
 };
 
-// Runs the walk. The busy flag's clock (busy.Ticks) paces the event processing.
-WalkOutcome WalkFolders(const WalkLists& lists, EntryList& catalogue, BusyState& busy, WalkServices services,
-                        const WalkLimits& limits = {});
+// Runs the walk on the calling thread, which owns `catalogue` meanwhile.
+WalkOutcome WalkFolders(const WalkLists& lists, EntryList& catalogue, std::stop_token stop,
+                        WalkServices services, const WalkLimits& limits = {});
 
 }  // namespace quillory

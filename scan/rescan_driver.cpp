@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-
-#include <thread>
+#include <stdexcept>
 
 #include "core/text_lines.h"
 #include "platform/parallel_directory_lister.h"
@@ -12,94 +11,106 @@
 
 namespace quillory {
 
-std::string CompletedStatusText(size_t found, std::string_view clockText) {
-    std::string text = "OK! " + std::to_string(found) + " files found. Search time: ";
-    text += clockText;
-    text += '.';
-    return text;
+void ApplyRescanResult(const RescanResult& result, TProgramOptions& options) {
+    if (!result.Completed()) return;
+    options.LastRescanSeconds = result.seconds;
+    options.LastRescanTime = result.endTime;
 }
 
-std::string StoppedStatusText(size_t found) {
-    return "Stop " + std::to_string(found) + " files found";
-}
+RescanDriver::RescanDriver() : mounts_(&systemMounts_), now_(NowDateTime), ticks_(SteadyTickCount) {}
 
-RescanDriver::RescanDriver(EntryList& catalogue, TProgramOptions& options, BusyState& busy,
-                           RescanObserver& observer)
-    : catalogue_(catalogue),
-      options_(options),
-      busy_(busy),
-      observer_(observer),
-      reporter_(observer),
-      lister_(nullptr),
-      mounts_(&systemMounts_),
-      now_(NowDateTime) {}
-
-WalkOutcome RescanDriver::Rescan() {
-    BeginRescan();
-    LoadFolderLists();
-    LoadExtensionLists();
-    const WalkOutcome outcome = WalkFolders();
-    if (outcome == WalkOutcome::Completed) {
-        FinishRescan();
+RescanResult RescanDriver::Rescan(Catalogue& catalogue, std::stop_token stop, RescanObserver& observer) {
+    const int64_t startTick = ticks_();
+    LoadFolderLists(catalogue.Options);
+    LoadExtensionLists(catalogue.Options);
+    RescanResult result;
+    result.outcome = WalkFolders(catalogue.Entries, std::move(stop), observer);
+    result.found = catalogue.Entries.Count();
+    result.elapsedMs = std::max<int64_t>(0, ticks_() - startTick);
+    result.seconds = static_cast<int32_t>(
+        std::clamp<int64_t>(RoundedSeconds(result.elapsedMs), 0, std::numeric_limits<int32_t>::max()));
+    if (result.Completed()) {
+        result.endTime = now_();
+        result.statusText = FoundStatusText(result.found, DurationText(result.seconds) + ".");
     } else {
-        StopRescan();
+        result.statusText = StoppedStatusText(result.found);
     }
-    return outcome;
+    return result;
 }
 
-void RescanDriver::BeginRescan() {
-    observer_.SetStatusText("Waiting...");
-    observer_.ProcessPendingEvents();
-    busy_.Begin();
-    observer_.RescanStarted();
+void RescanDriver::LoadFolderLists(const TProgramOptions& options) {
+    lists_.includedFolders = SplitLines(options.IncludedFolders);
+    lists_.excludedFolders = ExcludedFolderList(SplitLines(options.ExcludedFolders));
 }
 
-void RescanDriver::LoadFolderLists() {
-    lists_.includedFolders = SplitLines(options_.IncludedFolders);
-    lists_.excludedFolders = ExcludedFolderList(SplitLines(options_.ExcludedFolders));
-}
-
-void RescanDriver::LoadExtensionLists() {
+void RescanDriver::LoadExtensionLists(const TProgramOptions& options) {
     ExtensionFilter& filter = lists_.extensions;
-    filter.on = options_.ExtensionFilterOn;
-    filter.includeMode = options_.IncludeExtensionsMode;
-    filter.excludeMode = options_.ExcludeExtensionsMode;
-    if (options_.IncludedExtensions != includedExtensionsText_) {
-        filter.included = ExtensionSet(SplitLines(options_.IncludedExtensions));
-        includedExtensionsText_ = options_.IncludedExtensions;
+    filter.on = options.ExtensionFilterOn;
+    filter.includeMode = options.IncludeExtensionsMode;
+    filter.excludeMode = options.ExcludeExtensionsMode;
+    if (options.IncludedExtensions != includedExtensionsText_) {
+        filter.included = ExtensionSet(SplitLines(options.IncludedExtensions));
+        includedExtensionsText_ = options.IncludedExtensions;
     }
-    if (options_.ExcludedExtensions != excludedExtensionsText_) {
-        filter.excluded = ExtensionSet(SplitLines(options_.ExcludedExtensions));
-        excludedExtensionsText_ = options_.ExcludedExtensions;
+    if (options.ExcludedExtensions != excludedExtensionsText_) {
+        filter.excluded = ExtensionSet(SplitLines(options.ExcludedExtensions));
+        excludedExtensionsText_ = options.ExcludedExtensions;
     }
 }
 
-WalkOutcome RescanDriver::WalkFolders() {
-    if (lister_)
-        return quillory::WalkFolders(lists_, catalogue_, busy_, {*lister_, *mounts_, reporter_}, limits_);
+WalkOutcome RescanDriver::WalkFolders(EntryList& entries, std::stop_token stop, RescanObserver& observer) {
+    if (lister_) {
+        return quillory::WalkFolders(lists_, entries, std::move(stop), {*lister_, *mounts_, observer, ticks_},
+                                     limits_);
+    }
     // The readers live for one walk only: no thread stays behind between rescans.
     ParallelDirectoryLister::Settings settings;
     settings.workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     settings.deepestLevel = limits_.deepestLevel;
     settings.longestPath = limits_.longestPath;
     ParallelDirectoryLister lister(settings);
-    return quillory::WalkFolders(lists_, catalogue_, busy_, {lister, *mounts_, reporter_}, limits_);
+    return quillory::WalkFolders(lists_, entries, std::move(stop), {lister, *mounts_, observer, ticks_},
+                                 limits_);
 }
 
-void RescanDriver::FinishRescan() {
-    const int64_t seconds = RoundedSeconds(busy_.ElapsedMs());
-    options_.LastRescanSeconds =
-        static_cast<int32_t>(std::clamp<int64_t>(seconds, 0, std::numeric_limits<int32_t>::max()));
-    options_.LastRescanTime = now_();
-    observer_.SetStatusText(
-        CompletedStatusText(catalogue_.Count(), ElapsedClockText(busy_.StartTick, busy_.Ticks)));
-    busy_.Busy = false;
-    observer_.RescanEnded();
+RescanTask::~RescanTask() {
+    if (worker_.joinable()) {
+        worker_.request_stop();
+        worker_.join();
+    }
 }
 
-void RescanDriver::StopRescan() {
-    observer_.SetStatusText(StoppedStatusText(catalogue_.Count()));
-    observer_.RescanEnded();
+void RescanTask::Start(std::unique_ptr<Catalogue> catalogue, RescanObserver& observer) {
+    if (worker_.joinable()) throw std::logic_error("a rescan is already running");
+    if (!catalogue) throw std::logic_error("a rescan needs a catalogue");
+    catalogue_ = std::move(catalogue);
+    result_ = RescanResult();
+    finished_.store(false, std::memory_order_relaxed);
+    // From here until Wait() only the worker touches catalogue_, result_ and driver_.
+    worker_ = std::jthread([this, &observer](std::stop_token stop) {
+        try {
+            result_ = driver_.Rescan(*catalogue_, std::move(stop), observer);
+        } catch (...) {
+            result_ = RescanResult();
+            result_.failure = std::current_exception();
+            result_.found = catalogue_->Entries.Count();
+            result_.statusText = StoppedStatusText(result_.found);
+        }
+        finished_.store(true, std::memory_order_release);
+        observer.Finished();
+    });
+}
+
+void RescanTask::RequestStop() {
+    worker_.request_stop();
+}
+
+RescanResult RescanTask::Wait(std::unique_ptr<Catalogue>& catalogue) {
+    if (!worker_.joinable()) throw std::logic_error("no rescan is running");
+    worker_.join();
+    worker_ = std::jthread();
+    catalogue = std::move(catalogue_);
+    return std::move(result_);
 }
 
 }  // namespace quillory

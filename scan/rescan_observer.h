@@ -1,29 +1,26 @@
 #pragma once
-// How a rescan talks to its user. The desktop program answers with its status bar, progress
-// window and event loop; quillory-cli with a progress line on a terminal.
+// How a rescan reports while it runs. The calls come from the thread that runs the rescan (a
+// worker, for the desktop program): they receive copies, never references into the
+// catalogue, so the user interface may post them to its own thread and paint them later.
 
 #include <cstddef>
-#include <string_view>
+#include <string>
 
 namespace quillory {
 
 class RescanObserver {
   public:
     virtual ~RescanObserver() = default;
-    // The status bar's text ("Waiting...", the final count and time, "Stop ...").
-    virtual void SetStatusText(std::string_view text) = 0;
-    // A progress point: the current folder and the number of entries found. Called often on
-    // a large tree; it should only note the values, to be painted when events are processed.
-    virtual void ShowProgress(std::string_view folder, size_t found) = 0;
-    // Lets the user interface work. A search started here clears the busy flag, and the
-    // rescan stops at its next check.
-    virtual void ProcessPendingEvents() = 0;
-    // The rescan has started: the result list view is emptied, "Rescan" disabled and the
-    // progress window shown while the main window is shown.
-    virtual void RescanStarted() {}
-    // The rescan has ended (completed or stopped): the progress window is hidden and "Rescan"
-    // enabled again.
-    virtual void RescanEnded() {}
+    // A progress point: the folder most recently entered and the number of entries found.
+    // Called at most once per event interval of the walk (about every 50 ms), and only when
+    // the values changed since the last call.
+    virtual void Progress(std::string folder, size_t found) = 0;
+    // The pause between progress calls has elapsed: the walk checked its stop request and
+    // goes on. A front end without threads of its own may request the stop here.
+    virtual void Heartbeat() {}
+    // The rescan's work is over (completed or stopped); the last call of a rescan. A rescan
+    // task's Wait() no longer blocks after it.
+    virtual void Finished() {}
 };
 
 }  // namespace quillory

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/entry_list.h"
-#include "search/name_cache.h"
+#include "core/name_cache.h"
 #include "search/name_matching.h"
 #include "search/search_options.h"
 #include "search/search_plan.h"

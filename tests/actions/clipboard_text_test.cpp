@@ -28,7 +28,7 @@ TEST(ClipboardText, ShortcutsFilesAndFocusedPath) {
         if (row.focus) selection.SetFocusedRow(*row.focus);
         std::vector<std::string> files = SelectedFullPaths(results, selection);
         EXPECT_EQ(files.size(), row.selected.size());
-        EXPECT_EQ(Copyshortcuts1Click(results, selection), row.shortcuts);
+        EXPECT_EQ(CopySelectedPaths(results, selection), row.shortcuts);
         EXPECT_EQ(selection.SelectedRows(), row.selectedAfter);
         EXPECT_EQ(selection.Repaints(), 1);
     }

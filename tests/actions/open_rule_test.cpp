@@ -47,25 +47,25 @@ TEST(ResultCommands, ExecuteOpenFilesAndOpenFolderFollowFocusAndSelection) {
     RecordingLauncher launcher;
     MemorySelection selection(results.Count());
     for (size_t row : {0u, 1u}) selection.SetSelected(row, true);
-    Execute1Click(results, selection, launcher);  // selected rows but no focus: nothing
-    Openfolder1Click(results, selection, launcher);
+    OpenFocused(results, selection, launcher);  // selected rows but no focus: nothing
+    ShowFocusedInFolder(results, selection, launcher);
     EXPECT_TRUE(launcher.calls.empty());
 
     selection.SetFocusedRow(4);  // focused, not selected
-    Execute1Click(results, selection, launcher);
-    Openfolder1Click(results, selection, launcher);
+    OpenFocused(results, selection, launcher);
+    ShowFocusedInFolder(results, selection, launcher);
     EXPECT_EQ(launcher.calls, (std::vector<std::string>{"launcher \"/r/e.txt\"", "show /r/e.txt"}));
 
     launcher.calls.clear();
     for (size_t row : {2u, 3u, 5u}) selection.SetSelected(row, true);
-    Openfiles1Click(results, selection, launcher);
+    OpenSelected(results, selection, launcher);
     EXPECT_EQ(launcher.calls,
               (std::vector<std::string>{"launcher \"/r/a.txt\"", "open /r/b.doc", "launcher \"/r/c.txt\"",
                                         "launcher \"/r/d.txt\"", "launcher \"/r/f.txt\""}));
 
     launcher.calls.clear();
     MemorySelection none(results.Count());
-    Openfiles1Click(results, none, launcher);
+    OpenSelected(results, none, launcher);
     EXPECT_TRUE(launcher.calls.empty());
 }
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "tests/results/result_builder.h"
 #include "tests/support/temp_dir.h"
@@ -18,9 +21,8 @@ struct RecordingHost {
     std::vector<std::string> statuses;
     std::vector<std::string> questions;
     std::vector<ErrorAnswer> answers;
-    int messageRuns = 0;
     TransferHost Host() {
-        return {[this](const std::string& text) { statuses.push_back(text); }, [this] { ++messageRuns; },
+        return {[this](const std::string& text) { statuses.push_back(text); },
                 [this](const TransferFailure& failure) {
                     EXPECT_EQ(failure.title, "Error");
                     questions.push_back(failure.Text());
@@ -73,7 +75,6 @@ TEST(TransferSelected, MoveWithIgnoreKeepsTheFailingEntrySelected) {
                                                        "Move " + f.source + "b.txt",
                                                        "Move " + f.source + "c.txt", "OK! - 2 files moved"}));
     EXPECT_EQ(host.questions, (std::vector<std::string>{"Cannot move the file\r\nb.txt"}));
-    EXPECT_EQ(host.messageRuns, 4);
     EXPECT_TRUE(fs::exists(f.target + "a.txt"));
     EXPECT_TRUE(fs::exists(f.source + "b.txt"));
     EXPECT_TRUE(fs::exists(f.target + "c.txt"));
@@ -135,6 +136,75 @@ TEST(TransferSelected, NothingSelectedAndFolderEntries) {
     EXPECT_EQ(TransferSelected(f.results, selection, f.target, true, host.Host()).succeeded, 1u);
     EXPECT_TRUE(fs::is_directory(f.target + "sub"));
     EXPECT_EQ(test::Names(f.results), "a.txt");
+}
+
+// The window's way: the file work on a worker, the question answered on another thread, a
+// stop requested while the worker waits for the answer, and the outcome applied afterwards to
+// results that were re-sorted meanwhile.
+TEST(TransferSelected, StopOnAWorkerWhileTheUserIsAskedAndApplyByPath) {
+    Fixture f({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"});
+    f.dir.MakeDir("dst/b.txt");
+    RefusingOperations operations;
+    operations.refuseRename = f.source + "b.txt";
+    MemorySelection selection(5);
+    for (size_t row : {0u, 1u, 2u, 3u}) selection.SetSelected(row, true);
+    selection.SetFocusedRow(4);
+    const std::vector<TransferItem> items = SelectedTransferItems(f.results, selection);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[1].source, f.source + "b.txt");
+    EXPECT_EQ(items[1].name, "b.txt");
+
+    std::promise<void> asked;
+    std::promise<ErrorAnswer> answer;
+    std::future<ErrorAnswer> answerFuture = answer.get_future();
+    std::vector<std::string> statuses;  // written by the worker only, read after the join
+    TransferHost host{[&](const std::string& text) { statuses.push_back(text); },
+                      [&](const TransferFailure&) {
+                          asked.set_value();
+                          return answerFuture.get();  // blocks the worker until answered
+                      }};
+    TransferOutcome outcome;
+    std::jthread worker([&](std::stop_token stop) {
+        outcome = TransferFiles(items, f.target, true, host, stop, operations);
+    });
+    asked.get_future().wait();
+    // Meanwhile the window re-sorts its results: rows move, the entries stay.
+    std::reverse(f.results.EditEntries().begin(), f.results.EditEntries().end());
+    worker.request_stop();
+    answer.set_value(ErrorAnswer::Ignore);
+    worker.join();
+
+    EXPECT_TRUE(outcome.aborted);
+    EXPECT_EQ(outcome.succeeded, 1u);
+    EXPECT_EQ(outcome.moved, (std::vector<std::string>{f.source + "a.txt"}));
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Waiting...", "Move " + f.source + "a.txt",
+                                                  "Move " + f.source + "b.txt", "Abort! - 1 files moved"}));
+    EXPECT_TRUE(fs::exists(f.source + "c.txt"));  // never touched after the stop
+    EXPECT_TRUE(fs::exists(f.target + "a.txt"));
+
+    // Rows now read e d c b a; rows 1 to 4 stay selected as the user left them.
+    for (size_t row = 0; row < 5; ++row) selection.SetSelected(row, row >= 1);
+    ApplyTransferOutcome(f.results, selection, outcome);
+    EXPECT_EQ(test::Names(f.results), "e.txt d.txt c.txt b.txt");
+    EXPECT_EQ(selection.ItemCount(), 4u);
+    // The selection follows the entries; an aborted transfer does not select the focus.
+    EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{1, 2, 3}));
+}
+
+TEST(TransferSelected, StopBeforeTheFirstFileTouchesNothing) {
+    Fixture f({"a.txt"});
+    MemorySelection selection(1);
+    selection.SetSelected(0, true);
+    std::vector<std::string> statuses;
+    std::stop_source stop;
+    stop.request_stop();
+    const TransferOutcome outcome = TransferFiles(
+        SelectedTransferItems(f.results, selection), f.target, true,
+        {[&](const std::string& text) { statuses.push_back(text); }, nullptr}, stop.get_token());
+    EXPECT_TRUE(outcome.aborted);
+    EXPECT_EQ(outcome.succeeded, 0u);
+    EXPECT_EQ(statuses.back(), "Abort! - 0 files moved");
+    EXPECT_TRUE(fs::exists(f.source + "a.txt"));
 }
 
 TEST(TargetFolderWithSeparator, AddsTheSeparatorOnce) {

@@ -22,7 +22,7 @@ EntryList SizedResults() {
     return list;
 }
 
-TEST(ListView1ColumnClick, DirectionFollowsTheClicks) {
+TEST(SortByColumn, DirectionFollowsTheClicks) {
     EntryList results = SizedResults();
     MemorySelection selection(results.Count());
     SortState state;
@@ -41,7 +41,7 @@ TEST(ListView1ColumnClick, DirectionFollowsTheClicks) {
         {3, "b a c", true},
     };
     for (const auto& click : clicks) {
-        ListView1ColumnClick(state, results, selection, sorter, click.column);
+        SortByColumn(state, results, selection, sorter, click.column);
         EXPECT_EQ(test::Names(results), click.order) << "column " << click.column;
         EXPECT_EQ(state.SortDescending, click.descending);
         EXPECT_EQ(state.SortColumn, click.column);
@@ -50,50 +50,50 @@ TEST(ListView1ColumnClick, DirectionFollowsTheClicks) {
     EXPECT_EQ(selection.Repaints(), 7);
 }
 
-TEST(ListView1ColumnClick, NewSearchForgetsTheLastColumn) {
+TEST(SortByColumn, NewSearchForgetsTheLastColumn) {
     EntryList results = SizedResults();
     MemorySelection selection(results.Count());
     SortState state;
     ResultSorter sorter(UsCollation());
-    ListView1ColumnClick(state, results, selection, sorter, 2);
+    SortByColumn(state, results, selection, sorter, 2);
     state.NewSearch();
     EXPECT_FALSE(state.ResultsSorted);
-    ListView1ColumnClick(state, results, selection, sorter, 2);
+    SortByColumn(state, results, selection, sorter, 2);
     EXPECT_FALSE(state.SortDescending);
     EXPECT_EQ(test::Names(results), "c a b");
     // Out-of-range columns change nothing.
-    ListView1ColumnClick(state, results, selection, sorter, 5);
-    ListView1ColumnClick(state, results, selection, sorter, -1);
+    SortByColumn(state, results, selection, sorter, 5);
+    SortByColumn(state, results, selection, sorter, -1);
     EXPECT_EQ(state.SortColumn, 2);
     EXPECT_EQ(test::Names(results), "c a b");
 }
 
-TEST(ListView1ColumnClick, SelectionFollowsEntriesFocusStays) {
+TEST(SortByColumn, SelectionFollowsEntriesFocusStays) {
     EntryList results = test::ResultsNamed({"e", "d", "c", "b", "a", "f"});
     MemorySelection selection(results.Count());
     for (size_t row : {0u, 2u, 5u}) selection.SetSelected(row, true);  // e, c, f
     selection.SetFocusedRow(1);
     SortState state;
     ResultSorter sorter(UsCollation());
-    ListView1ColumnClick(state, results, selection, sorter, 0);
+    SortByColumn(state, results, selection, sorter, 0);
     ASSERT_EQ(test::Names(results), "a b c d e f");
     EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{2, 4, 5}));
     EXPECT_EQ(selection.FocusedRow(), 1u);
 }
 
-TEST(ListView1ColumnClick, SpareSlotsTakeNoPart) {
+TEST(SortByColumn, SpareSlotsTakeNoPart) {
     EntryList results = test::ResultsNamed({"c", "b", "a", "zz-spare", "aa-spare"});
     results.Truncate(3);
     MemorySelection selection(3);
     SortState state;
     ResultSorter sorter(UsCollation());
-    ListView1ColumnClick(state, results, selection, sorter, 0);
+    SortByColumn(state, results, selection, sorter, 0);
     EXPECT_EQ(results.SlotCount(), 3u);
     EXPECT_EQ(test::Names(results), "a b c");
 
     // No results at all: the click still records the column and sorts nothing.
     results.Truncate(0);
-    ListView1ColumnClick(state, results, selection, sorter, 1);
+    SortByColumn(state, results, selection, sorter, 1);
     EXPECT_EQ(results.SlotCount(), 0u);
     EXPECT_EQ(state.SortColumn, 1);
 }
@@ -208,9 +208,9 @@ TEST(Selection, SelectAllAndInvert) {
     MemorySelection selection(4);
     selection.SetSelected(0, true);
     selection.SetSelected(2, true);
-    Invertselection1Click(selection);
+    InvertSelection(selection);
     EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{1, 3}));
-    Selectall1Click(selection);
+    SelectAll(selection);
     EXPECT_EQ(selection.SelectedCount(), 4u);
     EXPECT_EQ(selection.Repaints(), 2);
 }

@@ -93,7 +93,7 @@ TEST(AttributesText, FixedOrderAndNormalOnlyForTheExactValue) {
         EXPECT_EQ(AttributesText(row.attributes), row.text) << std::hex << row.attributes;
 }
 
-TEST(ListView1Data, RowTextsInColumnOrder) {
+TEST(ColumnTexts, RowTextsInColumnOrder) {
     const LocaleFormats us = LocaleFormats::ForLocale("en_US");
     EntryList results;
     const DateTime noon = EncodeDateTime({2024, 3, 5, 12, 30, 0, 0});
@@ -104,7 +104,7 @@ TEST(ListView1Data, RowTextsInColumnOrder) {
     results[0].IconIndex = 7;
 
     ResultRowTexts row;
-    ASSERT_TRUE(ListView1Data(results, 0, us, row));
+    ASSERT_TRUE(ColumnTexts(results, 0, us, row));
     EXPECT_EQ(row.caption, "song.mp3");
     EXPECT_EQ(row.subItems[0], "/music/");
     EXPECT_EQ(row.subItems[1], "98 KB");
@@ -112,7 +112,7 @@ TEST(ListView1Data, RowTextsInColumnOrder) {
     EXPECT_EQ(row.subItems[3], "mp3");
     EXPECT_EQ(row.imageIndex, 7);
 
-    ASSERT_TRUE(ListView1Data(results, 1, us, row));
+    ASSERT_TRUE(ColumnTexts(results, 1, us, row));
     EXPECT_EQ(row.subItems[1], "0 bytes");
     EXPECT_EQ(row.subItems[2], "3/5/24");  // midnight: the date alone
     EXPECT_EQ(row.subItems[3], "Folder");
@@ -126,8 +126,8 @@ TEST(ListView1Data, RowTextsInColumnOrder) {
     results.Truncate(1);
     ResultRowTexts untouched;
     untouched.caption = "keep";
-    EXPECT_FALSE(ListView1Data(results, 1, us, untouched));
-    EXPECT_FALSE(ListView1Data(results, 5, us, untouched));
+    EXPECT_FALSE(ColumnTexts(results, 1, us, untouched));
+    EXPECT_FALSE(ColumnTexts(results, 5, us, untouched));
     EXPECT_EQ(untouched.caption, "keep");
 }
 

@@ -8,7 +8,7 @@ namespace quillory {
 namespace {
 
 struct FakeClock {
-    uint64_t now = 10'000;
+    int64_t now = 10'000;
     TickSource Source() {
         return [this] { return now; };
     }
@@ -57,7 +57,7 @@ TEST(TypeAhead, KeySequences) {
         selection.SetFocusedRow(sequence.focusBefore);
         for (const Key& key : sequence.keys) {
             clock.now += key.pauseMs;
-            typeAhead.ListView1KeyPress(key.key, results, selection);
+            typeAhead.KeyTyped(key.key, results, selection);
             EXPECT_EQ(selection.FocusedRow(), key.focusAfter) << static_cast<uint32_t>(key.key);
             EXPECT_EQ(typeAhead.State().Text, key.typed);
         }
@@ -70,11 +70,11 @@ TEST(TypeAhead, IgnoredKeyKeepsTheTick) {
     TypeAhead typeAhead(IgnoreCase(), clock.Source());
     MemorySelection selection(results.Count());
     selection.SetFocusedRow(2);
-    typeAhead.ListView1KeyPress(U'r', results, selection);
+    typeAhead.KeyTyped(U'r', results, selection);
     clock.now += 400;
-    typeAhead.ListView1KeyPress(U'-', results, selection);  // ignored: the tick stays
-    clock.now += 400;                                       // 800 ms after 'r'
-    typeAhead.ListView1KeyPress(U'r', results, selection);
+    typeAhead.KeyTyped(U'-', results, selection);  // ignored: the tick stays
+    clock.now += 400;                              // 800 ms after 'r'
+    typeAhead.KeyTyped(U'r', results, selection);
     EXPECT_EQ(typeAhead.State().Text, "r");
     EXPECT_EQ(selection.FocusedRow(), 1u);
 }

@@ -19,12 +19,12 @@
 namespace quillory {
 namespace {
 
-class Reporter final : public WalkReporter {
+class Reporter final : public RescanObserver {
   public:
-    void ShowProgress(std::string_view folder, size_t found) override {
-        progress.emplace_back(std::string(folder), found);
+    void Progress(std::string folder, size_t found) override {
+        progress.emplace_back(std::move(folder), found);
     }
-    void ProcessPendingEvents() override {
+    void Heartbeat() override {
         ++events;
         if (onEvents) onEvents();
     }
@@ -42,19 +42,18 @@ class AllMounts final : public MountPolicy {
 struct Walk {
     WalkLists lists;
     EntryList catalogue;
-    BusyState busy;
+    std::stop_source stop;
+    TickSource ticks = SteadyTickCount;
     Reporter reporter;
     SystemDirectoryLister lister;
     FixedMountPolicy mounts;
     WalkLimits limits;
 
-    explicit Walk(std::vector<std::string> roots) {
-        lists.includedFolders = std::move(roots);
-        busy.Begin();
-    }
+    explicit Walk(std::vector<std::string> roots) { lists.includedFolders = std::move(roots); }
     WalkOutcome Run(DirectoryLister* other = nullptr, MountPolicy* otherMounts = nullptr) {
-        return WalkFolders(lists, catalogue, busy,
-                           {other ? *other : lister, otherMounts ? *otherMounts : mounts, reporter}, limits);
+        return WalkFolders(lists, catalogue, stop.get_token(),
+                           {other ? *other : lister, otherMounts ? *otherMounts : mounts, reporter, ticks},
+                           limits);
     }
     std::vector<std::string> Paths() const {
         std::vector<std::string> paths;
@@ -448,25 +447,21 @@ TEST(WalkFolders, StopKeepsWhatWasFound) {
     test::TempDir dir;
     for (int i = 0; i < 50; ++i) dir.WriteFile("r/d" + std::to_string(i / 10) + "/f" + std::to_string(i), "");
     Walk walk({dir / "r/"});
-    walk.limits.eventIntervalMs = 0;  // events after every item
+    walk.limits.eventIntervalMs = 0;  // a heartbeat after every item
     walk.reporter.onEvents = [&] {
-        // A search started from the event loop sets the flag at its start and clears it at its end.
-        if (walk.reporter.events == 12) {
-            walk.busy.Begin();
-            walk.busy.Busy = false;
-        }
+        if (walk.reporter.events == 12) walk.stop.request_stop();
     };
     EXPECT_EQ(walk.Run(), WalkOutcome::Stopped);
     EXPECT_EQ(walk.reporter.events, 12);
-    // Every item (and a listing's end) is followed by one event check: 12 checks, at most 12 entries.
+    // Every item (and a listing's end) is followed by one stop check: 12 checks, at most 12 entries.
     EXPECT_GE(walk.catalogue.Count(), 9u);
     EXPECT_LE(walk.catalogue.Count(), 12u);
     ExpectPreOrder(walk, dir / "r/");
     for (const TMyItem& e : walk.catalogue.Entries()) EXPECT_FALSE(e.Name().empty());
 
-    // A flag already clear: the walk stops before recording its first folder.
+    // A stop requested before the start: the walk stops before recording its first folder.
     Walk cleared({dir / "r/"});
-    cleared.busy.Busy = false;
+    cleared.stop.request_stop();
     EXPECT_EQ(cleared.Run(), WalkOutcome::Stopped);
     EXPECT_EQ(cleared.catalogue.Count(), 0u);
 }
@@ -488,6 +483,7 @@ TEST(WalkFolders, ProgressAtEveryTwentiethEntryWhenAFolderIsEntered) {
     test::TempDir flat;
     for (int i = 0; i < 45; ++i) flat.MakeDir("r/d" + std::to_string(i));
     Walk folders({flat / "r/"});
+    folders.limits.eventIntervalMs = 0;  // every progress point goes out at once
     ASSERT_EQ(folders.Run(), WalkOutcome::Completed);
     ASSERT_EQ(folders.reporter.progress.size(), 2u);
     EXPECT_EQ(folders.reporter.progress[0].second, 20u);
@@ -495,12 +491,12 @@ TEST(WalkFolders, ProgressAtEveryTwentiethEntryWhenAFolderIsEntered) {
     EXPECT_EQ(folders.reporter.progress[1].first, EntryFullPath(folders.catalogue[39]) + "/");
 }
 
-TEST(WalkFolders, EventsThrottledByTime) {
+TEST(WalkFolders, ObserverCallsThrottledByTime) {
     test::TempDir dir;
     for (int i = 0; i < 400; ++i) dir.WriteFile("r/f" + std::to_string(i), "");
     Walk walk({dir / "r/"});
     int64_t now = 0;
-    walk.busy.Ticks = [&] { return now += 1; };  // one millisecond per reading
+    walk.ticks = [&] { return now += 1; };  // one millisecond per reading
     ASSERT_EQ(walk.Run(), WalkOutcome::Completed);
     // About 401 readings at 1 ms: the first item, then one every 50 ms.
     EXPECT_GE(walk.reporter.events, 8);

@@ -8,13 +8,13 @@
 namespace quillory {
 namespace {
 
-class Reporter final : public WalkReporter {
+class Reporter final : public RescanObserver {
   public:
-    void ShowProgress(std::string_view, size_t) override {}
-    void ProcessPendingEvents() override {
-        if (++events == stopAt) busy->Busy = false;
+    void Progress(std::string, size_t) override {}
+    void Heartbeat() override {
+        if (++events == stopAt) stop->request_stop();
     }
-    BusyState* busy = nullptr;
+    std::stop_source* stop = nullptr;
     int events = 0;
     int stopAt = -1;
 };
@@ -30,15 +30,14 @@ struct Entry {
 std::vector<Entry> WalkWith(DirectoryLister& lister, const WalkLists& lists, int stopAt,
                             WalkOutcome& outcome) {
     EntryList catalogue;
-    BusyState busy;
-    busy.Begin();
+    std::stop_source stop;
     Reporter reporter;
-    reporter.busy = &busy;
+    reporter.stop = &stop;
     reporter.stopAt = stopAt;
     FixedMountPolicy mounts;
     WalkLimits limits;
     limits.eventIntervalMs = 0;
-    outcome = WalkFolders(lists, catalogue, busy, {lister, mounts, reporter}, limits);
+    outcome = WalkFolders(lists, catalogue, stop.get_token(), {lister, mounts, reporter}, limits);
     std::vector<Entry> entries;
     for (const TMyItem& e : catalogue.Entries())
         entries.push_back({EntryFullPath(e), e.Attributes, e.Size, e.Modified});

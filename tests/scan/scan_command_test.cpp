@@ -103,17 +103,14 @@ TEST_F(ScanCommand, ScansSavesAndTheDatabaseLoadsBack) {
     ASSERT_EQ(loaded->catalogue.Count(), 4u);
     // The database holds exactly what a walk of the same folders finds.
     EntryList walked;
-    BusyState busy;
-    busy.Begin();
-    class Quiet final : public WalkReporter {
-        void ShowProgress(std::string_view, size_t) override {}
-        void ProcessPendingEvents() override {}
+    class Quiet final : public RescanObserver {
+        void Progress(std::string, size_t) override {}
     } quiet;
     SystemDirectoryLister lister;
     FixedMountPolicy mounts;
     WalkLists lists;
     lists.includedFolders = {tree / "r/"};
-    ASSERT_EQ(WalkFolders(lists, walked, busy, {lister, mounts, quiet}), WalkOutcome::Completed);
+    ASSERT_EQ(WalkFolders(lists, walked, {}, {lister, mounts, quiet}), WalkOutcome::Completed);
     ASSERT_EQ(walked.Count(), 4u);
     for (size_t i = 0; i < 4; ++i) {
         const TMyItem& a = loaded->catalogue[i];

@@ -209,12 +209,12 @@ EntryList RandomCatalogue(std::mt19937& rng, size_t count) {
 
 TEST(SearchDifferential, FastSearchEqualsPlainReading) {
     std::mt19937 rng(20261208);
-    const EntryList catalogue = RandomCatalogue(rng, 3000);
-    BusyState busy;
-    TSearchDriver cached(busy);
+    Catalogue owned;
+    owned.Entries = RandomCatalogue(rng, 3000);
+    const EntryList& catalogue = owned.Entries;
+    TSearchDriver cached;
     cached.SetParallelThreshold(500);  // exercise the split across two threads
-    TSearchDriver streaming(busy);
-    streaming.SetKeepNameCache(false);
+    TSearchDriver streaming;
     streaming.SetParallelThreshold(0);
     EntryList results;
     std::uniform_int_distribution<int> flag(0, 1);
@@ -230,7 +230,7 @@ TEST(SearchDifferential, FastSearchEqualsPlainReading) {
         options.FindFolders = filter != 1;
         options.FindFiles = filter != 2;
         const size_t limit = limitPick(rng) == 0 ? 25 : 100000;
-        cached.Search(catalogue, query, options, static_cast<int64_t>(limit), results);
+        cached.Search(owned, query, options, static_cast<int64_t>(limit), results);
         const auto expected = RefSearch(catalogue, cached.Words(), options, limit);
         ASSERT_EQ(test::FullPaths(results), expected)
             << "cached: query '" << query << "' case " << options.CaseSensitive << " words "

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <thread>
+
 #include "catalogue_builder.h"
 
 namespace quillory {
@@ -28,18 +31,16 @@ TEST(ElapsedText, SecondsWithThreeDecimals) {
 
 class SearchDriverTest : public ::testing::Test {
   protected:
-    SearchDriverTest() {
-        busy.Ticks = clock.Source();
-        driver.SetParallelThreshold(0);
-    }
+    SearchDriverTest() { driver.SetParallelThreshold(0); }
     size_t Search(std::string_view text, TSearchOptions options = {}, int64_t limit = 10000) {
-        return driver.Search(catalogue, text, options, limit, results);
+        return driver.Search(cat, text, options, limit, results);
     }
 
     FakeClock clock;
-    BusyState busy;
-    TSearchDriver driver{busy};
-    EntryList catalogue;
+    TSearchDriver driver{[this] { return clock.now += perReading; }};
+    int64_t perReading = 0;  // milliseconds the clock moves at every reading
+    Catalogue cat;
+    EntryList& catalogue = cat.Entries;
     EntryList results;
 };
 
@@ -133,25 +134,43 @@ TEST_F(SearchDriverTest, ASmallerSearchLeavesSpareSlots) {
 
 TEST_F(SearchDriverTest, EmptyCatalogue) {
     clock.now = 5000;
-    busy.Ticks = [this] { return clock.now += 7; };  // time passes while the search runs
+    perReading = 7;  // time passes while the search runs
     EXPECT_EQ(Search("anything"), 0u);
     EXPECT_EQ(driver.StatusText(), "OK! 0 files found. Search time: 0.007 sec.");
-    EXPECT_FALSE(busy.Busy);
 }
 
-TEST_F(SearchDriverTest, BusyFlagAndStartTickAreShared) {
+TEST_F(SearchDriverTest, TimeRunsFromBeginSearch) {
     AddEntry(catalogue, "/d/", "a");
-    busy.Busy = true;  // a rescan running
     clock.now = 777;
     driver.BeginSearch(results);
     EXPECT_EQ(driver.StatusText(), "Waiting...");
-    EXPECT_TRUE(busy.Busy);
-    EXPECT_EQ(busy.StartTick, 777);
     clock.now = 2011;
     TWordList words;
-    driver.RunSearch(catalogue, words, {}, 10, results);
-    EXPECT_FALSE(busy.Busy);  // the rescan sees the cleared flag and stops
+    driver.RunSearch(catalogue, nullptr, words, {}, 10, results);
     EXPECT_EQ(driver.StatusText(), "OK! 1 files found. Search time: 1.234 sec.");
+}
+
+// The names are built on a worker that owns the catalogue; the first search on the owner's
+// thread afterwards uses them as they are, in the right case, and rebuilds only after a change.
+TEST_F(SearchDriverTest, NameCachePreparedAheadIsUsedByTheSearch) {
+    for (int i = 0; i < 500; ++i) AddEntry(catalogue, "/d/", "Name" + std::to_string(i));
+    auto owned = std::make_unique<Catalogue>(std::move(cat));
+    std::thread([&] { owned->PrepareNameCache(false); }).join();
+    cat = std::move(*owned);
+    const size_t builds = cat.NamesFor(false).Builds();
+    EXPECT_EQ(builds, 1u);
+    EXPECT_EQ(cat.NamesFor(false).Name(7), "NAME7");
+    EXPECT_EQ(Search("name49"), 11u);
+    EXPECT_EQ(cat.NamesFor(false).Builds(), builds);
+    EXPECT_EQ(cat.NamesFor(true).Builds(), 1u);  // the other case is built on its first use
+    EXPECT_EQ(cat.NamesFor(true).Name(7), "Name7");
+    AddEntry(catalogue, "/d/", "name49x");
+    EXPECT_EQ(Search("name49"), 12u);
+    EXPECT_EQ(cat.NamesFor(false).Builds(), builds + 1);
+
+    // A bare entry list is searched without a cache and finds the same.
+    EntryList bare;
+    EXPECT_EQ(driver.Search(static_cast<const EntryList&>(catalogue), "name49", {}, 10000, bare), 12u);
 }
 
 TEST_F(SearchDriverTest, OptionsActOnlyThroughTheSearchThatCapturedThem) {

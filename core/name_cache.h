@@ -45,11 +45,14 @@ class NameCache {
     size_t RunOf(size_t i) const;
 
     size_t BytesAllocated() const;
+    // How often Update rebuilt the cache.
+    size_t Builds() const { return builds_; }
 
   private:
     bool upperCase_;
     bool built_ = false;
     uint64_t generation_ = 0;
+    size_t builds_ = 0;
     std::string names_;
     std::vector<size_t> starts_;
     std::string folders_;

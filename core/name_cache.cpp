@@ -1,4 +1,4 @@
-#include "search/name_cache.h"
+#include "core/name_cache.h"
 
 #include <algorithm>
 
@@ -24,6 +24,7 @@ void AppendCaseForm(std::string& buffer, std::string_view text, bool upper) {
 
 void NameCache::Update(const EntryList& catalogue) {
     if (built_ && generation_ == catalogue.Generation()) return;
+    ++builds_;
     const std::span<const TMyItem> entries = catalogue.Entries();
     size_t total = 0;
     for (const TMyItem& entry : entries) total += entry.Name().size() + 1;

@@ -1,0 +1,50 @@
+#pragma once
+// The catalogue: the entry list, the options that describe the database (folder and extension
+// lists, rescan statistics) and the names laid out for searching.
+//
+// One owner at a time: the user interface's thread, or the one operation that changes it (a
+// rescan, a load) while that runs. The operations take it by std::unique_ptr and hand it back
+// when they end, so nothing else can reach it meanwhile. Nothing outside keeps a pointer into
+// it: results are copies (EntryList::AppendCopy).
+
+#include <memory>
+
+#include "core/entry_list.h"
+#include "core/name_cache.h"
+#include "core/program_options.h"
+
+namespace quillory {
+
+class Catalogue {
+  public:
+    // An empty catalogue with empty options (no folders); the program passes its defaults.
+    Catalogue() : Options(std::string()) {}
+    explicit Catalogue(TProgramOptions options) : Options(std::move(options)) {}
+
+    EntryList Entries;
+    TProgramOptions Options;
+
+    // The names in the compared case of a search: upper-cased for a case-insensitive one, as
+    // they are for a case-sensitive one. Brought up to date with Entries on every call (a
+    // no-op while Entries has not changed).
+    const NameCache& NamesFor(bool caseSensitive) {
+        NameCache& cache = caseSensitive ? rawNames_ : upperNames_;
+        cache.Update(Entries);
+        return cache;
+    }
+    // Builds the names ahead of the first search (after a load or a rescan), so that search
+    // is fast. May run on a worker thread that owns the catalogue.
+    void PrepareNameCache(bool caseSensitive) { NamesFor(caseSensitive); }
+
+    // Gives back the memory of both name caches.
+    void ReleaseNameCaches() {
+        upperNames_ = NameCache(true);
+        rawNames_ = NameCache(false);
+    }
+
+  private:
+    NameCache upperNames_{true};
+    NameCache rawNames_{false};
+};
+
+}  // namespace quillory
