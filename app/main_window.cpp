@@ -22,6 +22,7 @@
 #include "app/fields_select_form.h"
 #include "app/rescan_form.h"
 #include "app/result_list_model.h"
+#include "app/resources.h"
 #include "app/result_list_view.h"
 #include "app/settings_store.h"
 #include "app/ui_prompts.h"
@@ -94,6 +95,7 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
       context_(context),
       sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)),
       typeAhead_(Collation::FromEnvironment(CollationStrength::Secondary)) {
+    InitResources();
     setObjectName(QStringLiteral("TQuilloryForm1"));
     setWindowTitle(QStringLiteral("Quillory"));
     setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));

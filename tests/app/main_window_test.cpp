@@ -101,8 +101,10 @@ TEST_F(MainWindowTest, SearchOptionsComeFromTheCheckBoxesWhenTheSearchStarts) {
 }
 
 TEST_F(MainWindowTest, EnterInTheListDoesNotSearch) {
+    window->OpenMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     Search(QStringLiteral("*.mp3"));
-    ASSERT_EQ(window->ResultView(), QApplication::focusWidget() ? window->ResultView() : nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), window->ResultView());
     window->SearchBox()->setEditText(QStringLiteral("readme"));
     window->ResultView()->setFocus();
     EXPECT_FALSE(window->SearchButton()->isDefault());
@@ -249,7 +251,9 @@ TEST_F(MainWindowTest, ClosingHidesAndExitSavesTheCatalogue) {
     window->close();
     EXPECT_EQ(window->MainWindowState(), TQuilloryForm1::HiddenToTray);
     EXPECT_FALSE(context.exitRequested);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) EXPECT_FALSE(window->isVisible());
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        EXPECT_FALSE(window->isVisible());
+    }
 
     CreateDataFolder();
     window->ExitProgram();

@@ -109,7 +109,7 @@ TEST_F(ProgramProcessTest, ExitWordSavesTheRunningCopyAndEndsIt) {
     EXPECT_EQ(running.exitCode(), 0);
     EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
     const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
-    EXPECT_NE(settings.find("Find folders=1"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("Find%20folders=1"), std::string::npos) << settings;
     EXPECT_NE(settings.find("MaxResultsCount=10000"), std::string::npos) << settings;
     EXPECT_EQ(SavedCount(), 0u);
     EXPECT_FALSE(QFileInfo::exists(SocketPath()));
