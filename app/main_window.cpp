@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
@@ -223,46 +224,59 @@ void TQuilloryForm1::BuildControls() {
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
+// Every menu item carries its handler's name as its object name, so the command files that
+// attach behaviour to it (and tests) find it with MenuAction().
+static QAction* AddAction(QMenu* menu, const char* objectName, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(objectName));
+    return action;
+}
+
 void TQuilloryForm1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
-    exportMenu->addAction(QStringLiteral("&List of files"), this, &TQuilloryForm1::Listoffiles1Click);
-    exportMenu->addAction(QStringLiteral("&Table of results"), this, &TQuilloryForm1::Tableofresults1Click);
+    connect(AddAction(exportMenu, "Listoffiles1", QStringLiteral("&List of files")), &QAction::triggered, this,
+            &TQuilloryForm1::Listoffiles1Click);
+    connect(AddAction(exportMenu, "Tableofresults1", QStringLiteral("&Table of results")), &QAction::triggered,
+            this, &TQuilloryForm1::Tableofresults1Click);
     file->addSeparator();
-    file->addAction(QStringLiteral("E&xecute"));
-    file->addAction(QStringLiteral("&Open files"));
-    file->addAction(QStringLiteral("Open &folder"));
+    AddAction(file, "Execute1", QStringLiteral("E&xecute"));
+    AddAction(file, "Openfiles1", QStringLiteral("&Open files"));
+    AddAction(file, "Openfolder1", QStringLiteral("Open &folder"));
     file->addSeparator();
-    file->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    connect(AddAction(file, "Close1", QStringLiteral("&Close")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* actions = menuBar()->addMenu(QStringLiteral("&Actions"));
-    actions->addAction(QStringLiteral("Copy &shortcuts"));
-    actions->addAction(QStringLiteral("Copy &files"));
-    actions->addAction(QStringLiteral("Copy &to folder..."));
-    actions->addAction(QStringLiteral("&Move to folder..."));
+    AddAction(actions, "Copyshortcuts1", QStringLiteral("Copy &shortcuts"));
+    AddAction(actions, "Copyfiles1", QStringLiteral("Copy &files"));
+    AddAction(actions, "Copytofolder1", QStringLiteral("Copy &to folder..."));
+    AddAction(actions, "Movetofolder1", QStringLiteral("&Move to folder..."));
     actions->addSeparator();
-    QAction* selectAll = actions->addAction(QStringLiteral("Select &All"), this, &TQuilloryForm1::Selectall1Click);
+    QAction* selectAll = AddAction(actions, "Selectall1", QStringLiteral("Select &All"));
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     selectAll->setShortcutContext(Qt::WindowShortcut);
-    actions->addAction(QStringLiteral("&Invert selection"), this, &TQuilloryForm1::Invertselection1Click);
+    connect(selectAll, &QAction::triggered, this, &TQuilloryForm1::Selectall1Click);
+    connect(AddAction(actions, "Invertselection1", QStringLiteral("&Invert selection")), &QAction::triggered, this,
+            &TQuilloryForm1::Invertselection1Click);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    options->addAction(QStringLiteral("&Program options..."));
+    AddAction(options, "Programoptions1", QStringLiteral("&Program options..."));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&About"));
+    AddAction(help, "Help1", QStringLiteral("&Help"));
+    AddAction(help, "About1", QStringLiteral("&About"));
 }
 
 void TQuilloryForm1::BuildTray() {
     trayMenu_ = new QMenu(this);
-    QAction* open = trayMenu_->addAction(QStringLiteral("Open Quillory Search"), this,
-                                         &TQuilloryForm1::OpenMainWindow);
+    QAction* open = AddAction(trayMenu_, "OpenQuillorySearch1", QStringLiteral("Open Quillory Search"));
+    connect(open, &QAction::triggered, this, &TQuilloryForm1::OpenMainWindow);
     trayMenu_->setDefaultAction(open);
-    trayMenu_->addAction(QStringLiteral("Open Power Search"));
-    trayMenu_->addAction(QStringLiteral("Open Internet Search"));
+    AddAction(trayMenu_, "OpenPowerSearch1", QStringLiteral("Open Power Search"));
+    AddAction(trayMenu_, "OpenInternetSearch1", QStringLiteral("Open Internet Search"));
     trayMenu_->addSeparator();
-    trayMenu_->addAction(QStringLiteral("Exit"), this, &TQuilloryForm1::ExitProgram);
+    connect(AddAction(trayMenu_, "Exit1", QStringLiteral("Exit")), &QAction::triggered, this,
+            &TQuilloryForm1::ExitProgram);
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setToolTip(QStringLiteral("Quillory"));
     tray_->setContextMenu(trayMenu_);
@@ -270,6 +284,15 @@ void TQuilloryForm1::BuildTray() {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) OpenMainWindow();
     });
     tray_->show();
+}
+
+QAction* TQuilloryForm1::MenuAction(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+
+QPushButton* TQuilloryForm1::Button(int number) const {
+    QPushButton* const buttons[] = {Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8, Button9};
+    return number >= 1 && number <= 9 ? buttons[number - 1] : nullptr;
 }
 
 QCheckBox* TQuilloryForm1::CheckBox(int number) const {
@@ -305,6 +328,11 @@ void TQuilloryForm1::ApplySettings(const DesktopSettings& settings) {
     if (view.stored) {
         resize(view.width, view.height);
         move(view.left, view.top);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // No stored position: centred on the screen at the design size.
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
     }
     for (int column = 0; column < kResultColumnCount; ++column) {
         ListView1->setColumnWidth(column, view.columnWidths[static_cast<size_t>(column)]);

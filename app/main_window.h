@@ -73,6 +73,15 @@ class TQuilloryForm1 : public QMainWindow {
     void Listoffiles1Click();
     void Tableofresults1Click();
 
+    // Menu and tray items by their object names ("Execute1", "Copyfiles1", "Programoptions1",
+    // "OpenPowerSearch1", ...), and the numbered buttons (1 Search, 2 Rescan, 3 "...",
+    // 4 Options, 5 Power search, 6 Internet search, 7 Help, 8 About, 9 Close): the command
+    // files attach their handlers to these.
+    QAction* MenuAction(const QString& objectName) const;
+    QPushButton* Button(int number) const;
+    QLabel* DatabasesLinkLabel() const { return DatabasesLink; }
+    ProgramContext& Context() const { return context_; }
+
     // Widgets the tests drive.
     QComboBox* SearchBox() const { return ComboBox1; }
     QCheckBox* CheckBox(int number) const;
