@@ -438,6 +438,12 @@ void TQuilloryForm1::closeEvent(QCloseEvent* event) {
 
 void TQuilloryForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && rescanForm_->isVisible()) {
+        // While the progress window is up, activating the main window hands the keyboard to it.
+        QTimer::singleShot(0, rescanForm_, [form = rescanForm_] {
+            if (form->isVisible()) form->activateWindow();
+        });
+    }
     if (event->type() != QEvent::WindowStateChange) return;
     if (isMinimized()) {
         if (QSystemTrayIcon::isSystemTrayAvailable()) QTimer::singleShot(0, this, &TQuilloryForm1::HideToTray);
