@@ -22,8 +22,4 @@ int64_t RoundedSeconds(int64_t milliseconds) {
     return whole;
 }
 
-std::string ElapsedClockText(int64_t startTick, const TickSource& ticks) {
-    return DurationText(RoundedSeconds(ticks() - startTick));
-}
-
 }  // namespace quillory

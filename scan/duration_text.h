@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
-
 namespace quillory {
 
 // Hours (not padded, may exceed 23), minutes and seconds with two digits: 0:02:07, 27:00:05.
@@ -14,8 +12,5 @@ std::string DurationText(int64_t seconds);
 
 // Milliseconds to whole seconds, rounded to the nearest; halves go to the even second.
 int64_t RoundedSeconds(int64_t milliseconds);
-
-// DurationText of the time since `startTick`, read anew from `ticks` and rounded.
-std::string ElapsedClockText(int64_t startTick, const TickSource& ticks);
 
 }  // namespace quillory

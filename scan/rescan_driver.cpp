@@ -80,25 +80,34 @@ RescanTask::~RescanTask() {
     }
 }
 
-void RescanTask::Start(std::unique_ptr<Catalogue> catalogue, RescanObserver& observer) {
+void RescanTask::Start(std::unique_ptr<Catalogue>&& catalogue, RescanObserver& observer) {
     if (worker_.joinable()) throw std::logic_error("a rescan is already running");
     if (!catalogue) throw std::logic_error("a rescan needs a catalogue");
     catalogue_ = std::move(catalogue);
     result_ = RescanResult();
     finished_.store(false, std::memory_order_relaxed);
     // From here until Wait() only the worker touches catalogue_, result_ and driver_.
-    worker_ = std::jthread([this, &observer](std::stop_token stop) {
-        try {
-            result_ = driver_.Rescan(*catalogue_, std::move(stop), observer);
-        } catch (...) {
-            result_ = RescanResult();
-            result_.failure = std::current_exception();
-            result_.found = catalogue_->Entries.Count();
-            result_.statusText = StoppedStatusText(result_.found);
-        }
-        finished_.store(true, std::memory_order_release);
-        observer.Finished();
-    });
+    try {
+        worker_ = std::jthread([this, &observer](std::stop_token stop) { Work(std::move(stop), observer); });
+    } catch (...) {
+        catalogue = std::move(catalogue_);
+        throw;
+    }
+}
+
+void RescanTask::Work(std::stop_token stop, RescanObserver& observer) {
+    // An exception must not leave the worker (it would end the program): it travels in the
+    // result, and the catalogue keeps what was found before it.
+    try {
+        result_ = driver_.Rescan(*catalogue_, std::move(stop), observer);
+    } catch (...) {
+        result_ = RescanResult();
+        result_.failure = std::current_exception();
+        result_.found = catalogue_->Entries.Count();
+        result_.statusText = StoppedStatusText(result_.found);
+    }
+    finished_.store(true, std::memory_order_release);
+    observer.Finished();
 }
 
 void RescanTask::RequestStop() {

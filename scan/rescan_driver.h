@@ -99,11 +99,12 @@ class RescanTask {
     // The driver's settings (lister, clocks, limits); change them only while !Running().
     RescanDriver& Driver() { return driver_; }
 
-    // Starts a rescan of `catalogue` on a worker thread. The observer must outlive the
-    // rescan; its calls come from the worker. Throws std::logic_error when a rescan is
-    // already running (not yet waited for), std::system_error when no thread can be had
-    // (the catalogue is then lost with the exception, as with any failed start).
-    void Start(std::unique_ptr<Catalogue> catalogue, RescanObserver& observer);
+    // Starts a rescan of `catalogue` on a worker thread and takes the catalogue (the
+    // caller's pointer is null afterwards). The observer must outlive the rescan; its calls
+    // come from the worker. Throws std::logic_error when a rescan is already running (not yet
+    // waited for) or `catalogue` is null, std::system_error when no thread can be had; the
+    // catalogue then stays with the caller.
+    void Start(std::unique_ptr<Catalogue>&& catalogue, RescanObserver& observer);
 
     // Asks the walk to stop at its next check (after the current item). Never blocks.
     void RequestStop();
@@ -119,6 +120,9 @@ class RescanTask {
     RescanResult Wait(std::unique_ptr<Catalogue>& catalogue);
 
   private:
+    // The worker's part: the rescan, the result, then the observer's last call.
+    void Work(std::stop_token stop, RescanObserver& observer);
+
     RescanDriver driver_;
     std::unique_ptr<Catalogue> catalogue_;
     RescanResult result_;

@@ -36,6 +36,13 @@ inline EntryList ResultsNamed(std::initializer_list<std::string_view> names) {
     return list;
 }
 
+// An independent copy of the list's entries.
+inline EntryList CopyOf(const EntryList& list) {
+    EntryList copy;
+    for (const TMyItem& e : list.Entries()) copy.AppendCopy(e);
+    return copy;
+}
+
 inline std::string Names(const EntryList& list) {
     std::string out;
     for (const TMyItem& e : list.Entries()) {

@@ -215,5 +215,127 @@ TEST(Selection, SelectAllAndInvert) {
     EXPECT_EQ(selection.Repaints(), 2);
 }
 
+// A model-side sort: the permutation comes back, and applying it to the results as they were
+// gives exactly the order the in-place sort gives.
+TEST(SortColumnClick, ReturnsTheOrderItApplied) {
+    std::mt19937 rng(77);
+    std::uniform_int_distribution<int> pick(0, 40);
+    EntryList original;
+    for (int i = 0; i < 300; ++i) {
+        const int n = pick(rng);
+        test::AddResult(original, {"n" + std::to_string(n) + ".txt", "/f" + std::to_string(n % 7) + "/",
+                                   n * 10, n * 1.5});
+    }
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        for (const bool secondClick : {false, true}) {
+            EntryList results = test::CopyOf(original);
+            SortState state;
+            ResultSorter sorter(UsCollation());
+            std::vector<uint32_t> order = SortColumnClick(state, results, sorter, column);
+            if (secondClick) {
+                const EntryList before = test::CopyOf(results);
+                order = SortColumnClick(state, results, sorter, column);
+                EXPECT_TRUE(state.SortDescending);
+                // The second order is relative to the first sort's places.
+                EntryList replayed = test::CopyOf(before);
+                ApplyOrder(replayed, order);
+                EXPECT_EQ(test::Names(replayed), test::Names(results));
+                continue;
+            }
+            ASSERT_EQ(order.size(), original.Count());
+            EXPECT_EQ(state.SortColumn, column);
+            EntryList replayed = test::CopyOf(original);
+            ApplyOrder(replayed, order);
+            for (size_t k = 0; k < results.Count(); ++k) {
+                ASSERT_EQ(EntryFullPath(replayed[k]), EntryFullPath(results[k])) << column << " " << k;
+                ASSERT_EQ(EntryFullPath(results[k]), EntryFullPath(original[order[k]]));
+            }
+            for (size_t k = 1; k < results.Count(); ++k) {
+                EXPECT_LE(CompareResults(results, k - 1, k, static_cast<ResultColumn>(column), false,
+                                         UsCollation()),
+                          0);
+            }
+            const std::vector<uint32_t> inverse = InverseOrder(order);
+            for (size_t i = 0; i < inverse.size(); ++i) EXPECT_EQ(order[inverse[i]], i);
+        }
+    }
+    SortState state;
+    ResultSorter sorter(UsCollation());
+    EntryList results = test::CopyOf(original);
+    EXPECT_TRUE(SortColumnClick(state, results, sorter, 5).empty());
+    EXPECT_FALSE(state.ResultsSorted);
+}
+
+TEST(ApplyOrder, RefusesAnythingButAPermutation) {
+    EntryList results = SizedResults();
+    const std::vector<std::vector<uint32_t>> bad = {{0, 1}, {0, 1, 1}, {0, 1, 3}, {2, 1, 0, 3}};
+    for (const auto& order : bad) EXPECT_THROW(ApplyOrder(results, order), std::invalid_argument);
+    EXPECT_EQ(test::Names(results), "b c a");  // nothing moved
+    ApplyOrder(results, std::vector<uint32_t>{2, 0, 1});
+    EXPECT_EQ(test::Names(results), "a b c");
+}
+
+// Records every call so the bulk paths can be checked: a list view selects a run of rows in
+// one call.
+class RangeRecorder final : public MemorySelection {
+  public:
+    using MemorySelection::MemorySelection;
+    void SetSelected(size_t row, bool selected) override {
+        ++singleCalls;
+        MemorySelection::SetSelected(row, selected);
+    }
+    void SetRangeSelected(size_t first, size_t last, bool selected) override {
+        ranges.push_back({first, last, selected});
+        MemorySelection::SetRangeSelected(first, last, selected);
+    }
+    struct Call {
+        size_t first, last;
+        bool selected;
+        bool operator==(const Call&) const = default;
+    };
+    std::vector<Call> ranges;
+    int singleCalls = 0;
+};
+
+TEST(Selection, RestoreAndInvertWorkInRanges) {
+    EntryList results;
+    for (int i = 0; i < 9; ++i) test::AddResult(results, {"r" + std::to_string(i), "/"});
+    for (const int i : {1, 2, 3, 6, 8}) results[static_cast<size_t>(i)].Selected = true;
+    EXPECT_EQ(SelectedRanges(results), (std::vector<RowRange>{{1, 4}, {6, 7}, {8, 9}}));
+    RangeRecorder selection(9);
+    RestoreSelection(results, selection);
+    using Call = RangeRecorder::Call;
+    EXPECT_EQ(selection.ranges,
+              (std::vector<Call>{
+                  {0, 1, false}, {1, 4, true}, {4, 6, false}, {6, 7, true}, {7, 8, false}, {8, 9, true}}));
+    EXPECT_EQ(selection.singleCalls, 0);
+    EXPECT_EQ(SelectedRanges(selection, 9), (std::vector<RowRange>{{1, 4}, {6, 7}, {8, 9}}));
+
+    selection.ranges.clear();
+    InvertSelection(selection);
+    EXPECT_EQ(selection.SelectedRows(), (std::vector<size_t>{0, 4, 5, 7}));
+    EXPECT_EQ(selection.singleCalls, 0);
+    EXPECT_EQ(selection.ranges.size(), 6u);
+    SelectAll(selection);
+    EXPECT_EQ(selection.ranges.back(), (Call{0, 9, true}));
+    EXPECT_EQ(selection.SelectedCount(), 9u);
+
+    // Random patterns: inverting twice gives the pattern back, and once gives its complement.
+    std::mt19937 rng(5);
+    for (int round = 0; round < 50; ++round) {
+        MemorySelection random(37);
+        std::vector<bool> pattern(37);
+        for (size_t row = 0; row < 37; ++row) random.SetSelected(row, pattern[row] = rng() % 3 == 0);
+        InvertSelection(random);
+        for (size_t row = 0; row < 37; ++row) ASSERT_NE(random.IsSelected(row), pattern[row]);
+        InvertSelection(random);
+        for (size_t row = 0; row < 37; ++row) ASSERT_EQ(random.IsSelected(row), pattern[row]);
+    }
+    MemorySelection empty;
+    InvertSelection(empty);
+    SelectAll(empty);
+    EXPECT_EQ(empty.SelectedCount(), 0u);
+}
+
 }  // namespace
 }  // namespace quillory

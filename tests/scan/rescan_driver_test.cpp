@@ -324,6 +324,38 @@ TEST(RescanTask, SearchDuringARescanSearchesWhatWasFound) {
     EXPECT_LE(result.found, total);
 }
 
+// The second root cannot be listed for want of memory: the error travels back with the
+// result, and the catalogue comes back with the first root's entries.
+TEST(RescanTask, AnErrorOnTheWorkerComesBackWithTheCatalogue) {
+    test::TempDir dir;
+    dir.WriteFile("a/one.txt", "");
+    struct FailingSecondRoot final : DirectoryLister {
+        std::string failing;
+        SystemDirectoryLister system;
+        std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
+            if (path == failing) throw std::bad_alloc();
+            return system.OpenFolder(path);
+        }
+    } lister;
+    lister.failing = dir / "b/";
+    auto catalogue = std::make_unique<Catalogue>();
+    catalogue->Options.IncludedFolders = dir / "a/\r\n" + dir / "b/\r\n";
+    RescanTask task;
+    task.Driver().SetLister(lister);
+    TaskObserver observer;
+    EXPECT_THROW(task.Start(nullptr, observer), std::logic_error);
+    task.Start(std::move(catalogue), observer);
+    const RescanResult result = task.Wait(catalogue);
+    ASSERT_TRUE(result.failure);
+    EXPECT_THROW(std::rethrow_exception(result.failure), std::bad_alloc);
+    EXPECT_EQ(result.outcome, WalkOutcome::Stopped);
+    ASSERT_NE(catalogue, nullptr);
+    EXPECT_EQ(catalogue->Entries.Count(), 1u);
+    EXPECT_EQ(result.statusText, "Stop 1 files found");
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.finished, 1);
+}
+
 TEST(RescanTask, DestroyedWhileRunningStopsTheWorker) {
     test::TempDir dir;
     MakeTree(dir);
