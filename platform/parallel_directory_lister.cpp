@@ -6,12 +6,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_attributes.h"
+
 namespace quillory {
 
 namespace {
-
-constexpr uint32_t kDirectoryBit = 0x10;
-constexpr uint32_t kReparsePointBit = 0x400;
 
 // One item of a folder read ahead; its name lives in the folder's name buffer.
 struct StoredItem {
@@ -65,7 +64,7 @@ struct ParallelDirectoryLister::Shared {
                 job->items.back().data.name = {};
                 job->names.append(item.name);
                 const bool folder =
-                    (item.attributes & kDirectoryBit) && !(item.attributes & kReparsePointBit);
+                    (item.attributes & kAttrDirectory) && !(item.attributes & kAttrReparsePoint);
                 const size_t pathLength = job->pathLength + item.name.size() + 1;
                 if (folder && !item.mountRoot && job->depth < settings.deepestLevel &&
                     pathLength <= settings.longestPath) {
