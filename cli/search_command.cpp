@@ -135,7 +135,7 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     }
     context.out.flush();
     context.err << driver.StatusText() << '\n';
-    if (!context.out) throw Error("cannot write the results");
+    if (!context.out) throw Error("Cannot write the output");
     return results.Empty() ? kExitNoResults : kExitOk;
 }
 

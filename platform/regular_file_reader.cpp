@@ -26,11 +26,14 @@ RegularFileReader::RegularFileReader(const std::string& path) {
         throw OpenError(path, SystemReason(code), code);
     }
     struct stat st {};
-    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (fstat(fd_, &st) != 0) {
+        const int code = errno;
         close(fd_);
-        if (code == EISDIR) throw OpenError(path, SystemReason(code), code);
-        if (code != 0) throw OpenError(path, SystemReason(code), code);
+        throw OpenError(path, SystemReason(code), code);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(fd_);
+        if (S_ISDIR(st.st_mode)) throw OpenError(path, SystemReason(EISDIR), EISDIR);
         throw OpenError(path, "Not a regular file", 0);
     }
     // Reads of a regular file never block anyway; clear the flag so they behave as usual.
