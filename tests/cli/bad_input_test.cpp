@@ -3,7 +3,9 @@
 // not asked to.
 
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -184,6 +186,73 @@ TEST(CliBadInput, PipesAndNulTerminatorsKeepEveryByte) {
     EXPECT_EQ(RunCli({"--db", db, "search", "-0", "bell"}, Env(dir)).out, dir / "tree/" + name + '\0');
     EXPECT_EQ(RunCli({"--db", db, "search", "--format", "list", "bell"}, Env(dir)).out,
               dir / "tree/" + name + "\n");
+}
+
+// Runs the program with its standard output and error on a new terminal; returns what the
+// terminal received.
+std::string RunCliOnTerminal(const std::vector<std::string>& args,
+                             const std::vector<std::pair<std::string, std::string>>& env) {
+    int master = -1;
+    int slave = -1;
+    winsize size{};
+    size.ws_col = 500;
+    size.ws_row = 50;
+    if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) return "openpty failed";
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(slave, STDOUT_FILENO);
+        dup2(slave, STDERR_FILENO);
+        close(master);
+        close(slave);
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(QUILLORY_CLI_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(slave);
+    std::string received;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(master, buffer, sizeof buffer);
+        if (n > 0) {
+            received.append(buffer, static_cast<size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;  // EIO once the program has ended and closed the terminal
+        }
+    }
+    close(master);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return received;
+}
+
+TEST(CliBadInput, TerminalShowsControlCharactersAsQuestionMarks) {
+    const test::TempDir dir;
+    const std::string name = "bell\a\x1b]0;title\x07\x1b[2Jx\tz\x7f.txt";
+    dir.WriteFile("tree/" + name, "");
+    const std::string db = dir / "db.qdb";
+    ASSERT_EQ(RunCli({"--db", db, "scan", "--include", dir / "tree"}, Env(dir)).status, 0);
+    const std::string shown = "bell??]0;title??[2Jx?z?.txt";
+    // The terminal turns "\n" into "\r\n".
+    for (const std::vector<std::string>& extra :
+         {std::vector<std::string>{}, std::vector<std::string>{"--format", "list"}}) {
+        std::vector<std::string> args{"--db", db, "search"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back("bell");
+        const std::string out = RunCliOnTerminal(args, Env(dir));
+        EXPECT_NE(out.find(dir / "tree/" + shown + "\r\n"), std::string::npos) << out;
+        EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
+    }
+    const std::string table =
+        RunCliOnTerminal({"--db", db, "search", "--format", "table", "--fields", "name", "bell"}, Env(dir));
+    EXPECT_NE(table.find("\"" + shown + "\"\r\n"), std::string::npos) << table;
+    // -0 asks for every byte, terminal or not.
+    const std::string raw = RunCliOnTerminal({"--db", db, "search", "-0", "bell"}, Env(dir));
+    EXPECT_NE(raw.find(name), std::string::npos);
 }
 
 }  // namespace
