@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 
