@@ -57,9 +57,11 @@ void RemoveAbandonedTemporaries(const std::string& folder, const std::string& ba
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::string path, SpecialTarget special) : target_(FinalLinkTarget(path)) {
+AtomicFileWriter::AtomicFileWriter(std::string path, SpecialTarget special) {
+    // Asked through the name as given: a link such as /dev/stdout may lead to a pipe that has
+    // no name to resolve.
     struct stat existing {};
-    const bool exists = stat(target_.c_str(), &existing) == 0;
+    const bool exists = stat(path.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         if (S_ISDIR(existing.st_mode)) throw CreateError(path, EISDIR);
         if (special == SpecialTarget::Refuse) {
@@ -72,6 +74,7 @@ AtomicFileWriter::AtomicFileWriter(std::string path, SpecialTarget special) : ta
         return;
     }
 
+    target_ = FinalLinkTarget(path);
     const std::string folder = FolderOf(target_);
     const std::string base = BaseOf(target_);
     RemoveAbandonedTemporaries(folder, base);

@@ -103,6 +103,15 @@ TEST(AtomicFileWriter, ExportIntoANamedPipeWritesThroughIt) {
     struct stat st {};
     ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe was not replaced by a file";
+    // A link to a pipe that has no name (as /dev/stdout is when the output is piped).
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    WriteFileList("/proc/self/fd/" + std::to_string(fds[1]), results);
+    close(fds[1]);
+    char buffer[64] = {};
+    const ssize_t n = read(fds[0], buffer, sizeof buffer);
+    close(fds[0]);
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))), "/x/a\n/x/b\n");
     // A regular file is still replaced whole, never written into.
     const std::string file = dir.WriteFile("list.txt", "old content that is longer");
     const std::string link = dir / "link.txt";
