@@ -90,6 +90,16 @@ DateTime DateTimeFromTm(const std::tm& tm, int millisecond) {
                            tm.tm_sec > 59 ? 59 : tm.tm_sec, millisecond});
 }
 
+bool LocalCalendarTime(int64_t unixSeconds, std::tm& tm) {
+    const auto t = static_cast<std::time_t>(unixSeconds);
+    if (static_cast<int64_t>(t) != unixSeconds) return false;
+    return localtime_r(&t, &tm) != nullptr;
+}
+
+void ReloadTimeZone() {
+    tzset();
+}
+
 DateTime NowDateTime() {
     const auto now = std::chrono::system_clock::now();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();

@@ -39,4 +39,11 @@ DateTime DateTimeFromTm(const std::tm& tm, int millisecond = 0);
 // The current local date and time.
 DateTime NowDateTime();
 
+// The local calendar time of `unixSeconds` (seconds since 1970-01-01 00:00 UTC) by the time
+// zone last read; false when the system cannot work it out.
+bool LocalCalendarTime(int64_t unixSeconds, std::tm& tm);
+
+// Reads the time zone anew (TZ, /etc/localtime), for the conversions that follow.
+void ReloadTimeZone();
+
 }  // namespace quillory
