@@ -188,6 +188,30 @@ TEST(CliBadInput, PipesAndNulTerminatorsKeepEveryByte) {
               dir / "tree/" + name + "\n");
 }
 
+// Relative folders and database names are taken from the current folder with "." and ".."
+// resolved by their text, so the stored lists name real places in one spelling.
+TEST(CliPaths, RelativeNamesAreStoredAsFullPaths) {
+    const test::TempDir dir;
+    dir.WriteFile("tree/keep/a.txt", "");
+    dir.WriteFile("tree/skip/b.txt", "");
+    dir.MakeDir("work");
+    const std::string cli = QUILLORY_CLI_PATH;
+    const auto r =
+        test::RunProcess({"/bin/sh", "-c",
+                          "cd '" + dir / "work" + "' && '" + cli +
+                              "' --db ./../db.qdb scan --include ../tree/. --exclude ./../tree/skip"},
+                         Env(dir));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto info = RunCli({"--db", dir / "db.qdb", "info", "--json"}, Env(dir));
+    EXPECT_NE(info.out.find("\"IncludedFolders\":[\"" + dir / "tree/" + "\"],\"ExcludedFolders\":[\"" +
+                            dir / "tree/skip/" + "\"]"),
+              std::string::npos)
+        << info.out;
+    EXPECT_EQ(RunCli({"--db", dir / "db.qdb", "search", "b.txt"}, Env(dir)).status, 1)
+        << "the exclusion applies";
+    EXPECT_EQ(RunCli({"--db", dir / "db.qdb", "search", "a.txt"}, Env(dir)).out, dir / "tree/keep/a.txt\n");
+}
+
 // Runs the program with its standard output and error on a new terminal; returns what the
 // terminal received.
 std::string RunCliOnTerminal(const std::vector<std::string>& args,
