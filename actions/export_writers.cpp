@@ -73,7 +73,7 @@ void WriteResultTable(std::ostream& out, const EntryList& results, std::span<con
 }
 
 void WriteFileList(const std::string& path, const EntryList& results) {
-    AtomicFileWriter file(path);
+    AtomicFileWriter file(path, SpecialTarget::WriteInto);
     WriteLines(
         results, [&](const std::string& block) { file.Write(block); }, AppendFullPath);
     file.Commit();
@@ -81,7 +81,7 @@ void WriteFileList(const std::string& path, const EntryList& results) {
 
 void WriteResultTable(const std::string& path, const EntryList& results,
                       std::span<const ExportFieldItem> items, const LocaleFormats& formats) {
-    AtomicFileWriter file(path);
+    AtomicFileWriter file(path, SpecialTarget::WriteInto);
     WriteLines(
         results, [&](const std::string& block) { file.Write(block); },
         [&](const TMyItem& entry, std::string& line) { line.append(ResultTableRow(entry, items, formats)); });

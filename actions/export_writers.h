@@ -26,9 +26,10 @@ void WriteResultTable(std::ostream& out, const EntryList& results, std::span<con
                       const LocaleFormats& formats);
 
 // Writes the file (replacing an existing one without asking): one full path per line, or
-// one table row per line. No results give an empty file. The file is written beside its
-// name and renamed into place, so a failure never leaves a half-written export; it throws
-// Error with the reason.
+// one table row per line. No results give an empty file. A regular file is written beside
+// its name and renamed into place, so a failure never leaves a half-written export; a target
+// that is no regular file (a named pipe, /dev/stdout) is written straight into. A failure
+// throws Error with the reason.
 void WriteFileList(const std::string& path, const EntryList& results);
 void WriteResultTable(const std::string& path, const EntryList& results,
                       std::span<const ExportFieldItem> items, const LocaleFormats& formats);

@@ -1,94 +1,29 @@
 #include "actions/file_copy.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <vector>
-
 namespace quillory {
 
 namespace {
 
-class ScopedFd {
-  public:
-    explicit ScopedFd(int fd) : fd_(fd) {}
-    ~ScopedFd() {
-        if (fd_ >= 0) close(fd_);
+int TransferCode(FileTransferResult result) {
+    switch (result) {
+        case FileTransferResult::Done:
+            return 0;
+        case FileTransferResult::CopiedSourceKept:
+            return 1;
+        case FileTransferResult::Failed:
+            break;
     }
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-    int Get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (a delayed write error shows here).
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0 || errno == EINTR;
-    }
-
-  private:
-    int fd_;
-};
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// Creates an empty temporary file in `folder`; returns its descriptor and fills `path`.
-int CreateTemporary(const std::string& folder, std::string& path) {
-    std::string pattern = folder + ".quillory-copy-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd >= 0) path.assign(buffer.data());
-    return fd;
+    return -1;
 }
 
 }  // namespace
 
 int CopyOneFile(const std::string& source, const std::string& target, FileOperations& operations) {
-    struct stat status {};
-    if (operations.Stat(source, status) != 0) return -1;
-    if (!S_ISREG(status.st_mode)) return -1;
-    // A copy onto the file itself would replace the source: refuse it as the system does.
-    struct stat existing {};
-    if (operations.Stat(target, existing) == 0 && existing.st_dev == status.st_dev &&
-        existing.st_ino == status.st_ino) {
-        return -1;
-    }
-
-    ScopedFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (in.Get() < 0) return -1;
-    struct stat opened {};
-    if (fstat(in.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return -1;
-
-    std::string temporary;
-    ScopedFd out(CreateTemporary(FolderOf(target), temporary));
-    if (out.Get() < 0) return -1;
-    const auto fail = [&] {
-        unlink(temporary.c_str());
-        return -1;
-    };
-    if (operations.CopyContent(in.Get(), out.Get()) != 0) return fail();
-    // The permission bits of the source, and always the owner's write bit: the copy of a
-    // read-only file is writable, while the source keeps its bits.
-    if (fchmod(out.Get(), (opened.st_mode & 0777) | S_IWUSR) != 0) return fail();
-    const struct timespec times[2] = {opened.st_atim, opened.st_mtim};
-    futimens(out.Get(), times);  // the times are a courtesy; a copy without them is still a copy
-    if (!out.Close()) return fail();
-    if (operations.Rename(temporary, target) != 0) return fail();
-    return 0;
+    return TransferCode(CopyFileReplacing(source, target, operations));
 }
 
 int MoveOneFile(const std::string& source, const std::string& target, FileOperations& operations) {
-    if (operations.RenameNoReplace(source, target) == 0) return 0;
-    struct stat status {};
-    if (operations.Stat(source, status) != 0) return -1;
-    if (CopyOneFile(source, target, operations) != 0) return -1;
-    return operations.Unlink(source) == 0 ? 0 : 1;
+    return TransferCode(MoveFileReplacing(source, target, operations));
 }
 
 }  // namespace quillory

@@ -1,25 +1,21 @@
 #pragma once
-// Copying and moving one file.
+// Copying and moving one file, as the transfer of selected results counts them. The work is
+// done by the platform's CopyFileReplacing and MoveFileReplacing (platform/file_transfer.h),
+// which say what happened by name; these keep the transfer loop's numbers.
 
 #include <string>
 
 #include "actions/file_operations.h"
+#include "platform/file_transfer.h"
 
 namespace quillory {
 
-// Copies the file `source` to `target`, replacing an existing target file without asking.
-// The copy gets the source's content, permission bits (plus the owner's write bit, so a copy
-// of a read-only file is writable) and times. The source is never changed. The copy is made
-// under a temporary name beside the target and renamed into place, so a copy that fails
-// part-way leaves the target as it was. Copying a file onto itself, a folder or anything
-// that is not a regular file fails. Returns 0 on success, -1 on failure.
+// CopyFileReplacing: 0 when copied, -1 on failure (nothing changed).
 int CopyOneFile(const std::string& source, const std::string& target,
                 FileOperations& operations = SystemFileOperations());
 
-// Moves `source` to `target`: a rename that never replaces; when the rename is refused (an
-// existing target, another file system) the file is copied, replacing the target, and the
-// source deleted. Returns 0 when moved, 1 when copied but the source could not be deleted,
-// -1 on failure (nothing changed).
+// MoveFileReplacing: 0 when moved, 1 when copied but the source could not be deleted, -1 on
+// failure (nothing changed).
 int MoveOneFile(const std::string& source, const std::string& target,
                 FileOperations& operations = SystemFileOperations());
 

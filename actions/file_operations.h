@@ -1,33 +1,5 @@
 #pragma once
-// The system calls behind copying and moving one file. Every call has the Linux
-// implementation here; tests derive from this class and override a call to make it fail
-// (a rename refused across file systems, a copy that stops half way, a delete refused).
+// The system calls behind copying and moving live in platform/; the transfer of selected
+// results names them through this header.
 
-#include <sys/stat.h>
-
-#include <string>
-
-namespace quillory {
-
-class FileOperations {
-  public:
-    virtual ~FileOperations() = default;
-
-    // Each returns 0 on success or the errno value of the failure.
-
-    // Status of the file `path` names, following a symbolic link (the copy copies what a
-    // link points to).
-    virtual int Stat(const std::string& path, struct stat& status);
-    // Renames without ever replacing an existing target (renameat2 RENAME_NOREPLACE).
-    virtual int RenameNoReplace(const std::string& from, const std::string& to);
-    // Renames, replacing an existing target file.
-    virtual int Rename(const std::string& from, const std::string& to);
-    // Copies the whole content of open file `from` to open file `to`.
-    virtual int CopyContent(int from, int to);
-    virtual int Unlink(const std::string& path);
-};
-
-// The plain Linux calls.
-FileOperations& SystemFileOperations();
-
-}  // namespace quillory
+#include "platform/file_operations.h"

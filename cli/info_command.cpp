@@ -1,56 +1,72 @@
 // quillory-cli info: the database header and the number of records actually read.
 
 #include <charconv>
+#include <cmath>
 #include <ostream>
 
 #include "cli/cli.h"
 #include "cli/json.h"
+#include "core/database_header.h"
 #include "core/text_lines.h"
 
 namespace quillory::cli {
 
 namespace {
 
+// Always a JSON number: a value that is none prints as 0.
 std::string NumberText(double value) {
+    if (!std::isfinite(value)) value = 0;
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
 void PrintText(const Context& c, const TProgramOptions& o, size_t records) {
-    auto list = [&](const char* key, const std::string& text) {
-        c.out << key << ':';
-        for (const std::string& line : SplitLines(text)) c.out << "\n  " << line;
+    for (const HeaderField& f : kHeaderFields) {
+        c.out << f.name << ':';
+        switch (f.kind) {
+            case HeaderFieldKind::Text:
+                c.out << ' ' << o.*f.text;
+                break;
+            case HeaderFieldKind::Lines:
+                for (const std::string& line : SplitLines(o.*f.text)) c.out << "\n  " << line;
+                break;
+            case HeaderFieldKind::Flag:
+                c.out << (o.*f.flag ? " true" : " false");
+                break;
+            case HeaderFieldKind::Seconds:
+                c.out << ' ' << o.*f.seconds;
+                break;
+            case HeaderFieldKind::Time:
+                c.out << ' ' << NumberText(o.*f.time);
+                break;
+        }
         c.out << '\n';
-    };
-    auto flag = [](bool b) { return b ? "true" : "false"; };
-    c.out << "DatabaseName: " << o.DatabaseName << '\n';
-    c.out << "DBFileName: " << o.DBFileName << '\n';
-    list("IncludedFolders", o.IncludedFolders);
-    list("ExcludedFolders", o.ExcludedFolders);
-    c.out << "ExtensionFilterOn: " << flag(o.ExtensionFilterOn) << '\n';
-    c.out << "IncludeExtensionsMode: " << flag(o.IncludeExtensionsMode) << '\n';
-    c.out << "ExcludeExtensionsMode: " << flag(o.ExcludeExtensionsMode) << '\n';
-    list("IncludedExtensions", o.IncludedExtensions);
-    list("ExcludedExtensions", o.ExcludedExtensions);
-    c.out << "LastRescanSeconds: " << o.LastRescanSeconds << '\n';
-    c.out << "LastRescanTime: " << NumberText(o.LastRescanTime) << '\n';
+    }
     c.out << "Records: " << records << '\n';
 }
 
 void PrintJson(const Context& c, const TProgramOptions& o, size_t records) {
     JsonObjectWriter json(c.out);
-    json.String("DatabaseName", o.DatabaseName);
-    json.String("DBFileName", o.DBFileName);
-    json.Lines("IncludedFolders", SplitLines(o.IncludedFolders));
-    json.Lines("ExcludedFolders", SplitLines(o.ExcludedFolders));
-    json.Bool("ExtensionFilterOn", o.ExtensionFilterOn);
-    json.Bool("IncludeExtensionsMode", o.IncludeExtensionsMode);
-    json.Bool("ExcludeExtensionsMode", o.ExcludeExtensionsMode);
-    json.Lines("IncludedExtensions", SplitLines(o.IncludedExtensions));
-    json.Lines("ExcludedExtensions", SplitLines(o.ExcludedExtensions));
-    json.Raw("LastRescanSeconds", std::to_string(o.LastRescanSeconds));
-    json.Raw("LastRescanTime", NumberText(o.LastRescanTime));
+    for (const HeaderField& f : kHeaderFields) {
+        switch (f.kind) {
+            case HeaderFieldKind::Text:
+                json.String(f.name, o.*f.text);
+                break;
+            case HeaderFieldKind::Lines:
+                json.Lines(f.name, SplitLines(o.*f.text));
+                break;
+            case HeaderFieldKind::Flag:
+                json.Bool(f.name, o.*f.flag);
+                break;
+            case HeaderFieldKind::Seconds:
+                json.Raw(f.name, std::to_string(o.*f.seconds));
+                break;
+            case HeaderFieldKind::Time:
+                json.Raw(f.name, NumberText(o.*f.time));
+                break;
+        }
+    }
     json.Raw("Records", std::to_string(records));
     json.End();
 }

@@ -48,9 +48,12 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     try {
         for (; i < args.size(); ++i) {
             if (args[i] == "--db") {
-                if (i + 1 >= args.size()) throw UsageError{"--db needs a file name"};
+                // An empty name would silently mean the working database (and a scan would
+                // overwrite it): it is refused as a missing one is.
+                if (i + 1 >= args.size() || args[i + 1].empty()) throw UsageError{"--db needs a file name"};
                 context.dbPath = args[++i];
             } else if (args[i].starts_with("--db=")) {
+                if (args[i].size() == 5) throw UsageError{"--db needs a file name"};
                 context.dbPath = args[i].substr(5);
             } else if (args[i] == "--help" || args[i] == "-h") {
                 out << kUsage;
@@ -63,7 +66,11 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         const auto command = Commands().find(args[i]);
         if (command == Commands().end()) throw UsageError{"unknown command \"" + args[i] + "\" (try --help)"};
         const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-        return command->second(context, rest);
+        const int status = command->second(context, rest);
+        // Output that never arrived is a failure, whatever the command found.
+        out.flush();
+        if (!out) throw Error("Cannot write the output");
+        return status;
     } catch (const UsageError& e) {
         err << "quillory-cli: " << e.message << '\n';
     } catch (const Error& e) {

@@ -1,10 +1,12 @@
 #include "cli/result_output.h"
 
 #include <array>
+#include <ostream>
 #include <string_view>
 
 #include "actions/export_writers.h"
 #include "cli/cli.h"
+#include "platform/terminal.h"
 #include "results/collation.h"
 #include "results/sort_results.h"
 
@@ -115,8 +117,20 @@ void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options
     SortByColumn(state, results, selection, sorter, *options.sortColumn);
 }
 
-bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options) {
+bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options,
+                       bool terminal) {
     if (!options.format) return false;
+    if (terminal) {
+        // Line by line, so only the names' control characters become "?", not the line ends.
+        const LocaleFormats formats = LocaleFormats::FromEnvironment();
+        for (const TMyItem& entry : results.Entries()) {
+            const std::string line = *options.format == ResultFormat::List
+                                         ? std::string(entry.Folder()) + std::string(entry.Name())
+                                         : ResultTableRow(entry, options.fields, formats);
+            out << TerminalSafeText(line) << kExportLineEnd;
+        }
+        return true;
+    }
     if (*options.format == ResultFormat::List) {
         WriteFileList(out, results);
     } else {

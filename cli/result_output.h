@@ -38,7 +38,8 @@ void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options
 
 // Writes every result as the chosen export writes it ("list": full paths; "table": the CSV
 // rows) with the user's locale formats. Returns false, writing nothing, when no format was
-// chosen.
-bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options);
+// chosen. For a terminal every control character in a name is shown as "?".
+bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options,
+                       bool terminal = false);
 
 }  // namespace quillory::cli

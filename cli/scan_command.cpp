@@ -1,10 +1,5 @@
 // quillory-cli scan: rescans the database's folders (or the ones given) and saves it.
 
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <iostream>
 #include <ostream>
 #include <stop_token>
@@ -13,6 +8,11 @@
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "core/text_lines.h"
+#include "platform/file_lock.h"
+#include "platform/full_path.h"
+#include "platform/interrupt.h"
+#include "platform/path_status.h"
+#include "platform/terminal.h"
 #include "platform/text.h"
 #include "scan/rescan_driver.h"
 
@@ -23,41 +23,6 @@ namespace {
 // The exit status of a scan stopped by Ctrl+C (128 + SIGINT, as shells report it).
 constexpr int kExitInterrupted = 130;
 
-// Set by the SIGINT handler, read between items of the walk. A signal handler may touch
-// nothing else.
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    g_interrupted = 1;
-}
-
-// Routes SIGINT to g_interrupted while a scan runs, then puts the previous handling back.
-class InterruptGuard {
-  public:
-    InterruptGuard() {
-        g_interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-        // A scan started with SIGINT blocked could not be stopped otherwise.
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigprocmask(SIG_UNBLOCK, &set, &previousMask_);
-    }
-    ~InterruptGuard() {
-        sigprocmask(SIG_SETMASK, &previousMask_, nullptr);
-        sigaction(SIGINT, &previous_, nullptr);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-  private:
-    struct sigaction previous_ {};
-    sigset_t previousMask_{};
-};
-
 struct ScanRequest {
     std::vector<std::string> include;
     std::vector<std::string> exclude;
@@ -67,25 +32,32 @@ struct ScanRequest {
     std::vector<std::string> extensions;
 };
 
+// The stored lists hold one item a line: an item with a line break in it would come back as
+// two, so it is refused.
+void RefuseLineBreaks(const std::string& option, const std::string& value) {
+    if (value.find_first_of("\r\n") != std::string::npos) {
+        throw UsageError{"scan: " + option + " cannot hold a line break"};
+    }
+}
+
 // A folder line: absolute (a relative folder is taken from the current folder, so the
 // database names real places), ending with "/".
 std::string FolderLine(const std::string& option, const std::string& dir) {
     if (dir.empty()) throw UsageError{"scan: " + option + " needs a folder"};
-    std::string line;
+    RefuseLineBreaks(option, dir);
+    std::string line = dir;
     if (dir.front() != '/') {
-        std::string cwd(4096, '\0');
-        if (!getcwd(cwd.data(), cwd.size()))
+        line = FullPath(dir);
+        if (line.empty() || line.front() != '/')
             throw UsageError{"scan: cannot resolve the relative folder " + dir};
-        line = cwd.c_str();
-        if (line.back() != '/') line.push_back('/');
     }
-    line += dir;
     if (line.back() != '/') line.push_back('/');
     return line;
 }
 
 // "mp3,.Wav" -> {"mp3", "Wav"}: one leading dot dropped, empty items dropped.
 std::vector<std::string> ExtensionLines(const std::string& option, const std::string& list) {
+    RefuseLineBreaks(option, list);
     std::vector<std::string> lines;
     size_t start = 0;
     while (start <= list.size()) {
@@ -179,7 +151,7 @@ class ScanObserver final : public RescanObserver {
 
     // The walk runs on this thread: Ctrl+C is noticed here, at most an event interval late.
     void Heartbeat() override {
-        if (g_interrupted) stop_.request_stop();
+        if (InterruptRequested()) stop_.request_stop();
     }
 
     // Clears the progress line, if one was drawn.
@@ -191,17 +163,11 @@ class ScanObserver final : public RescanObserver {
   private:
     void DrawLine() {
         std::string line = std::to_string(found_) + " entries found  ";
-        const size_t width = TerminalWidth();
+        const size_t width = TerminalColumns();
         const size_t room = width > line.size() + 4 ? width - line.size() - 1 : 0;
-        line += ShortenFromLeft(folder_, room);
+        line += ShortenFromLeft(TerminalSafeText(folder_), room);
         err_ << "\r\x1b[K" << line << std::flush;
         drawn_ = true;
-    }
-
-    static size_t TerminalWidth() {
-        struct winsize size {};
-        if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-        return 80;
     }
 
     // The last `room` characters of `text`, led by "..." when it had to be cut.
@@ -224,11 +190,6 @@ class ScanObserver final : public RescanObserver {
     bool drawn_ = false;
 };
 
-bool FileExists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 int RunScan(Context& context, const std::vector<std::string>& args) {
@@ -237,16 +198,18 @@ int RunScan(Context& context, const std::vector<std::string>& args) {
 
     // The data folder holds the activity log, written as the program writes it.
     CreateDataFolder();
+    // A second scan of the same database would silently overwrite the first one's result.
+    const FileLock lock(path, "The database \"" + path + "\"");
     const ActivityLog log;
     Catalogue catalogue;
-    if (FileExists(path)) {
+    if (PathExists(path)) {
         LoadDatabase(catalogue.Entries, catalogue.Options, path, log);
     } else {
         catalogue.Options = TProgramOptions();
     }
     ApplyRequest(request, catalogue.Options);
 
-    const bool terminal = &context.err == &std::cerr && isatty(STDERR_FILENO) == 1;
+    const bool terminal = &context.err == &std::cerr && IsTerminal(StandardStream::Error);
     InterruptGuard interrupts;
     std::stop_source stop;
     ScanObserver observer(context.err, stop, terminal);
@@ -255,7 +218,7 @@ int RunScan(Context& context, const std::vector<std::string>& args) {
     observer.EndLine();
 
     // A Ctrl+C that came after the last check still means: keep nothing.
-    if (!result.Completed() || g_interrupted) {
+    if (!result.Completed() || InterruptRequested()) {
         context.err << StoppedStatusText(catalogue.Entries.Count()) << '\n';
         return kExitInterrupted;
     }

@@ -4,11 +4,13 @@
 
 #include <charconv>
 #include <cstdint>
+#include <iostream>
 #include <ostream>
 
 #include "cli/cli.h"
 #include "cli/result_output.h"
 #include "platform/error.h"
+#include "platform/terminal.h"
 #include "search/search_driver.h"
 
 namespace quillory::cli {
@@ -85,13 +87,24 @@ void ParseArguments(const std::vector<std::string>& args, SearchCommandOptions& 
     }
 }
 
+// Whether the results go to a terminal as lines: there a name's control characters are shown
+// as "?" (they could move the cursor or hide a line); a pipe or -0 gets every byte.
+bool ToTerminal(const Context& context, const ResultOutput& output) {
+    return &context.out == &std::cout && output.terminator == '\n' && IsTerminal(StandardStream::Output);
+}
+
 // Writes the full path of every result, in result order, each followed by the terminator.
-void WriteResults(const Context& context, const EntryList& results, const ResultOutput& output) {
+void WriteResults(const Context& context, const EntryList& results, const ResultOutput& output,
+                  bool terminal) {
     for (const TMyItem& entry : results.Entries()) {
         const std::string_view folder = entry.Folder();
         const std::string_view name = entry.Name();
-        context.out.write(folder.data(), static_cast<std::streamsize>(folder.size()));
-        context.out.write(name.data(), static_cast<std::streamsize>(name.size()));
+        if (terminal) {
+            context.out << TerminalSafeText(folder) << TerminalSafeText(name);
+        } else {
+            context.out.write(folder.data(), static_cast<std::streamsize>(folder.size()));
+            context.out.write(name.data(), static_cast<std::streamsize>(name.size()));
+        }
         context.out.put(output.terminator);
     }
 }
@@ -114,10 +127,13 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     driver.Search(catalogue, options.text, options.search, limit, results);
 
     SortResultsForOutput(results, output.options);
-    if (!WriteResultOutput(context.out, results, output.options)) WriteResults(context, results, output);
+    const bool terminal = ToTerminal(context, output);
+    if (!WriteResultOutput(context.out, results, output.options, terminal)) {
+        WriteResults(context, results, output, terminal);
+    }
     context.out.flush();
     context.err << driver.StatusText() << '\n';
-    if (!context.out) throw Error("cannot write the results");
+    if (!context.out) throw Error("Cannot write the output");
     return results.Empty() ? kExitNoResults : kExitOk;
 }
 

@@ -1,18 +1,15 @@
 #include "core/database.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
-#include <climits>
 #include <cstring>
 #include <memory>
 
+#include "core/database_header.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "platform/full_path.h"
+#include "platform/regular_file_reader.h"
 
 namespace quillory {
 
@@ -54,12 +51,9 @@ void CheckLength(std::string_view text, std::string_view field) {
 // Every text is checked before the file is touched, so an oversized text never leaves a
 // half-written database behind (nor a truncated text in a complete one).
 void CheckAllLengths(const EntryList& catalogue, const TProgramOptions& o) {
-    CheckLength(o.DatabaseName, "DatabaseName");
-    CheckLength(o.DBFileName, "DBFileName");
-    CheckLength(o.IncludedFolders, "IncludedFolders");
-    CheckLength(o.ExcludedFolders, "ExcludedFolders");
-    CheckLength(o.IncludedExtensions, "IncludedExtensions");
-    CheckLength(o.ExcludedExtensions, "ExcludedExtensions");
+    for (const HeaderField& f : kHeaderFields) {
+        if (f.text) CheckLength(o.*f.text, f.name);
+    }
     for (const TMyItem& e : catalogue.Entries()) {
         if (e.Name().size() > kMaxDbStringBytes || e.Folder().size() > kMaxDbStringBytes) {
             CheckLength(e.Name(), "the name of \"" + EntryFullPath(e) + "\"");
@@ -74,17 +68,23 @@ void CheckAllLengths(const EntryList& catalogue, const TProgramOptions& o) {
 void PutHeader(std::string& out, const TProgramOptions& o, int32_t count) {
     Put<int32_t>(out, kDatabaseVersion);
     Put<int32_t>(out, count);
-    WriteDbString(out, o.DatabaseName, "DatabaseName");
-    WriteDbString(out, o.DBFileName, "DBFileName");
-    WriteDbString(out, o.IncludedFolders, "IncludedFolders");
-    WriteDbString(out, o.ExcludedFolders, "ExcludedFolders");
-    Put<uint8_t>(out, o.ExtensionFilterOn ? 1 : 0);
-    Put<uint8_t>(out, o.IncludeExtensionsMode ? 1 : 0);
-    Put<uint8_t>(out, o.ExcludeExtensionsMode ? 1 : 0);
-    WriteDbString(out, o.IncludedExtensions, "IncludedExtensions");
-    WriteDbString(out, o.ExcludedExtensions, "ExcludedExtensions");
-    Put<int32_t>(out, o.LastRescanSeconds);
-    Put<double>(out, o.LastRescanTime);
+    for (const HeaderField& f : kHeaderFields) {
+        switch (f.kind) {
+            case HeaderFieldKind::Text:
+            case HeaderFieldKind::Lines:
+                WriteDbString(out, o.*f.text, f.name);
+                break;
+            case HeaderFieldKind::Flag:
+                Put<uint8_t>(out, o.*f.flag ? 1 : 0);
+                break;
+            case HeaderFieldKind::Seconds:
+                Put<int32_t>(out, o.*f.seconds);
+                break;
+            case HeaderFieldKind::Time:
+                Put<double>(out, o.*f.time);
+                break;
+        }
+    }
 }
 
 // Patches the length placeholder of the block that starts at `blockStart` in `out`.
@@ -93,42 +93,25 @@ void CloseBlock(std::string& out, size_t blockStart) {
     std::memcpy(out.data() + blockStart, &length, sizeof length);
 }
 
-// The database fields of the header, read into a scratch object before anything is replaced.
+// The header, read into a scratch object before anything is replaced.
 struct Header {
     int32_t count = 0;
-    std::string DatabaseName, DBFileName, IncludedFolders, ExcludedFolders;
-    bool ExtensionFilterOn = false, IncludeExtensionsMode = false, ExcludeExtensionsMode = false;
-    std::string IncludedExtensions, ExcludedExtensions;
-    int32_t LastRescanSeconds = 0;
-    DateTime LastRescanTime = 0;
+    TProgramOptions fields{std::string()};
 };
 
-std::string AbsolutePath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof cwd)) return path;
-    std::string full = cwd;
-    if (full.back() != '/') full += '/';
-    return full + path;
+// A stored date that is no number or lies outside the years 1 to 9999 (only a damaged file
+// holds one) reads as no date.
+DateTime StoredDate(double value) {
+    return IsValidDateTime(value) ? value : 0;
 }
 
 // The database file read front to back through one large buffer. The size is taken when the
 // file is opened; a file that shrinks while it is read ends in a read error.
 class FileSource {
   public:
-    explicit FileSource(const std::string& path) {
-        fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
-        struct stat st {};
-        if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-            const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
-            close(fd_);
-            throw Error("Cannot open file \"" + path + "\". " + SystemReason(code));
-        }
-        size_ = static_cast<uint64_t>(st.st_size);
+    explicit FileSource(const std::string& path) : file_(path), size_(file_.Size()) {
         buffer_.resize(static_cast<size_t>(std::clamp<uint64_t>(size_, 1, kBufferBytes)));
     }
-    ~FileSource() { close(fd_); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -153,16 +136,13 @@ class FileSource {
     static constexpr size_t kBufferBytes = size_t{1} << 20;
 
     void Refill() {
-        ssize_t n;
-        do {
-            n = read(fd_, buffer_.data(), buffer_.size());
-        } while (n < 0 && errno == EINTR);
-        if (n <= 0) ThrowReadError();
+        const size_t n = file_.Read(buffer_.data(), buffer_.size());
+        if (n == 0) ThrowReadError();
         bufferPos_ = 0;
-        bufferLength_ = static_cast<size_t>(n);
+        bufferLength_ = n;
     }
 
-    int fd_ = -1;
+    RegularFileReader file_;
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
     std::string buffer_;
@@ -216,17 +196,24 @@ Header ReadHeader(BlockReader& in, const ActivityLog& log) {
     h.count = in.Read<int32_t>();
     log.AppendLog(std::string(log_messages::kCountOfRecords) + std::to_string(h.count));
     if (h.count < 0) ThrowReadError();
-    h.DatabaseName = in.ReadString();
-    h.DBFileName = in.ReadString();
-    h.IncludedFolders = in.ReadString();
-    h.ExcludedFolders = in.ReadString();
-    h.ExtensionFilterOn = in.ReadBool();
-    h.IncludeExtensionsMode = in.ReadBool();
-    h.ExcludeExtensionsMode = in.ReadBool();
-    h.IncludedExtensions = in.ReadString();
-    h.ExcludedExtensions = in.ReadString();
-    h.LastRescanSeconds = in.Read<int32_t>();
-    h.LastRescanTime = in.Read<double>();
+    TProgramOptions& o = h.fields;
+    for (const HeaderField& f : kHeaderFields) {
+        switch (f.kind) {
+            case HeaderFieldKind::Text:
+            case HeaderFieldKind::Lines:
+                o.*f.text = in.ReadString();
+                break;
+            case HeaderFieldKind::Flag:
+                o.*f.flag = in.ReadBool();
+                break;
+            case HeaderFieldKind::Seconds:
+                o.*f.seconds = in.Read<int32_t>();
+                break;
+            case HeaderFieldKind::Time:
+                o.*f.time = StoredDate(in.Read<double>());
+                break;
+        }
+    }
     return h;
 }
 
@@ -236,9 +223,9 @@ void ReadRecord(BlockReader& in, EntryList& list, FolderRef& previousFolder) {
     if (!folder.empty()) previousFolder = list.InternFolder(folder);
     TMyItem& entry = list.AcquireEntry(name);
     entry.SetFolder(previousFolder);
-    entry.Modified = in.Read<double>();
-    entry.Created = in.Read<double>();
-    entry.Accessed = in.Read<double>();
+    entry.Modified = StoredDate(in.Read<double>());
+    entry.Created = StoredDate(in.Read<double>());
+    entry.Accessed = StoredDate(in.Read<double>());
     entry.Size = in.Read<int64_t>();
     entry.Attributes = in.Read<uint32_t>();
 }
@@ -308,7 +295,7 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
 void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,
                   const ActivityLog& log) {
     log.AppendLog(log_messages::kStartLoad);
-    FileSource file(AbsolutePath(path));
+    FileSource file(FullPath(path));
     BlockReader in(file);
     in.TakeFirstBlock();
     Header header = ReadHeader(in, log);
@@ -330,17 +317,7 @@ void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::str
 
     // Only a load that got through every step replaces anything.
     catalogue.Swap(fresh);
-    options.DatabaseName = std::move(header.DatabaseName);
-    options.DBFileName = std::move(header.DBFileName);
-    options.IncludedFolders = std::move(header.IncludedFolders);
-    options.ExcludedFolders = std::move(header.ExcludedFolders);
-    options.ExtensionFilterOn = header.ExtensionFilterOn;
-    options.IncludeExtensionsMode = header.IncludeExtensionsMode;
-    options.ExcludeExtensionsMode = header.ExcludeExtensionsMode;
-    options.IncludedExtensions = std::move(header.IncludedExtensions);
-    options.ExcludedExtensions = std::move(header.ExcludedExtensions);
-    options.LastRescanSeconds = header.LastRescanSeconds;
-    options.LastRescanTime = header.LastRescanTime;
+    CopyHeaderFields(std::move(header.fields), options);
 }
 
 }  // namespace quillory

@@ -9,16 +9,9 @@
 #include <string_view>
 
 #include "platform/date_time.h"
+#include "platform/file_attributes.h"
 
 namespace quillory {
-
-inline constexpr uint32_t kAttrReadOnly = 0x1;
-inline constexpr uint32_t kAttrHidden = 0x2;
-inline constexpr uint32_t kAttrSystem = 0x4;
-inline constexpr uint32_t kAttrDirectory = 0x10;
-inline constexpr uint32_t kAttrArchive = 0x20;
-inline constexpr uint32_t kAttrNormal = 0x80;
-inline constexpr uint32_t kAttrReparsePoint = 0x400;
 
 inline constexpr std::string_view kFolderExt = "Folder";
 

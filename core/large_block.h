@@ -3,11 +3,11 @@
 // marked for transparent huge pages: a million-entry catalogue then costs a few dozen page
 // faults instead of tens of thousands, which dominates the time of a fresh load.
 
-#include <sys/mman.h>
-
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+
+#include "platform/memory_advice.h"
 
 namespace quillory {
 
@@ -18,7 +18,7 @@ inline void* AllocateLargeBlock(size_t bytes) {
     const size_t rounded = (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
     void* p = std::aligned_alloc(kHugePageBytes, rounded);
     if (!p) throw std::bad_alloc();
-    madvise(p, rounded, MADV_HUGEPAGE);  // advice only: without huge pages it still works
+    AdviseHugePages(p, rounded);
     return p;
 }
 

@@ -1,36 +1,27 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
+#include <charconv>
 #include <random>
 
 #include "platform/error.h"
+#include "platform/link_target.h"
 
 namespace quillory {
 
 namespace {
 
-std::string CreateError(const std::string& path, int code) {
-    return "Cannot create file \"" + path + "\". " + SystemReason(code);
-}
+constexpr std::string_view kTempMarker = ".tmp-";
 
-// A link is replaced through what it points to, so the link itself survives the save.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            std::string resolved = real;
-            std::free(real);
-            return resolved;
-        }
-    }
-    return path;
+Error CreateError(const std::string& path, int code) {
+    return Error("Cannot create file \"" + path + "\". " + SystemReason(code), code);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -40,24 +31,77 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string BaseOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Removes ".<base>.tmp-<pid>-..." files in `folder` whose process no longer runs: what a
+// save killed part-way left. A temporary file of a running writer is never touched.
+void RemoveAbandonedTemporaries(const std::string& folder, const std::string& base) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    const std::string prefix = "." + base + std::string(kTempMarker);
+    while (const dirent* item = readdir(dir)) {
+        const std::string_view name = item->d_name;
+        if (!name.starts_with(prefix)) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        long pid = 0;
+        const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+        if (ec != std::errc() || end == rest.data() || *end != '-' || pid <= 0) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        unlinkat(dirfd(dir), item->d_name, 0);
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : target_(ResolveTarget(path)) {
+AtomicFileWriter::AtomicFileWriter(std::string path, SpecialTarget special) {
+    // Asked through the name as given: a link such as /dev/stdout may lead to a pipe that has
+    // no name to resolve.
+    struct stat existing {};
+    const bool exists = stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode)) throw CreateError(path, EISDIR);
+        if (special == SpecialTarget::Refuse) {
+            throw Error("Cannot create file \"" + path + "\". Not a regular file");
+        }
+        // Opened through the name as given: /dev/stdout must reach this process's output.
+        fd_ = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd_ < 0) throw CreateError(path, errno);
+        direct_ = true;
+        return;
+    }
+
+    target_ = FinalLinkTarget(path);
+    const std::string folder = FolderOf(target_);
+    const std::string base = BaseOf(target_);
+    RemoveAbandonedTemporaries(folder, base);
     static std::atomic<unsigned> counter{0};
     std::random_device random;
-    const size_t slash = target_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+    const std::string prefix = (target_.find('/') == std::string::npos ? "" : folder + "/") + "." + base +
+                               std::string(kTempMarker) + std::to_string(getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath_ = folder + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
-                    std::to_string(counter++) + "-" + std::to_string(random() % 100000);
-        fd_ = open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        tempPath_ = prefix + std::to_string(counter++) + "-" + std::to_string(random() % 100000);
+        // Owner only from the first moment; widened below to the replaced file's mode at most.
+        fd_ = open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd_ >= 0) break;
-        if (errno != EEXIST) throw Error(CreateError(path, errno));
+        if (errno != EEXIST) {
+            const int code = errno;
+            tempPath_.clear();
+            throw CreateError(path, code);
+        }
     }
-    if (fd_ < 0) throw Error(CreateError(path, EEXIST));
-    struct stat st {};
-    if (stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) fchmod(fd_, st.st_mode & 07777);
+    if (fd_ < 0) {
+        tempPath_.clear();
+        throw CreateError(path, EEXIST);
+    }
+    if (exists && fchmod(fd_, existing.st_mode & 07777) != 0) {
+        const int code = errno;
+        Discard();
+        throw CreateError(path, code);
+    }
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -82,7 +126,8 @@ void AtomicFileWriter::Write(std::string_view bytes) {
     while (left > 0) {
         const ssize_t n = write(fd_, p, left);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw Error("Stream write error");
+        if (n < 0) throw SystemError("Stream write error", errno);
+        if (n == 0) throw SystemError("Stream write error", ENOSPC);
         p += n;
         left -= static_cast<size_t>(n);
     }
@@ -90,11 +135,17 @@ void AtomicFileWriter::Write(std::string_view bytes) {
 
 void AtomicFileWriter::Commit() {
     if (fd_ < 0) throw Error("Stream write error");
-    if (fsync(fd_) != 0) throw Error("Stream write error");
+    if (direct_) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (close(fd) != 0 && errno != EINTR) throw SystemError("Stream write error", errno);
+        return;
+    }
+    if (fsync(fd_) != 0) throw SystemError("Stream write error", errno);
     const int fd = fd_;
     fd_ = -1;
-    if (close(fd) != 0 && errno != EINTR) throw Error("Stream write error");
-    if (rename(tempPath_.c_str(), target_.c_str()) != 0) throw Error(CreateError(target_, errno));
+    if (close(fd) != 0 && errno != EINTR) throw SystemError("Stream write error", errno);
+    if (rename(tempPath_.c_str(), target_.c_str()) != 0) throw CreateError(target_, errno);
     tempPath_.clear();
     // Make the rename itself durable; a failure here loses nothing already on disk.
     const int dir = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

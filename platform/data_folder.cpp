@@ -38,12 +38,13 @@ void CreateFolderTree(const std::string& path) {
         pos = end + 1;
         if (partial.empty()) continue;
         if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
-            throw Error("Cannot create folder \"" + partial + "\". " + std::strerror(errno));
+            const int code = errno;
+            throw Error("Cannot create folder \"" + partial + "\". " + SystemReason(code), code);
         }
     }
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        throw Error("Cannot create folder \"" + path + "\". Not a directory");
+        throw Error("Cannot create folder \"" + path + "\". Not a directory", ENOTDIR);
     }
 }
 

@@ -56,7 +56,14 @@ DateTime EncodeDateTime(const DateTimeParts& p) {
     return days >= 0 ? days + time : days - time;
 }
 
+bool IsValidDateTime(DateTime value) {
+    // Day -693593 is 0001-01-01 (its time of day counts forward into the fraction); day
+    // 2958466 is 10000-01-01.
+    return std::isfinite(value) && value > -693594.0 && value < 2958466.0;
+}
+
 DateTimeParts DecodeDateTime(DateTime value) {
+    if (!IsValidDateTime(value)) return DateTimeParts{};
     int64_t days;
     int64_t ms;
     if (value >= 0) {
@@ -81,6 +88,16 @@ DateTimeParts DecodeDateTime(DateTime value) {
 DateTime DateTimeFromTm(const std::tm& tm, int millisecond) {
     return EncodeDateTime({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
                            tm.tm_sec > 59 ? 59 : tm.tm_sec, millisecond});
+}
+
+bool LocalCalendarTime(int64_t unixSeconds, std::tm& tm) {
+    const auto t = static_cast<std::time_t>(unixSeconds);
+    if (static_cast<int64_t>(t) != unixSeconds) return false;
+    return localtime_r(&t, &tm) != nullptr;
+}
+
+void ReloadTimeZone() {
+    tzset();
 }
 
 DateTime NowDateTime() {

@@ -24,7 +24,11 @@ struct DateTimeParts {
 
 // Returns 0 when a field is out of range (month 13, 30 February, hour 24 ...).
 DateTime EncodeDateTime(const DateTimeParts& parts);
+// A value that is no number or lies outside the years 1 to 9999 decodes as 0 does.
 DateTimeParts DecodeDateTime(DateTime value);
+
+// Whether `value` is a finite date-time within the years 1 to 9999.
+bool IsValidDateTime(DateTime value);
 
 // Day number of a civil date (proleptic Gregorian), 1899-12-30 being day 0.
 int64_t DaysFromCivil(int year, int month, int day);
@@ -34,5 +38,12 @@ DateTime DateTimeFromTm(const std::tm& tm, int millisecond = 0);
 
 // The current local date and time.
 DateTime NowDateTime();
+
+// The local calendar time of `unixSeconds` (seconds since 1970-01-01 00:00 UTC) by the time
+// zone last read; false when the system cannot work it out.
+bool LocalCalendarTime(int64_t unixSeconds, std::tm& tm);
+
+// Reads the time zone anew (TZ, /etc/localtime), for the conversions that follow.
+void ReloadTimeZone();
 
 }  // namespace quillory

@@ -9,18 +9,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_attributes.h"
+
 namespace quillory {
 
 namespace {
-
-// The attribute bits as the listing reports them, in their Windows values (the catalogue's
-// entry bits use the same values).
-constexpr uint32_t kAttrReadOnly = 0x1;
-constexpr uint32_t kAttrHidden = 0x2;
-constexpr uint32_t kAttrSystem = 0x4;
-constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint32_t kAttrNormal = 0x80;
-constexpr uint32_t kAttrReparsePoint = 0x400;
 
 constexpr unsigned kStatxMask =
     STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;

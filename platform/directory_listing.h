@@ -8,6 +8,7 @@
 // The walk uses the interface only; tests substitute their own listings.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,12 +46,19 @@ class FolderListing {
     virtual std::unique_ptr<FolderListing> OpenChild(std::string_view name) = 0;
 };
 
+// Whether a folder (its full path, ending with "/") may be opened before the walk asks for it.
+using ReadAheadFilter = std::function<bool(std::string_view folderPath)>;
+
 class DirectoryLister {
   public:
     virtual ~DirectoryLister() = default;
     // Opens a folder by its path (a root of the walk; links are followed here, as the user
     // named it); null when it cannot be listed.
     virtual std::unique_ptr<FolderListing> OpenFolder(const std::string& path) = 0;
+    // The folders below roots opened from now on that a lister reading ahead may open on its
+    // own; the walk supplies its exclusion rule here, so a refused folder is never opened.
+    // A lister that reads nothing ahead ignores it. The filter is called from other threads.
+    virtual void SetReadAheadFilter(ReadAheadFilter) {}
 };
 
 // The system's directory listing: getdents64 plus one statx per item.

@@ -10,4 +10,8 @@ std::string SystemReason(int code) {
     return strerror_r(code, buffer, sizeof buffer);
 }
 
+Error SystemError(const std::string& message, int code) {
+    return Error(message + ": " + SystemReason(code), code);
+}
+
 }  // namespace quillory

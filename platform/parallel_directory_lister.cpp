@@ -6,12 +6,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_attributes.h"
+
 namespace quillory {
 
 namespace {
-
-constexpr uint32_t kDirectoryBit = 0x10;
-constexpr uint32_t kReparsePointBit = 0x400;
 
 // One item of a folder read ahead; its name lives in the folder's name buffer.
 struct StoredItem {
@@ -33,9 +32,10 @@ struct Job {
     std::shared_ptr<FolderListing> parentFolder;  // released once the folder is open
     std::string name;                             // below the parent
     size_t depth = 1;
-    size_t pathLength = 0;
-    std::shared_ptr<FolderListing> source;  // the open folder; null when it cannot be opened
-    JobState state = JobState::Queued;      // guarded by Shared::mutex
+    std::string path;                               // the folder's full path, ending with "/"
+    std::shared_ptr<const ReadAheadFilter> filter;  // of the walk that opened its root
+    std::shared_ptr<FolderListing> source;          // the open folder; null when it cannot be opened
+    JobState state = JobState::Queued;              // guarded by Shared::mutex
     std::vector<StoredItem> items;
     std::string names;
     std::vector<std::shared_ptr<Job>> children;  // subfolders to read ahead, in listing order
@@ -65,18 +65,23 @@ struct ParallelDirectoryLister::Shared {
                 job->items.back().data.name = {};
                 job->names.append(item.name);
                 const bool folder =
-                    (item.attributes & kDirectoryBit) && !(item.attributes & kReparsePointBit);
-                const size_t pathLength = job->pathLength + item.name.size() + 1;
-                if (folder && !item.mountRoot && job->depth < settings.deepestLevel &&
-                    pathLength <= settings.longestPath) {
-                    auto child = std::make_shared<Job>();
-                    child->shared = this;
-                    child->parentFolder = job->source;
-                    child->name = std::string(item.name);
-                    child->depth = job->depth + 1;
-                    child->pathLength = pathLength;
-                    children.push_back(std::move(child));
+                    (item.attributes & kAttrDirectory) && !(item.attributes & kAttrReparsePoint);
+                const size_t pathLength = job->path.size() + item.name.size() + 1;
+                if (!folder || item.mountRoot || job->depth >= settings.deepestLevel ||
+                    pathLength > settings.longestPath) {
+                    continue;
                 }
+                std::string path = job->path;
+                path.append(item.name).push_back('/');
+                if (job->filter && *job->filter && !(*job->filter)(path)) continue;
+                auto child = std::make_shared<Job>();
+                child->shared = this;
+                child->parentFolder = job->source;
+                child->name = std::string(item.name);
+                child->depth = job->depth + 1;
+                child->path = std::move(path);
+                child->filter = job->filter;
+                children.push_back(std::move(child));
             }
         }
         {
@@ -176,7 +181,9 @@ class PrefetchedListing final : public FolderListing {
         job->source = job_->source->OpenChild(name);
         if (!job->source) return nullptr;
         job->depth = job_->depth + 1;
-        job->pathLength = job_->pathLength + name.size() + 1;
+        job->path = job_->path;
+        job->path.append(name).push_back('/');
+        job->filter = job_->filter;
         return std::make_unique<PrefetchedListing>(shared_, std::move(job));
     }
 
@@ -191,7 +198,20 @@ class PrefetchedListing final : public FolderListing {
 
 ParallelDirectoryLister::ParallelDirectoryLister() : ParallelDirectoryLister(Settings{}) {}
 
-ParallelDirectoryLister::ParallelDirectoryLister(Settings settings) : shared_(std::make_shared<Shared>()) {
+namespace {
+
+DirectoryLister& SystemLister() {
+    static SystemDirectoryLister lister;  // holds no state: shared by every lister
+    return lister;
+}
+
+}  // namespace
+
+ParallelDirectoryLister::ParallelDirectoryLister(Settings settings)
+    : ParallelDirectoryLister(settings, SystemLister()) {}
+
+ParallelDirectoryLister::ParallelDirectoryLister(Settings settings, DirectoryLister& source)
+    : source_(source), shared_(std::make_shared<Shared>()) {
     shared_->settings = settings;
     for (size_t i = 0; i < settings.workers; ++i) {
         shared_->workers.emplace_back([shared = shared_.get()] { shared->Work(); });
@@ -210,13 +230,25 @@ ParallelDirectoryLister::~ParallelDirectoryLister() {
 }
 
 std::unique_ptr<FolderListing> ParallelDirectoryLister::OpenFolder(const std::string& path) {
-    std::unique_ptr<FolderListing> source = SystemDirectoryLister().OpenFolder(path);
+    std::unique_ptr<FolderListing> source = source_.OpenFolder(path);
     if (!source) return nullptr;
     auto job = std::make_shared<Job>();
     job->shared = shared_.get();
     job->source = std::move(source);
-    job->pathLength = path.size() + (path.empty() || path.back() != '/' ? 1 : 0);
+    job->path = path;
+    if (path.empty() || path.back() != '/') job->path.push_back('/');
+    job->filter = filter_;
     return std::make_unique<PrefetchedListing>(shared_, std::move(job));
+}
+
+}  // namespace quillory
+
+namespace quillory {
+
+void ParallelDirectoryLister::SetReadAheadFilter(ReadAheadFilter mayRead) {
+    // Jobs keep the filter of their root, so a walk of the next root never changes the rule
+    // for folders of the previous one that workers are still reading.
+    filter_ = std::make_shared<const ReadAheadFilter>(std::move(mayRead));
 }
 
 }  // namespace quillory

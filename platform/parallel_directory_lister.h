@@ -7,7 +7,8 @@
 // catalogue is still filled by one thread in depth-first order.
 //
 // Workers never open a mount root (entering one is the walk's decision; opening an automount
-// point would mount it) nor a link, and stop reading ahead when a bounded number of items
+// point would mount it), a link, nor a folder the read-ahead filter refuses (an excluded
+// folder is never opened, however slow or large it is), and stop reading ahead when a bounded number of items
 // waits unread. A folder the walk reaches before any worker is read by the walk's own thread.
 // The workers end when the lister is destroyed.
 
@@ -32,15 +33,20 @@ class ParallelDirectoryLister final : public DirectoryLister {
 
     ParallelDirectoryLister();
     explicit ParallelDirectoryLister(Settings settings);
+    // Reads through `source` (which must outlive the lister) instead of the system listing.
+    ParallelDirectoryLister(Settings settings, DirectoryLister& source);
     ~ParallelDirectoryLister() override;
     ParallelDirectoryLister(const ParallelDirectoryLister&) = delete;
     ParallelDirectoryLister& operator=(const ParallelDirectoryLister&) = delete;
 
     std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override;
+    void SetReadAheadFilter(ReadAheadFilter mayRead) override;
 
     struct Shared;
 
   private:
+    DirectoryLister& source_;
+    std::shared_ptr<const ReadAheadFilter> filter_;  // for roots opened from now on
     std::shared_ptr<Shared> shared_;
 };
 

@@ -34,9 +34,7 @@ bool FarOutside(int64_t seconds) {
 }
 
 bool LocalTm(int64_t seconds, std::tm& tm) {
-    const auto t = static_cast<std::time_t>(seconds);
-    if (static_cast<int64_t>(t) != seconds) return false;
-    return localtime_r(&t, &tm) != nullptr;
+    return LocalCalendarTime(seconds, tm);
 }
 
 }  // namespace
@@ -55,7 +53,7 @@ bool FileTimeToDate(FileTime time, DateTime& value) {
 }
 
 LocalTimeConverter::LocalTimeConverter() {
-    tzset();
+    ReloadTimeZone();
 }
 
 const LocalTimeConverter::Slot& LocalTimeConverter::Lookup(int64_t day) {

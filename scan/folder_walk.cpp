@@ -47,6 +47,10 @@ class FolderWalk {
         if (path_.back() != '/') path_.push_back('/');
         if (path_.size() > limits_.longestPath || limits_.deepestLevel == 0) return true;
         exclusions_ = lists_.excludedFolders.ForRoot(path_);
+        // Workers reading ahead follow the same rule: a refused folder is never opened.
+        services_.lister.SetReadAheadFilter([exclusions = exclusions_](std::string_view folder) {
+            return IsFolderAllowed(exclusions, folder);
+        });
         std::unique_ptr<FolderListing> listing = services_.lister.OpenFolder(path_);
         if (!listing) return true;
         levels_.push_back({std::move(listing), path_.size(), {}, false});

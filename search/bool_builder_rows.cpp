@@ -5,7 +5,7 @@
 namespace quillory {
 
 void ResetRows(TBoolRows& rows) {
-    rows.OperatorIndex.fill(opOr);
+    rows.OperatorIndex.fill(static_cast<int>(TTermOperator::opOr));
     for (std::string& text : rows.Texts) text.clear();
 }
 
@@ -13,7 +13,7 @@ void FillRows(const TWordList& words, TBoolRows& rows) {
     ResetRows(rows);
     const size_t filled = std::min<size_t>(words.TermCount, kBuilderRowCount);
     for (size_t k = 0; k < filled; ++k) {
-        rows.OperatorIndex[k] = words.Operators[k];
+        rows.OperatorIndex[k] = static_cast<int>(words.Operators[k]);
         rows.Texts[k] = words.Terms[k];
     }
 }
@@ -21,7 +21,10 @@ void FillRows(const TWordList& words, TBoolRows& rows) {
 void CollectRows(const TBoolRows& rows, TWordList& words) {
     for (size_t k = 0; k < kBuilderRowCount; ++k) {
         const int index = rows.OperatorIndex[k];
-        words.Operators[k] = index == opAnd ? opAnd : index == opAndNot ? opAndNot : opOr;
+        // An index outside the operator list reads as "none", the first entry.
+        words.Operators[k] = index == static_cast<int>(TTermOperator::opAnd)      ? TTermOperator::opAnd
+                             : index == static_cast<int>(TTermOperator::opAndNot) ? TTermOperator::opAndNot
+                                                                                  : TTermOperator::opOr;
         words.Terms[k] = rows.Texts[k];
     }
     if (words.TermCount < kBuilderRowCount) words.TermCount = kBuilderRowCount;
@@ -41,9 +44,9 @@ std::string BuildText(const TWordList& words) {
     for (size_t k = 0; k < words.TermCount; ++k) {
         const std::string& term = words.Terms[k];
         const TTermOperator op = words.Operators[k];
-        if (op == opAnd) result.push_back('+');
-        if (op == opAndNot) result.push_back('-');
-        if (op != opOr || term.find(' ') != std::string::npos) {
+        if (op == TTermOperator::opAnd) result.push_back('+');
+        if (op == TTermOperator::opAndNot) result.push_back('-');
+        if (op != TTermOperator::opOr || term.find(' ') != std::string::npos) {
             result.append("\"").append(term).append("\"");
         } else {
             result.append(term);

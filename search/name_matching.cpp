@@ -149,7 +149,7 @@ bool WildcardMatchCompiled(std::string_view subject, const CompiledTerm& pattern
 }
 
 bool WildcardMatch(std::string_view subject, std::string_view pattern) {
-    const CompiledTerm compiled(pattern, opOr, true);
+    const CompiledTerm compiled(pattern, TTermOperator::opOr, true);
     std::string scratch;
     return WildcardMatchCompiled(subject, compiled, scratch);
 }

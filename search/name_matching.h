@@ -48,7 +48,7 @@ struct CompiledTerm {
     };
 
     std::string text;
-    TTermOperator op = opOr;
+    TTermOperator op = TTermOperator::opOr;
     bool pattern = false;
     bool valid = true;  // the term is valid UTF-8
     bool patternHasDot = false;
@@ -91,13 +91,13 @@ class QueryMatcher {
         for (size_t i = 0; i < terms_.size(); ++i) {
             const bool m = termResult(i);
             switch (terms_[i].op) {
-                case opOr:
+                case TTermOperator::opOr:
                     accumulator = i == 0 ? m : (accumulator || m);
                     break;
-                case opAnd:
+                case TTermOperator::opAnd:
                     accumulator = i == 0 ? m : (accumulator && m);
                     break;
-                case opAndNot:
+                case TTermOperator::opAndNot:
                     accumulator = i == 0 ? !m : (accumulator && !m);
                     break;
             }

@@ -38,10 +38,10 @@ void ParseQuery(std::string_view text, bool caseSensitive, bool raw, TWordList& 
     skipSeparators();
     while (pos < size) {
         if (words.TermCount == kMaxTerms) break;
-        TTermOperator marker = opOr;
+        TTermOperator marker = TTermOperator::opOr;
         bool marked = false;
         if (pos + 1 < size && t[pos + 1] == '"' && (t[pos] == '+' || t[pos] == '-')) {
-            marker = t[pos] == '+' ? opAnd : opAndNot;
+            marker = t[pos] == '+' ? TTermOperator::opAnd : TTermOperator::opAndNot;
             marked = true;
             ++pos;
         }

@@ -42,12 +42,12 @@ std::vector<size_t> RequiredTerms(const QueryMatcher& matcher) {
     for (size_t i = count; i-- > 0;) {
         const TTermOperator op = matcher.Term(i).op;
         if (i == 0) {
-            if (op == opOr || op == opAnd) required.push_back(0);
+            if (op == TTermOperator::opOr || op == TTermOperator::opAnd) required.push_back(0);
             break;
         }
-        if (op == opAnd) {
+        if (op == TTermOperator::opAnd) {
             required.push_back(i);
-        } else if (op != opAndNot) {
+        } else if (op != TTermOperator::opAndNot) {
             break;
         }
     }

@@ -8,7 +8,8 @@
 
 namespace quillory {
 
-enum TTermOperator : uint8_t { opOr = 0, opAnd = 1, opAndNot = 2 };
+// The operator before a term: none (any term may match), "+" (must match), "-" (must not).
+enum class TTermOperator : uint8_t { opOr = 0, opAnd = 1, opAndNot = 2 };
 
 inline constexpr size_t kMaxTerms = 200;
 

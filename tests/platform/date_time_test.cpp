@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/locale_formats.h"
 
 namespace quillory {
@@ -70,6 +72,36 @@ TEST(LocaleFormats, EnvironmentPicksLcAllThenLcTimeThenLang) {
             unsetenv(vars[i]);
         }
     }
+}
+
+}  // namespace
+}  // namespace quillory
+
+namespace quillory {
+namespace {
+
+// A damaged file can hold any double: those that are no date decode as date 0 does.
+TEST(DateTime, ValuesThatAreNoDateDecodeAsZero) {
+    const DateTimeParts zero = DecodeDateTime(0);
+    const auto same = [&](const DateTimeParts& p) {
+        return p.year == zero.year && p.month == zero.month && p.day == zero.day && p.hour == zero.hour &&
+               p.minute == zero.minute && p.second == zero.second && p.millisecond == zero.millisecond;
+    };
+    for (const double bad :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(), 1e300, -1e300, 2958466.0, -693594.0, 9.3e18, -9.3e18}) {
+        EXPECT_FALSE(IsValidDateTime(bad)) << bad;
+        EXPECT_TRUE(same(DecodeDateTime(bad))) << bad;
+    }
+    // The first and the last moment of the years 1 to 9999 are dates.
+    const DateTimeParts first = DecodeDateTime(-693593.0);
+    EXPECT_EQ(first.year, 1);
+    EXPECT_EQ(first.month, 1);
+    EXPECT_EQ(first.day, 1);
+    const DateTimeParts last = DecodeDateTime(EncodeDateTime({9999, 12, 31, 23, 59, 59, 999}));
+    EXPECT_EQ(last.year, 9999);
+    EXPECT_EQ(last.millisecond, 999);
+    EXPECT_TRUE(IsValidDateTime(EncodeDateTime({9999, 12, 31, 23, 59, 59, 999})));
 }
 
 }  // namespace

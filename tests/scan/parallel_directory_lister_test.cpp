@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "scan/folder_walk.h"
 #include "tests/support/temp_dir.h"
 
@@ -90,6 +92,79 @@ TEST(ParallelDirectoryLister, WalkIsTheSameAsWithTheSystemListing) {
             ASSERT_LE(part.size(), expected.size());
             EXPECT_TRUE(std::equal(part.begin(), part.end(), expected.begin()));
             EXPECT_GT(part.size(), 500u);
+        }
+    }
+}
+
+// The system listing, counting every folder opened below a root by its full path.
+class CountingLister final : public DirectoryLister {
+  public:
+    std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override {
+        return Wrap(SystemDirectoryLister().OpenFolder(path), path);
+    }
+    // Full paths (ending with "/") of the folders opened below a root, each once per open.
+    std::vector<std::string> Opened() {
+        std::lock_guard lock(mutex_);
+        return opened_;
+    }
+
+  private:
+    class Listing final : public FolderListing {
+      public:
+        Listing(CountingLister& owner, std::unique_ptr<FolderListing> inner, std::string path)
+            : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
+        bool Next(ListedItem& item) override { return inner_->Next(item); }
+        std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
+            const std::string path = path_ + std::string(name) + "/";
+            {
+                std::lock_guard lock(owner_.mutex_);
+                owner_.opened_.push_back(path);
+            }
+            return owner_.Wrap(inner_->OpenChild(name), path);
+        }
+
+      private:
+        CountingLister& owner_;
+        std::unique_ptr<FolderListing> inner_;
+        std::string path_;
+    };
+
+    std::unique_ptr<FolderListing> Wrap(std::unique_ptr<FolderListing> inner, std::string path) {
+        if (!inner) return nullptr;
+        if (path.back() != '/') path.push_back('/');
+        return std::make_unique<Listing>(*this, std::move(inner), std::move(path));
+    }
+
+    std::mutex mutex_;
+    std::vector<std::string> opened_;
+};
+
+// Workers reading ahead never open a folder the exclusion rule refuses, however many
+// folders wait inside it and whichever root is walked.
+TEST(ParallelDirectoryLister, ExcludedFoldersAreNeverOpened) {
+    test::TempDir dir;
+    MakeTree(dir);
+    for (int i = 0; i < 40; ++i) dir.MakeDir("r/a5/wide" + std::to_string(i) + "/x/y");
+    WalkLists lists;
+    lists.includedFolders = {dir / "r/", dir / "r/a9/"};
+    lists.excludedFolders = ExcludedFolderList({dir / "r/a5/", dir / "R/A9/B3/"});
+    WalkOutcome outcome;
+    SystemDirectoryLister system;
+    const std::vector<Entry> expected = WalkWith(system, lists, -1, outcome);
+    for (const size_t workers : {1, 3}) {
+        CountingLister counting;
+        ParallelDirectoryLister::Settings settings;
+        settings.workers = workers;
+        settings.maxWaitingItems = size_t{1} << 16;  // nothing holds the workers back
+        {
+            ParallelDirectoryLister lister(settings, counting);
+            EXPECT_EQ(WalkWith(lister, lists, -1, outcome), expected);
+        }
+        const std::vector<std::string> opened = counting.Opened();
+        EXPECT_GT(opened.size(), 100u) << "the workers did read ahead";
+        for (const std::string& path : opened) {
+            EXPECT_FALSE(path.starts_with(dir / "r/a5/")) << path;
+            EXPECT_FALSE(path.starts_with(dir / "r/a9/b3/")) << path;
         }
     }
 }

@@ -28,11 +28,15 @@ TEST(BoolBuilderRows, Table) {
         const char* expected;
     } rows[] = {
         {"a b", [](TBoolRows&) {}, "a b"},
-        {"a b", [](TBoolRows& r) { r.OperatorIndex[1] = opAnd; }, "a +\"b\""},
         {"a b",
          [](TBoolRows& r) {
-             r.OperatorIndex[1] = opAnd;
-             r.OperatorIndex[0] = opAndNot;
+             r.OperatorIndex[1] = 1; /* the "+" entry */
+         },
+         "a +\"b\""},
+        {"a b",
+         [](TBoolRows& r) {
+             r.OperatorIndex[1] = 1;  // the "+" entry of the operator list
+             r.OperatorIndex[0] = 2;  // the "-" entry
          },
          "-\"a\" +\"b\""},
         {"", [](TBoolRows& r) { r.Texts[0] = "my file"; }, "\"my file\""},
@@ -53,7 +57,7 @@ TEST(BoolBuilderRows, FillShowsTheFirstFourTermsAsTyped) {
     Edit(
         "Mixed +\"Case\" c d e", [](TBoolRows&) {}, &shown);
     EXPECT_EQ(shown.Texts, (std::array<std::string, 4>{"Mixed", "Case", "c", "d"}));
-    EXPECT_EQ(shown.OperatorIndex, (std::array<int, 4>{opOr, opAnd, opOr, opOr}));
+    EXPECT_EQ(shown.OperatorIndex, (std::array<int, 4>{0, 1, 0, 0}));
     Edit(
         "a b", [](TBoolRows&) {}, &shown);
     EXPECT_EQ(shown.Texts, (std::array<std::string, 4>{"a", "b", "", ""}));

@@ -200,9 +200,9 @@ TEST(MatchesQuery, EvaluatesEveryTermWithoutShortCutInBooleanMode) {
 }
 
 TEST(CompiledTerm, CopyKeepsItsOwnLiteralRuns) {
-    CompiledTerm original("*AB?CD", opOr, true);
+    CompiledTerm original("*AB?CD", TTermOperator::opOr, true);
     CompiledTerm copy = original;
-    original = CompiledTerm("*XY?ZW", opOr, true);
+    original = CompiledTerm("*XY?ZW", TTermOperator::opOr, true);
     std::string scratch;
     EXPECT_TRUE(WildcardMatchCompiled("QABXCD", copy, scratch));
     EXPECT_FALSE(WildcardMatchCompiled("QXYXZW", copy, scratch));

@@ -123,10 +123,10 @@ bool RefMatches(std::string_view subjectBytes, const TWordList& words, const TSe
         }
         const TTermOperator op = words.Operators[i];
         if (i == 0) {
-            accumulator = op == opAndNot ? !m : m;
-        } else if (op == opOr) {
+            accumulator = op == TTermOperator::opAndNot ? !m : m;
+        } else if (op == TTermOperator::opOr) {
             accumulator = accumulator || m;
-        } else if (op == opAnd) {
+        } else if (op == TTermOperator::opAnd) {
             accumulator = accumulator && m;
         } else {
             accumulator = accumulator && !m;

@@ -1,7 +1,8 @@
-#include "actions/file_operations.h"
+#include "platform/file_operations.h"
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,8 +10,13 @@
 
 namespace quillory {
 
-int FileOperations::Stat(const std::string& path, struct stat& status) {
-    return stat(path.c_str(), &status) == 0 ? 0 : errno;
+int FileOperations::Stat(const std::string& path, FileStatus& status) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return errno;
+    status.regular = S_ISREG(st.st_mode);
+    status.device = st.st_dev;
+    status.inode = st.st_ino;
+    return 0;
 }
 
 int FileOperations::RenameNoReplace(const std::string& from, const std::string& to) {

@@ -1,0 +1,12 @@
+#pragma once
+// Advice to the system about memory the program has allocated.
+
+#include <cstddef>
+
+namespace quillory {
+
+// Asks for transparent huge pages for [p, p + bytes). Advice only: without huge pages the
+// memory works all the same.
+void AdviseHugePages(void* p, size_t bytes) noexcept;
+
+}  // namespace quillory
