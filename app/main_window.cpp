@@ -124,6 +124,8 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
 }
 
 TQuilloryForm1::~TQuilloryForm1() {
+    // The children die after this body: a focus change while they do must not reach them.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The rescan's worker posts to this window: it ends before the window does.
     context_.keeper.Acquire();
     context_.keeper.OnRescanEnded({});
@@ -181,7 +183,8 @@ void TQuilloryForm1::BuildControls() {
     model_ = std::make_unique<ResultListModel>(context_.results, LocaleFormats::FromEnvironment());
     ListView1->setModel(model_.get());
     selection_ = std::make_unique<ViewSelection>(*ListView1, *model_);
-    icons_ = new ResultIcons(*ListView1, *model_, context_.results, [this] { return RescanRunning(); }, nullptr, this);
+    icons_ = new ResultIcons(
+        *ListView1, *model_, context_.results, [this] { return RescanRunning(); }, nullptr, this);
     ListView1->SetDragFiles([this] { return SelectedFullPaths(context_.results, *selection_); });
     for (int column = 0; column < kResultColumnCount; ++column) {
         ListView1->setColumnWidth(column, kResultColumns[static_cast<size_t>(column)].initialWidth);
