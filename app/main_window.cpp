@@ -22,12 +22,14 @@
 
 #include "app/fields_select_form.h"
 #include "app/rescan_form.h"
+#include "app/result_icons.h"
 #include "app/result_list_model.h"
 #include "app/resources.h"
 #include "app/result_list_view.h"
 #include "app/settings_store.h"
 #include "app/ui_prompts.h"
 #include "app/view_selection.h"
+#include "actions/clipboard_text.h"
 #include "actions/export_writers.h"
 #include "actions/file_copy.h"
 #include "core/activity_log.h"
@@ -122,6 +124,8 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
 }
 
 TQuilloryForm1::~TQuilloryForm1() {
+    // The children die after this body: a focus change while they do must not reach them.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The rescan's worker posts to this window: it ends before the window does.
     context_.keeper.Acquire();
     context_.keeper.OnRescanEnded({});
@@ -179,6 +183,9 @@ void TQuilloryForm1::BuildControls() {
     model_ = std::make_unique<ResultListModel>(context_.results, LocaleFormats::FromEnvironment());
     ListView1->setModel(model_.get());
     selection_ = std::make_unique<ViewSelection>(*ListView1, *model_);
+    icons_ = new ResultIcons(
+        *ListView1, *model_, context_.results, [this] { return RescanRunning(); }, nullptr, this);
+    ListView1->SetDragFiles([this] { return SelectedFullPaths(context_.results, *selection_); });
     for (int column = 0; column < kResultColumnCount; ++column) {
         ListView1->setColumnWidth(column, kResultColumns[static_cast<size_t>(column)].initialWidth);
     }

@@ -25,6 +25,7 @@ class QSystemTrayIcon;
 
 namespace quillory::app {
 
+class ResultIcons;
 class ResultListModel;
 class ResultListView;
 class TFieldsSelectFrm;
@@ -89,6 +90,7 @@ class TQuilloryForm1 : public QMainWindow {
     QPushButton* RescanButton() const { return Button2; }
     ResultListView* ResultView() const { return ListView1; }
     ResultListModel* Model() const { return model_.get(); }
+    ResultIcons* Icons() const { return icons_; }
     ViewSelection& Selection() const { return *selection_; }
     TFieldsSelectFrm* FieldsChooser() const { return fieldsChooser_; }
     TRescanForm* RescanForm() const { return rescanForm_; }
@@ -144,6 +146,7 @@ class TQuilloryForm1 : public QMainWindow {
     QLabel* statusLabel_;
     std::unique_ptr<ResultListModel> model_;
     std::unique_ptr<ViewSelection> selection_;
+    ResultIcons* icons_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     TFieldsSelectFrm* fieldsChooser_;

@@ -36,6 +36,9 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
         case Qt::AccessibleTextRole:
             return FromBytes(ResultColumnText(results_[static_cast<size_t>(index.row())], column, formats_));
+        case Qt::DecorationRole:
+            if (column == ResultColumn::Name && decoration_) return decoration_(index.row());
+            return {};
         case Qt::TextAlignmentRole:
             if (column == ResultColumn::Size) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
             return QVariant(Qt::AlignLeft | Qt::AlignVCenter);

@@ -5,6 +5,7 @@
 // rescan empties the view while the results stay as they were.
 
 #include <QAbstractTableModel>
+#include <functional>
 
 #include "core/entry_list.h"
 #include "platform/locale_formats.h"
@@ -21,6 +22,9 @@ class ResultListModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The icon of a row's "Name" cell (the window's icon loader answers it).
+    void SetDecoration(std::function<QVariant(int row)> decoration) { decoration_ = std::move(decoration); }
+
     // The view shows the first `count` results (a new search; clamped to the result count).
     void ShowResults(size_t count);
     // The results were reordered in place (a sort): same rows, new order.
@@ -32,6 +36,7 @@ class ResultListModel : public QAbstractTableModel {
     const EntryList& results_;
     LocaleFormats formats_;
     int shown_ = 0;
+    std::function<QVariant(int row)> decoration_;
 };
 
 }  // namespace quillory::app
