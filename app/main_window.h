@@ -96,6 +96,7 @@ class TQuilloryForm1 : public QMainWindow {
     TRescanForm* RescanForm() const { return rescanForm_; }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     QString StatusText() const;
+    void SetStatusText(const QString& text);
     const SortState& Sorting() const { return sortState_; }
 
   Q_SIGNALS:
@@ -114,7 +115,6 @@ class TQuilloryForm1 : public QMainWindow {
     void BuildControls();
     void BuildMenus();
     void BuildTray();
-    void SetStatusText(const QString& text);
     void CheckBox3Click();
     void CheckBox4Click();
     void ListView1ColumnClick(int column);

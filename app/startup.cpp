@@ -7,9 +7,12 @@
 #include <QSessionManager>
 
 #include "app/command_line.h"
+#include "app/desktop_launcher.h"
 #include "app/instance_channel.h"
 #include "app/main_window.h"
 #include "app/program_context.h"
+#include "app/result_action_prompts.h"
+#include "app/result_actions.h"
 #include "app/settings_store.h"
 #include "app/termination_signals.h"
 #include "app/ui_prompts.h"
@@ -93,6 +96,9 @@ int RunQuillory(int argc, char** argv) {
         prompts.ShowError(nullptr, QString::fromUtf8(error.what()));
     }
     form.ApplySettings(settings);
+    DesktopLauncher launcher;
+    QtResultActionPrompts actionPrompts;
+    ResultActions resultActions(form, launcher, actionPrompts);
 
     // The channel for a later start's command words, and the signals that end the program.
     InstanceServer server;

@@ -1,0 +1,140 @@
+#include "app/result_actions.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+#include "actions/clipboard_text.h"
+#include "actions/file_mime_data_qt.h"
+#include "actions/open_rule.h"
+#include "app/main_window.h"
+#include "app/result_action_prompts.h"
+#include "app/result_list_model.h"
+#include "app/result_list_view.h"
+
+namespace quillory::app {
+
+ResultActions::ResultActions(TQuilloryForm1& form, Launcher& launcher, ResultActionPrompts& prompts,
+                             FileOperations& operations)
+    : QObject(&form),
+      form_(form),
+      launcher_(launcher),
+      prompts_(prompts),
+      selection_(form.Selection()),
+      contextMenu_(launcher, prompts, form.Context().prompts),
+      transfer_(std::make_unique<TransferCommand>(form, selection_, prompts, operations)) {
+    const auto attach = [this](const char* name, void (ResultActions::*handler)()) {
+        if (QAction* action = form_.MenuAction(QString::fromLatin1(name)))
+            connect(action, &QAction::triggered, this, handler);
+    };
+    attach("Execute1", &ResultActions::Execute1Click);
+    attach("Openfiles1", &ResultActions::Openfiles1Click);
+    attach("Openfolder1", &ResultActions::Openfolder1Click);
+    attach("Copyshortcuts1", &ResultActions::Copyshortcuts1Click);
+    attach("Copyfiles1", &ResultActions::Copyfiles1Click);
+    attach("Copytofolder1", &ResultActions::Copytofolder1Click);
+    attach("Movetofolder1", &ResultActions::Movetofolder1Click);
+
+    ResultListView* list = form_.ResultView();
+    connect(list, &ResultListView::executeRequested, this, &ResultActions::Execute1Click);
+    // The list has no menu of its own: right-clicks and the keyboard's menu requests come here.
+    list->installEventFilter(this);
+    list->viewport()->installEventFilter(this);
+}
+
+ResultActions::~ResultActions() = default;
+
+void ResultActions::Execute1Click() {
+    OpenFocused(form_.Context().results, selection_, launcher_);
+}
+
+void ResultActions::Openfiles1Click() {
+    OpenSelected(form_.Context().results, selection_, launcher_);
+}
+
+void ResultActions::Openfolder1Click() {
+    ShowFocusedInFolder(form_.Context().results, selection_, launcher_);
+}
+
+void ResultActions::Copyshortcuts1Click() {
+    prompts_.SetClipboard(MakeTextMimeData(CopySelectedPaths(form_.Context().results, selection_)));
+}
+
+void ResultActions::Copyfiles1Click() {
+    const std::vector<std::string> paths = SelectedFullPaths(form_.Context().results, selection_);
+    if (paths.empty()) return;
+    prompts_.SetClipboard(MakeFileMimeData(paths, FileTransferEffect::Copy));
+}
+
+void ResultActions::CopyFocusedPath() {
+    if (!selection_.FocusedRow()) return;
+    prompts_.SetClipboard(MakeTextMimeData(FocusedFullPath(form_.Context().results, selection_)));
+}
+
+void ResultActions::Copytofolder1Click() {
+    transfer_->ChooseFolderAndTransfer(false);
+}
+
+void ResultActions::Movetofolder1Click() {
+    transfer_->ChooseFolderAndTransfer(true);
+}
+
+QPoint ResultActions::MenuPosition(const QPoint& position) const {
+    ResultListView* list = form_.ResultView();
+    QPoint local = position;
+    if (position == QPoint(-1, -1)) {
+        // From the keyboard: just below the start of the focused row's name.
+        const QModelIndex index = form_.Model()->index(static_cast<int>(*selection_.FocusedRow()), 0);
+        list->scrollTo(index);
+        const QRect row = list->visualRect(index);
+        local = QPoint(row.left() + row.height(), row.bottom());
+    }
+    return list->viewport()->mapToGlobal(local);
+}
+
+void ResultActions::ListView1ContextPopup(const QPoint& position) {
+    const auto focused = selection_.FocusedRow();
+    const EntryList& results = form_.Context().results;
+    if (!focused || *focused >= results.Count()) return;
+    const std::string path = EntryFullPath(results[*focused]);
+    const int command = contextMenu_.Show(form_.ResultView(), path, MenuPosition(position));
+    if (command == kOpenContainingFolderCommand) Openfolder1Click();
+}
+
+bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
+    ResultListView* list = form_.ResultView();
+    if (watched == list && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_C && (key->modifiers() & Qt::ControlModifier)) {
+            CopyFocusedPath();
+            return true;
+        }
+        if (key->key() == Qt::Key_F5 && key->modifiers() == Qt::NoModifier) {
+            selection_.Repaint();
+            return true;
+        }
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            ListView1ContextPopup(QPoint(-1, -1));
+            return true;
+        }
+    }
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // A double-click anywhere in the list runs "Execute" on the focused row (the first
+        // click of the two has already moved the focus).
+        Execute1Click();
+        return false;
+    }
+    if ((watched == list || watched == list->viewport()) && event->type() == QEvent::ContextMenu) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        const QPoint position = menu->reason() == QContextMenuEvent::Keyboard
+                                    ? QPoint(-1, -1)
+                                    : list->viewport()->mapFromGlobal(menu->globalPos());
+        ListView1ContextPopup(position);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace quillory::app

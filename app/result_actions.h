@@ -1,0 +1,63 @@
+#pragma once
+// What the user does with the results in the window: open them ("Execute", Enter, a
+// double-click, "Open files", "Open folder"), copy or move their files to a folder, put
+// them on the clipboard, and the context menu. Attached to the window's menu items and list.
+
+#include <QObject>
+#include <memory>
+
+#include "actions/file_operations.h"
+#include "app/focus_keeping_selection.h"
+#include "app/result_context_menu.h"
+#include "app/transfer_command.h"
+
+class QPoint;
+
+namespace quillory {
+class Launcher;
+}
+
+namespace quillory::app {
+
+class ResultActionPrompts;
+class TQuilloryForm1;
+
+class ResultActions : public QObject {
+    Q_OBJECT
+  public:
+    ResultActions(TQuilloryForm1& form, Launcher& launcher, ResultActionPrompts& prompts,
+                  FileOperations& operations = SystemFileOperations());
+    ~ResultActions() override;
+
+    // File menu.
+    void Execute1Click();
+    void Openfiles1Click();
+    void Openfolder1Click();
+    // Actions menu.
+    void Copyshortcuts1Click();
+    void Copyfiles1Click();
+    void Copytofolder1Click();
+    void Movetofolder1Click();
+    // Ctrl+C in the list: the focused row's path alone.
+    void CopyFocusedPath();
+    // The context menu for the focused row; `position` in the list's viewport, (-1, -1)
+    // for a request from the keyboard (the menu then opens at the focused row).
+    void ListView1ContextPopup(const QPoint& position);
+
+    TransferCommand& Transfer() { return *transfer_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QPoint MenuPosition(const QPoint& position) const;
+
+    TQuilloryForm1& form_;
+    Launcher& launcher_;
+    ResultActionPrompts& prompts_;
+    FocusKeepingSelection selection_;
+    ResultContextMenu contextMenu_;
+    std::unique_ptr<TransferCommand> transfer_;
+};
+
+}  // namespace quillory::app
