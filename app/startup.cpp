@@ -9,6 +9,8 @@
 #include "app/command_line.h"
 #include "app/instance_channel.h"
 #include "app/main_window.h"
+#include "app/option_commands.h"
+#include "app/option_prompts.h"
 #include "app/program_context.h"
 #include "app/settings_store.h"
 #include "app/termination_signals.h"
@@ -85,7 +87,9 @@ int RunQuillory(int argc, char** argv) {
 
     // 3. The windows, created once and hidden; the main window reads the settings.
     context.workingDatabasePath = WorkingDatabasePath();
+    QtOptionPrompts optionPrompts;
     TQuilloryForm1 form(context);
+    AttachOptionCommands(form, optionPrompts);
     DesktopSettings settings;
     try {
         LoadSettings(settings, context.options(), SystemAutostart());
