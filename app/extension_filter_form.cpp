@@ -79,7 +79,8 @@ bool TExtensionFilterForm::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             // Extensions are typed without dots and wildcards.
             const QString typed = static_cast<QKeyEvent*>(event)->text();
-            if (typed == QStringLiteral("*") || typed == QStringLiteral(".") || typed == QStringLiteral("?")) {
+            if (typed == QStringLiteral("*") || typed == QStringLiteral(".") ||
+                typed == QStringLiteral("?")) {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {

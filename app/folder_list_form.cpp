@@ -15,7 +15,8 @@
 
 namespace quillory::app {
 
-TFolderListForm::TFolderListForm(OptionPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+TFolderListForm::TFolderListForm(OptionPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("TFolderListForm"));
     setWindowTitle(QStringLiteral("Select folders"));
     label_ = new QLabel(this);

@@ -36,7 +36,8 @@ void OptionCommands::OpenOptions() {
         hooks_.autostart(QStringLiteral("Quillory"), QCoreApplication::applicationFilePath(), false,
                          !form_.Context().options().StartWindowsStarts);
     } catch (const std::exception& error) {
-        if (form_.Context().prompts) form_.Context().prompts->ShowError(&form_, QString::fromUtf8(error.what()));
+        if (form_.Context().prompts)
+            form_.Context().prompts->ShowError(&form_, QString::fromUtf8(error.what()));
     }
 }
 

@@ -48,10 +48,10 @@ struct KeyPair {
     uint8_t virtualKey;
 };
 constexpr KeyPair kNamedKeys[] = {
-    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},    {Qt::Key_Return, 0x0D},   {Qt::Key_Pause, 0x13},
-    {Qt::Key_Escape, 0x1B},    {Qt::Key_Space, 0x20},  {Qt::Key_PageUp, 0x21},   {Qt::Key_PageDown, 0x22},
-    {Qt::Key_End, 0x23},       {Qt::Key_Home, 0x24},   {Qt::Key_Left, 0x25},     {Qt::Key_Up, 0x26},
-    {Qt::Key_Right, 0x27},     {Qt::Key_Down, 0x28},   {Qt::Key_Print, 0x2C},    {Qt::Key_Insert, 0x2D},
+    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},   {Qt::Key_Return, 0x0D}, {Qt::Key_Pause, 0x13},
+    {Qt::Key_Escape, 0x1B},    {Qt::Key_Space, 0x20}, {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22},
+    {Qt::Key_End, 0x23},       {Qt::Key_Home, 0x24},  {Qt::Key_Left, 0x25},   {Qt::Key_Up, 0x26},
+    {Qt::Key_Right, 0x27},     {Qt::Key_Down, 0x28},  {Qt::Key_Print, 0x2C},  {Qt::Key_Insert, 0x2D},
     {Qt::Key_Delete, 0x2E},
 };
 
@@ -67,7 +67,8 @@ uint8_t VirtualKeyOf(int qtKey) {
 }
 
 int QtKeyOf(uint8_t virtualKey) {
-    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9')) return virtualKey;
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        return virtualKey;
     if (virtualKey >= 0x70 && virtualKey <= 0x87) return Qt::Key_F1 + (virtualKey - 0x70);
     for (const KeyPair& pair : kNamedKeys) {
         if (pair.virtualKey == virtualKey) return pair.qtKey;
@@ -103,9 +104,10 @@ QKeySequenceEdit* MakeHotKeyField(const QString& name, QWidget* parent) {
     field->setAccessibleName(name);
     field->setClearButtonEnabled(true);
     // A hot key is one key with its modifiers: the field keeps the first one typed.
-    QObject::connect(field, &QKeySequenceEdit::keySequenceChanged, field, [field](const QKeySequence& sequence) {
-        if (sequence.count() > 1) field->setKeySequence(QKeySequence(sequence[0]));
-    });
+    QObject::connect(field, &QKeySequenceEdit::keySequenceChanged, field,
+                     [field](const QKeySequence& sequence) {
+                         if (sequence.count() > 1) field->setKeySequence(QKeySequence(sequence[0]));
+                     });
     return field;
 }
 
@@ -306,8 +308,8 @@ void TOptionForm::FillDatabaseCopies() {
     const TProgramOptions& options = context_.options();
     copies_.includedFolders = options.IncludedFolders;
     copies_.excludedFolders = options.ExcludedFolders;
-    copies_.extensions = {options.IncludedExtensions, options.ExcludedExtensions, options.IncludeExtensionsMode,
-                          options.ExcludeExtensionsMode};
+    copies_.extensions = {options.IncludedExtensions, options.ExcludedExtensions,
+                          options.IncludeExtensionsMode, options.ExcludeExtensionsMode};
     CheckBox4->setChecked(options.ExtensionFilterOn);
 }
 
@@ -326,7 +328,8 @@ void TOptionForm::ShowStatistics() {
     const Catalogue& catalogue = context_.catalogue();
     countText_->setText(QString::number(catalogue.Entries.Count()));
     secondsText_->setText(FromBytes(DurationText(catalogue.Options.LastRescanSeconds)));
-    timeText_->setText(FromBytes(DateText(catalogue.Options.LastRescanTime, LocaleFormats::FromEnvironment())));
+    timeText_->setText(
+        FromBytes(DateText(catalogue.Options.LastRescanTime, LocaleFormats::FromEnvironment())));
 }
 
 void TOptionForm::Apply() {
@@ -358,8 +361,8 @@ bool TOptionForm::KeepNamedDatabaseUpToDate() {
 }
 
 void TOptionForm::OpenDBClick() {
-    const QString path =
-        prompts_.ChooseDatabaseFile(this, QStringLiteral("Open database from file"), false, QString(), QString());
+    const QString path = prompts_.ChooseDatabaseFile(this, QStringLiteral("Open database from file"), false,
+                                                     QString(), QString());
     if (path.isEmpty()) return;
     if (!KeepNamedDatabaseUpToDate()) return;
     try {
@@ -389,8 +392,8 @@ void TOptionForm::SaveDBClick() {
             proposedName = FromBytes(options.DatabaseName);
         }
     }
-    const QString chosen =
-        prompts_.ChooseDatabaseFile(this, QStringLiteral("Save database to file"), true, startFolder, proposedName);
+    const QString chosen = prompts_.ChooseDatabaseFile(this, QStringLiteral("Save database to file"), true,
+                                                       startFolder, proposedName);
     if (chosen.isEmpty()) return;
     const std::string path = WithDatabaseExtension(ToBytes(QFileInfo(chosen).absoluteFilePath()));
     Catalogue& catalogue = context_.catalogue();

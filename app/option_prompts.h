@@ -31,8 +31,8 @@ class OptionPrompts {
 // standard error stream and every chooser answers "cancelled".
 class QtOptionPrompts : public OptionPrompts {
   public:
-    QString ChooseDatabaseFile(QWidget* parent, const QString& title, bool forSave, const QString& startFolder,
-                               const QString& proposedName) override;
+    QString ChooseDatabaseFile(QWidget* parent, const QString& title, bool forSave,
+                               const QString& startFolder, const QString& proposedName) override;
     QString ChooseFolder(QWidget* parent) override;
     void ShowInformationBox(const QString& caption, const QString& text) override;
     bool ChoosePowerSearchProgram(QWidget* parent, QString& path) override;

@@ -14,9 +14,8 @@
 namespace quillory::app {
 
 // The items of the result-limit list, index 0 first.
-inline constexpr std::string_view kResultLimitItems[] = {"all results", "up to 10000 results",
-                                                         "up to 1000 results", "up to 300 results",
-                                                         "up to 100 results"};
+inline constexpr std::string_view kResultLimitItems[] = {
+    "all results", "up to 10000 results", "up to 1000 results", "up to 300 results", "up to 100 results"};
 inline constexpr int kResultLimitItemCount = 5;
 // What "all results" stores.
 inline constexpr int32_t kAllResults = 1000000000;
