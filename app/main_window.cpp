@@ -122,6 +122,8 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
 }
 
 TQuilloryForm1::~TQuilloryForm1() {
+    // Focus changes while the child widgets are destroyed must not reach the deleted buttons.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The rescan's worker posts to this window: it ends before the window does.
     context_.keeper.Acquire();
     context_.keeper.OnRescanEnded({});

@@ -32,8 +32,8 @@ std::string ToBytes(const QString& text) {
 // file named on the command line is left as it is.
 bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
     const bool named = !namedFile.isEmpty();
-    const QString path =
-        named ? QFileInfo(namedFile).absoluteFilePath() : QString::fromStdString(context.workingDatabasePath);
+    const QString path = named ? QFileInfo(namedFile).absoluteFilePath()
+                               : QString::fromStdString(context.workingDatabasePath);
     if (!named && !QFileInfo::exists(path)) return true;
     try {
         Catalogue& catalogue = context.catalogue();
@@ -45,9 +45,8 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         if (!named) {
             const QString aside = DamagedDatabaseName(path, QDateTime::currentDateTime());
             if (QFile::rename(path, aside)) {
-                text += QStringLiteral(
-                            "\n\nThe damaged database was renamed to \"%1\"; the next start begins "
-                            "with an empty catalogue.")
+                text += QStringLiteral("\n\nThe damaged database was renamed to \"%1\"; the next start begins "
+                                       "with an empty catalogue.")
                             .arg(aside);
             }
         }
