@@ -10,6 +10,8 @@
 #include "app/desktop_launcher.h"
 #include "app/instance_channel.h"
 #include "app/main_window.h"
+#include "app/option_commands.h"
+#include "app/option_prompts.h"
 #include "app/program_context.h"
 #include "app/result_action_prompts.h"
 #include "app/result_actions.h"
@@ -88,7 +90,9 @@ int RunQuillory(int argc, char** argv) {
 
     // 3. The windows, created once and hidden; the main window reads the settings.
     context.workingDatabasePath = WorkingDatabasePath();
+    QtOptionPrompts optionPrompts;
     TQuilloryForm1 form(context);
+    AttachOptionCommands(form, optionPrompts);
     DesktopSettings settings;
     try {
         LoadSettings(settings, context.options(), SystemAutostart());

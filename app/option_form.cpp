@@ -1,0 +1,444 @@
+#include "app/option_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cstdint>
+
+#include "app/folder_list_form.h"
+#include "app/option_prompts.h"
+#include "app/option_rules.h"
+#include "app/program_context.h"
+#include "app/ui_prompts.h"
+#include "core/activity_log.h"
+#include "core/database.h"
+#include "platform/locale_formats.h"
+#include "scan/duration_text.h"
+
+namespace quillory::app {
+
+namespace {
+
+QString FromBytes(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToBytes(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// Hot keys are kept as 16-bit codes: a Windows virtual-key code in the low byte, plus
+// 0x2000 for Shift, 0x4000 for Ctrl and 0x8000 for Alt. These are the keys a hot-key field
+// can take; any other key gives no hot key (0).
+constexpr uint16_t kShiftBit = 0x2000;
+constexpr uint16_t kCtrlBit = 0x4000;
+constexpr uint16_t kAltBit = 0x8000;
+
+struct KeyPair {
+    int qtKey;
+    uint8_t virtualKey;
+};
+constexpr KeyPair kNamedKeys[] = {
+    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},   {Qt::Key_Return, 0x0D}, {Qt::Key_Pause, 0x13},
+    {Qt::Key_Escape, 0x1B},    {Qt::Key_Space, 0x20}, {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22},
+    {Qt::Key_End, 0x23},       {Qt::Key_Home, 0x24},  {Qt::Key_Left, 0x25},   {Qt::Key_Up, 0x26},
+    {Qt::Key_Right, 0x27},     {Qt::Key_Down, 0x28},  {Qt::Key_Print, 0x2C},  {Qt::Key_Insert, 0x2D},
+    {Qt::Key_Delete, 0x2E},
+};
+
+uint8_t VirtualKeyOf(int qtKey) {
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+        return static_cast<uint8_t>(qtKey);  // the same codes in both
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return static_cast<uint8_t>(0x70 + (qtKey - Qt::Key_F1));
+    for (const KeyPair& pair : kNamedKeys) {
+        if (pair.qtKey == qtKey) return pair.virtualKey;
+    }
+    return 0;
+}
+
+int QtKeyOf(uint8_t virtualKey) {
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        return virtualKey;
+    if (virtualKey >= 0x70 && virtualKey <= 0x87) return Qt::Key_F1 + (virtualKey - 0x70);
+    for (const KeyPair& pair : kNamedKeys) {
+        if (pair.virtualKey == virtualKey) return pair.qtKey;
+    }
+    return 0;
+}
+
+uint16_t HotKeyCode(const QKeySequence& sequence) {
+    if (sequence.isEmpty()) return 0;
+    const QKeyCombination combination = sequence[0];
+    const uint8_t virtualKey = VirtualKeyOf(combination.key());
+    if (virtualKey == 0) return 0;
+    uint16_t code = virtualKey;
+    const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
+    if (modifiers & Qt::ShiftModifier) code |= kShiftBit;
+    if (modifiers & Qt::ControlModifier) code |= kCtrlBit;
+    if (modifiers & Qt::AltModifier) code |= kAltBit;
+    return code;
+}
+
+QKeySequence HotKeySequence(uint16_t code) {
+    const int key = QtKeyOf(static_cast<uint8_t>(code & 0xFF));
+    if (key == 0) return {};
+    Qt::KeyboardModifiers modifiers;
+    if (code & kShiftBit) modifiers |= Qt::ShiftModifier;
+    if (code & kCtrlBit) modifiers |= Qt::ControlModifier;
+    if (code & kAltBit) modifiers |= Qt::AltModifier;
+    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
+}
+
+QKeySequenceEdit* MakeHotKeyField(const QString& name, QWidget* parent) {
+    auto* field = new QKeySequenceEdit(parent);
+    field->setAccessibleName(name);
+    field->setClearButtonEnabled(true);
+    // A hot key is one key with its modifiers: the field keeps the first one typed.
+    QObject::connect(field, &QKeySequenceEdit::keySequenceChanged, field,
+                     [field](const QKeySequence& sequence) {
+                         if (sequence.count() > 1) field->setKeySequence(QKeySequence(sequence[0]));
+                     });
+    return field;
+}
+
+QPushButton* MakeButton(const QString& caption, const QString& accessibleName, const QString& hint,
+                        QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    button->setAccessibleName(accessibleName);
+    if (!hint.isEmpty()) button->setToolTip(hint);
+    return button;
+}
+
+}  // namespace
+
+TOptionForm::TOptionForm(ProgramContext& context, OptionPrompts& prompts, QWidget* parent)
+    : QDialog(parent), context_(context), prompts_(prompts) {
+    setObjectName(QStringLiteral("TOptionForm"));
+    setWindowTitle(QStringLiteral("Options"));
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setAccessibleName(QStringLiteral("Pages"));
+    auto* general = new QWidget;
+    auto* database = new QWidget;
+    auto* search = new QWidget;
+    BuildGeneralPage(general);
+    BuildDatabasePage(database);
+    BuildSearchPage(search);
+    PageControl1->addTab(general, QStringLiteral("&General"));
+    PageControl1->addTab(database, QStringLiteral("&Database"));
+    PageControl1->addTab(search, QStringLiteral("Searc&h"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(buttons);
+
+    folderList_ = new TFolderListForm(prompts_, this);
+    extensionFilter_ = new TExtensionFilterForm(this);
+}
+
+void TOptionForm::BuildGeneralPage(QWidget* page) {
+    auto* startup = new QGroupBox(QStringLiteral("Startup"), page);
+    CheckBox1 = new QCheckBox(QStringLiteral("&Rescan on program startup"), startup);
+    CheckBox2 = new QCheckBox(QStringLiteral("&Minimize program on startup"), startup);
+    CheckBox3 = new QCheckBox(QStringLiteral("&Start program when Windows starts"), startup);
+    auto* startupLayout = new QVBoxLayout(startup);
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) {
+        box->setAccessibleName(QString(box->text()).remove(QLatin1Char('&')));
+        startupLayout->addWidget(box);
+    }
+
+    auto* hotKeys = new QGroupBox(QStringLiteral("Hot keys"), page);
+    HotKey1 = MakeHotKeyField(QStringLiteral("Open program"), hotKeys);
+    HotKey2 = MakeHotKeyField(QStringLiteral("Power search"), hotKeys);
+    auto* label1 = new QLabel(QStringLiteral("&Open program"), hotKeys);
+    auto* label2 = new QLabel(QStringLiteral("Po&wer search"), hotKeys);
+    label1->setBuddy(HotKey1);
+    label2->setBuddy(HotKey2);
+    auto* program = MakeButton(QStringLiteral("Select &program for power search"),
+                               QStringLiteral("Select program for power search"), QString(), hotKeys);
+    connect(program, &QPushButton::clicked, this, &TOptionForm::PowerSearchProgramClick);
+    auto* grid = new QGridLayout(hotKeys);
+    grid->addWidget(label1, 0, 0);
+    grid->addWidget(HotKey1, 0, 1);
+    grid->addWidget(label2, 1, 0);
+    grid->addWidget(HotKey2, 1, 1);
+    grid->addWidget(program, 2, 0, 1, 2);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(startup);
+    layout->addWidget(hotKeys);
+    layout->addStretch(1);
+}
+
+void TOptionForm::BuildDatabasePage(QWidget* page) {
+    auto* management = new QGroupBox(QStringLiteral("Management"), page);
+    auto* foldersLabel = new QLabel(QStringLiteral("Dri&ves and folders:"), management);
+    auto* includedFolders = MakeButton(QStringLiteral("+"), QStringLiteral("Included drives and folders"),
+                                       QStringLiteral("Included"), management);
+    auto* excludedFolders = MakeButton(QStringLiteral("-"), QStringLiteral("Excluded folders"),
+                                       QStringLiteral("Excluded"), management);
+    foldersLabel->setBuddy(includedFolders);
+    CheckBox4 = new QCheckBox(management);
+    CheckBox4->setAccessibleName(QStringLiteral("Extensions:"));
+    auto* extensionsLabel = new QLabel(QStringLiteral("E&xtensions:"), management);
+    extensionsLabel->setBuddy(CheckBox4);
+    auto* includedExtensions = MakeButton(QStringLiteral("+"), QStringLiteral("Included extensions"),
+                                          QStringLiteral("Included"), management);
+    auto* excludedExtensions = MakeButton(QStringLiteral("-"), QStringLiteral("Excluded extensions"),
+                                          QStringLiteral("Excluded"), management);
+    auto* newDb = MakeButton(QStringLiteral("&New DB"), QStringLiteral("New DB"),
+                             QStringLiteral("Create a new database\nExamples: your computer files, local "
+                                            "network mp3 files etc."),
+                             management);
+    auto* openDb = MakeButton(QStringLiteral("&Open DB"), QStringLiteral("Open DB"),
+                              QStringLiteral("Open database"), management);
+    auto* saveDb = MakeButton(QStringLiteral("&Save DB"), QStringLiteral("Save DB"),
+                              QStringLiteral("Save current database to a file"), management);
+    for (QPushButton* small : {includedFolders, excludedFolders, includedExtensions, excludedExtensions}) {
+        small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral("+")) + 28);
+    }
+    connect(includedFolders, &QPushButton::clicked, this, &TOptionForm::IncludedFoldersClick);
+    connect(excludedFolders, &QPushButton::clicked, this, &TOptionForm::ExcludedFoldersClick);
+    connect(includedExtensions, &QPushButton::clicked, this, &TOptionForm::IncludedExtensionsClick);
+    connect(excludedExtensions, &QPushButton::clicked, this, &TOptionForm::ExcludedExtensionsClick);
+    connect(newDb, &QPushButton::clicked, this, &TOptionForm::NewDBClick);
+    connect(openDb, &QPushButton::clicked, this, &TOptionForm::OpenDBClick);
+    connect(saveDb, &QPushButton::clicked, this, &TOptionForm::SaveDBClick);
+
+    auto* grid = new QGridLayout(management);
+    grid->addWidget(foldersLabel, 0, 1);
+    grid->addWidget(includedFolders, 0, 2);
+    grid->addWidget(excludedFolders, 0, 3);
+    grid->addWidget(CheckBox4, 1, 0);
+    grid->addWidget(extensionsLabel, 1, 1);
+    grid->addWidget(includedExtensions, 1, 2);
+    grid->addWidget(excludedExtensions, 1, 3);
+    grid->setColumnStretch(4, 1);
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(newDb);
+    commands->addWidget(openDb);
+    commands->addWidget(saveDb);
+    commands->addStretch(1);
+    grid->addLayout(commands, 2, 0, 1, 5);
+
+    auto* statistics = new QGroupBox(QStringLiteral("Statistics"), page);
+    countText_ = new QLabel(statistics);
+    secondsText_ = new QLabel(statistics);
+    timeText_ = new QLabel(statistics);
+    auto* statisticsGrid = new QGridLayout(statistics);
+    const QString captions[] = {QStringLiteral("Files and folders:"), QStringLiteral("Last rescan speed:"),
+                                QStringLiteral("Last rescan time:")};
+    QLabel* values[] = {countText_, secondsText_, timeText_};
+    for (int row = 0; row < 3; ++row) {
+        statisticsGrid->addWidget(new QLabel(captions[row], statistics), row, 0);
+        values[row]->setAccessibleName(QString(captions[row]).chopped(1));
+        values[row]->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        statisticsGrid->addWidget(values[row], row, 1);
+    }
+    statisticsGrid->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(management);
+    layout->addWidget(statistics);
+    layout->addStretch(1);
+}
+
+void TOptionForm::BuildSearchPage(QWidget* page) {
+    auto* label = new QLabel(QStringLiteral("D&isplay"), page);
+    ComboBox1 = new QComboBox(page);
+    ComboBox1->setAccessibleName(QStringLiteral("Display"));
+    for (std::string_view item : kResultLimitItems) ComboBox1->addItem(FromBytes(item));
+    label->setBuddy(ComboBox1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(ComboBox1);
+    row->addStretch(1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(row);
+    layout->addStretch(1);
+}
+
+QPushButton* TOptionForm::CommandButton(const QString& accessibleName) const {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->accessibleName() == accessibleName && button->window() == this) return button;
+    }
+    return nullptr;
+}
+
+bool TOptionForm::Run() {
+    Fill();
+    if (exec() != QDialog::Accepted) return false;
+    Apply();
+    return true;
+}
+
+void TOptionForm::Fill() {
+    const TProgramOptions& options = context_.options();
+    CheckBox1->setChecked(options.RescanOnStartup);
+    CheckBox2->setChecked(options.MinimizeOnStartup);
+    CheckBox3->setChecked(options.StartWindowsStarts);
+    HotKey1->setKeySequence(HotKeySequence(options.HotKeys[1]));
+    HotKey2->setKeySequence(HotKeySequence(options.HotKeys[2]));
+    copies_.powerSearchFile = options.PowerSearchFile;
+    FillDatabaseCopies();
+    ShowStatistics();
+    ComboBox1->setCurrentIndex(ResultLimitIndex(options.MaxResultsCount));
+}
+
+void TOptionForm::FillDatabaseCopies() {
+    const TProgramOptions& options = context_.options();
+    copies_.includedFolders = options.IncludedFolders;
+    copies_.excludedFolders = options.ExcludedFolders;
+    copies_.extensions = {options.IncludedExtensions, options.ExcludedExtensions,
+                          options.IncludeExtensionsMode, options.ExcludeExtensionsMode};
+    CheckBox4->setChecked(options.ExtensionFilterOn);
+}
+
+void TOptionForm::CommitDatabaseCopies() {
+    TProgramOptions& options = context_.options();
+    options.IncludedFolders = copies_.includedFolders;
+    options.ExcludedFolders = copies_.excludedFolders;
+    options.ExtensionFilterOn = CheckBox4->isChecked();
+    options.IncludeExtensionsMode = copies_.extensions.includeMode;
+    options.ExcludeExtensionsMode = copies_.extensions.excludeMode;
+    options.IncludedExtensions = copies_.extensions.included;
+    options.ExcludedExtensions = copies_.extensions.excluded;
+}
+
+void TOptionForm::ShowStatistics() {
+    const Catalogue& catalogue = context_.catalogue();
+    countText_->setText(QString::number(catalogue.Entries.Count()));
+    secondsText_->setText(FromBytes(DurationText(catalogue.Options.LastRescanSeconds)));
+    timeText_->setText(
+        FromBytes(DateText(catalogue.Options.LastRescanTime, LocaleFormats::FromEnvironment())));
+}
+
+void TOptionForm::Apply() {
+    TProgramOptions& options = context_.options();
+    options.RescanOnStartup = CheckBox1->isChecked();
+    options.MinimizeOnStartup = CheckBox2->isChecked();
+    options.StartWindowsStarts = CheckBox3->isChecked();
+    options.HotKeys[1] = HotKeyCode(HotKey1->keySequence());
+    options.HotKeys[2] = HotKeyCode(HotKey2->keySequence());
+    options.PowerSearchFile = copies_.powerSearchFile;
+    CommitDatabaseCopies();
+    options.MaxResultsCount = ResultLimitForIndex(ComboBox1->currentIndex(), options.MaxResultsCount);
+}
+
+void TOptionForm::ShowError(const std::exception& error) {
+    if (context_.prompts) context_.prompts->ShowError(this, QString::fromUtf8(error.what()));
+}
+
+bool TOptionForm::KeepNamedDatabaseUpToDate() {
+    Catalogue& catalogue = context_.catalogue();
+    if (!NamedDatabaseDue(catalogue.Options, context_.now())) return true;
+    try {
+        SaveDatabase(catalogue.Entries, catalogue.Options, catalogue.Options.DBFileName, ActivityLog());
+        return true;
+    } catch (const std::exception& error) {
+        ShowError(error);
+        return false;
+    }
+}
+
+void TOptionForm::OpenDBClick() {
+    const QString path = prompts_.ChooseDatabaseFile(this, QStringLiteral("Open database from file"), false,
+                                                     QString(), QString());
+    if (path.isEmpty()) return;
+    if (!KeepNamedDatabaseUpToDate()) return;
+    try {
+        // The load changes nothing when it fails; on success the database fields, the file
+        // name among them, are the ones stored in the file.
+        Catalogue& catalogue = context_.catalogue();
+        LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(QFileInfo(path).absoluteFilePath()),
+                     ActivityLog());
+    } catch (const std::exception& error) {
+        ShowError(error);
+        return;
+    }
+    FillDatabaseCopies();
+    ShowStatistics();
+    context_.keeper.PrepareNamesAhead();
+}
+
+void TOptionForm::SaveDBClick() {
+    QString startFolder;
+    QString proposedName;
+    {
+        const TProgramOptions& options = context_.options();
+        if (!options.DBFileName.empty()) {
+            startFolder = FromBytes(FolderOf(options.DBFileName));
+            proposedName = FromBytes(NameWithoutExtension(options.DBFileName));
+        } else {
+            proposedName = FromBytes(options.DatabaseName);
+        }
+    }
+    const QString chosen = prompts_.ChooseDatabaseFile(this, QStringLiteral("Save database to file"), true,
+                                                       startFolder, proposedName);
+    if (chosen.isEmpty()) return;
+    const std::string path = WithDatabaseExtension(ToBytes(QFileInfo(chosen).absoluteFilePath()));
+    Catalogue& catalogue = context_.catalogue();
+    catalogue.Options.DBFileName = path;
+    catalogue.Options.DatabaseName = NameWithoutExtension(path);
+    // The list copies describe what is saved, so they are committed now, OK or not.
+    CommitDatabaseCopies();
+    try {
+        SaveDatabase(catalogue.Entries, catalogue.Options, path, ActivityLog());
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+}
+
+void TOptionForm::NewDBClick() {
+    if (!KeepNamedDatabaseUpToDate()) return;
+    context_.options().DBFileName.clear();
+    countText_->clear();
+    secondsText_->clear();
+    timeText_->clear();
+    QStringList lines;
+    for (const std::string& line : NewDatabaseMessageLines()) lines << FromBytes(line);
+    prompts_.ShowInformationBox(QStringLiteral("New database"), lines.join(QLatin1Char('\n')));
+    context_.keeper.PrepareNamesAhead();
+}
+
+void TOptionForm::IncludedFoldersClick() {
+    folderList_->Edit(true, copies_.includedFolders);
+}
+
+void TOptionForm::ExcludedFoldersClick() {
+    folderList_->Edit(false, copies_.excludedFolders);
+}
+
+void TOptionForm::IncludedExtensionsClick() {
+    extensionFilter_->Edit(true, copies_.extensions);
+}
+
+void TOptionForm::ExcludedExtensionsClick() {
+    extensionFilter_->Edit(false, copies_.extensions);
+}
+
+void TOptionForm::PowerSearchProgramClick() {
+    QString path = FromBytes(copies_.powerSearchFile);
+    if (prompts_.ChoosePowerSearchProgram(this, path)) copies_.powerSearchFile = ToBytes(path);
+}
+
+}  // namespace quillory::app
