@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "app/fields_select_form.h"
+#include "app/global_hot_keys.h"
 #include "app/rescan_form.h"
 #include "app/result_list_model.h"
 #include "app/resources.h"
@@ -390,6 +391,7 @@ void TQuilloryForm1::EnableStartupTimer() {
 
 void TQuilloryForm1::StartupTimerTimer() {
     StartupTimer.stop();
+    RegisterHotKeys(*this);
     UpdateCaption();
     if (context_.options().RescanOnStartup || context_.rescanRequested) Button2Click();
 }
@@ -574,6 +576,7 @@ bool TQuilloryForm1::RunDestructionWork() {
     if (!options.DBFileName.empty() && std::fabs(context_.now() - options.LastRescanTime) < 1.0) {
         CopyOneFile(context_.workingDatabasePath, options.DBFileName);
     }
+    UnregisterHotKeys(*this);
     try {
         SaveSettings(CurrentSettings(), options);
     } catch (const std::exception& error) {

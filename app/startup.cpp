@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QSessionManager>
 
+#include "app/bool_form.h"
 #include "app/command_line.h"
+#include "app/external_launches.h"
+#include "app/global_hot_keys.h"
 #include "app/instance_channel.h"
 #include "app/main_window.h"
 #include "app/program_context.h"
@@ -86,6 +89,9 @@ int RunQuillory(int argc, char** argv) {
     // 3. The windows, created once and hidden; the main window reads the settings.
     context.workingDatabasePath = WorkingDatabasePath();
     TQuilloryForm1 form(context);
+    ExternalLaunches* launches = AttachExternalLaunches(form, std::make_unique<QtDesktopLauncher>());
+    AttachHotKeys(form, [launches] { launches->RunPowerSearch(); });
+    AttachBoolBuilder(form);
     DesktopSettings settings;
     try {
         LoadSettings(settings, context.options(), SystemAutostart());
