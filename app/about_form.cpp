@@ -46,8 +46,8 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     name->setFont(big);
-    QLabel* what = MakeText(QStringLiteral("Finds files and folders by name, at once,\nfrom an index kept in memory."),
-                            Panel1);
+    QLabel* what = MakeText(
+        QStringLiteral("Finds files and folders by name, at once,\nfrom an index kept in memory."), Panel1);
     QLabel* version = MakeText(QStringLiteral("Version %1").arg(QStringLiteral(QUILLORY_VERSION)), Panel1);
     QLabel* maker = MakeText(QStringLiteral("Marlowen - %1").arg(QString::fromLatin1(kMakerAddress)), Panel1);
 

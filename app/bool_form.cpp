@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -93,11 +94,13 @@ TBoolForm::TBoolForm(QWidget* parent) : QDialog(parent) {
 }
 
 QComboBox* TBoolForm::OperatorBox(int row) const {
-    return row >= 1 && row <= static_cast<int>(kBuilderRowCount) ? ComboBoxes[static_cast<size_t>(row - 1)] : nullptr;
+    return row >= 1 && row <= static_cast<int>(kBuilderRowCount) ? ComboBoxes[static_cast<size_t>(row - 1)]
+                                                                 : nullptr;
 }
 
 QLineEdit* TBoolForm::TextField(int row) const {
-    return row >= 1 && row <= static_cast<int>(kBuilderRowCount) ? Edits[static_cast<size_t>(row - 1)] : nullptr;
+    return row >= 1 && row <= static_cast<int>(kBuilderRowCount) ? Edits[static_cast<size_t>(row - 1)]
+                                                                 : nullptr;
 }
 
 void TBoolForm::ResetRows() {
@@ -129,7 +132,8 @@ void TBoolForm::CollectRows() {
 
 bool TBoolForm::ExecuteBuilder() {
     FillRows();
-    if (const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
+    if (const QScreen* screen =
+            parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());

@@ -27,11 +27,13 @@ ExternalLaunches::ExternalLaunches(TQuilloryForm1& form, std::unique_ptr<Desktop
 
     connect(form.Button(5), &QPushButton::clicked, this, &ExternalLaunches::RunPowerSearch);
     connect(form.Button(6), &QPushButton::clicked, this, [this] { OpenInternetSearch(true); });
-    connect(form.Button(7), &QPushButton::clicked, this, [this] { ShowHelpTopic(QStringLiteral("Start.htm")); });
+    connect(form.Button(7), &QPushButton::clicked, this,
+            [this] { ShowHelpTopic(QStringLiteral("Start.htm")); });
     connect(form.Button(8), &QPushButton::clicked, this, &ExternalLaunches::ShowAbout);
     connect(form.MenuAction(QStringLiteral("Help1")), &QAction::triggered, this,
             [this] { ShowHelpTopic(QStringLiteral("Start.htm")); });
-    connect(form.MenuAction(QStringLiteral("About1")), &QAction::triggered, this, &ExternalLaunches::ShowAbout);
+    connect(form.MenuAction(QStringLiteral("About1")), &QAction::triggered, this,
+            &ExternalLaunches::ShowAbout);
     connect(form.MenuAction(QStringLiteral("OpenPowerSearch1")), &QAction::triggered, this,
             &ExternalLaunches::RunPowerSearch);
     connect(form.MenuAction(QStringLiteral("OpenInternetSearch1")), &QAction::triggered, this,
@@ -51,12 +53,14 @@ void ExternalLaunches::RunPowerSearch() {
     }
     if (program.isEmpty()) return;
     launcher_->Launch(program);
-    form_.HideToTray();
+    // A window already out of sight stays so (where no tray exists hiding would show it
+    // minimised).
+    if (form_.isVisible()) form_.HideToTray();
 }
 
 void ExternalLaunches::OpenInternetSearch(bool hideToTray) {
     launcher_->Launch(MakerPage(QStringLiteral("internet-search.htm")));
-    if (hideToTray) form_.HideToTray();
+    if (hideToTray && form_.isVisible()) form_.HideToTray();
 }
 
 void ExternalLaunches::ShowHelpTopic(const QString& topic) {

@@ -23,7 +23,7 @@ xcb_connection_t* X11Connection() {
 
 xcb_window_t RootWindow(xcb_connection_t* connection) {
     const xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    return screen.rem > 0 ? screen.data->root : XCB_WINDOW_NONE;
+    return screen.rem > 0 ? screen.data->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 constexpr uint32_t kKeysymNumLock = 0xff7f;
@@ -128,8 +128,8 @@ void GlobalHotKeys::Register(const std::array<uint16_t, kHotKeySlotCount>& codes
                 });
                 if (held) continue;
                 xcb_generic_error_t* error = xcb_request_check(
-                    connection, xcb_grab_key_checked(connection, 1, root, grabbed, keycode, XCB_GRAB_MODE_ASYNC,
-                                                     XCB_GRAB_MODE_ASYNC));
+                    connection, xcb_grab_key_checked(connection, 1, root, grabbed, keycode,
+                                                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
                 if (error) {
                     free(error);
                 } else {

@@ -126,6 +126,8 @@ TQuilloryForm1::~TQuilloryForm1() {
     // The rescan's worker posts to this window: it ends before the window does.
     context_.keeper.Acquire();
     context_.keeper.OnRescanEnded({});
+    // Child windows deleted after this body move the focus; the handler must not see it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
 void TQuilloryForm1::BuildControls() {
