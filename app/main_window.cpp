@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "app/fields_select_form.h"
+#include "app/global_hot_keys.h"
 #include "app/rescan_form.h"
 #include "app/result_icons.h"
 #include "app/result_list_model.h"
@@ -129,6 +130,8 @@ TQuilloryForm1::~TQuilloryForm1() {
     // The rescan's worker posts to this window: it ends before the window does.
     context_.keeper.Acquire();
     context_.keeper.OnRescanEnded({});
+    // Child windows deleted after this body move the focus; the handler must not see it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
 void TQuilloryForm1::BuildControls() {
@@ -397,6 +400,7 @@ void TQuilloryForm1::EnableStartupTimer() {
 
 void TQuilloryForm1::StartupTimerTimer() {
     StartupTimer.stop();
+    RegisterHotKeys(*this);
     UpdateCaption();
     if (context_.options().RescanOnStartup || context_.rescanRequested) Button2Click();
 }
@@ -587,6 +591,7 @@ bool TQuilloryForm1::RunDestructionWork() {
     if (!options.DBFileName.empty() && std::fabs(context_.now() - options.LastRescanTime) < 1.0) {
         CopyOneFile(context_.workingDatabasePath, options.DBFileName);
     }
+    UnregisterHotKeys(*this);
     try {
         SaveSettings(CurrentSettings(), options);
     } catch (const std::exception& error) {

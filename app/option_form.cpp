@@ -1,5 +1,7 @@
 #include "app/option_form.h"
 
+#include "app/hotkey_codes.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -34,69 +36,6 @@ QString FromBytes(std::string_view text) {
 
 std::string ToBytes(const QString& text) {
     return text.toUtf8().toStdString();
-}
-
-// Hot keys are kept as 16-bit codes: a Windows virtual-key code in the low byte, plus
-// 0x2000 for Shift, 0x4000 for Ctrl and 0x8000 for Alt. These are the keys a hot-key field
-// can take; any other key gives no hot key (0).
-constexpr uint16_t kShiftBit = 0x2000;
-constexpr uint16_t kCtrlBit = 0x4000;
-constexpr uint16_t kAltBit = 0x8000;
-
-struct KeyPair {
-    int qtKey;
-    uint8_t virtualKey;
-};
-constexpr KeyPair kNamedKeys[] = {
-    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},   {Qt::Key_Return, 0x0D}, {Qt::Key_Pause, 0x13},
-    {Qt::Key_Escape, 0x1B},    {Qt::Key_Space, 0x20}, {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22},
-    {Qt::Key_End, 0x23},       {Qt::Key_Home, 0x24},  {Qt::Key_Left, 0x25},   {Qt::Key_Up, 0x26},
-    {Qt::Key_Right, 0x27},     {Qt::Key_Down, 0x28},  {Qt::Key_Print, 0x2C},  {Qt::Key_Insert, 0x2D},
-    {Qt::Key_Delete, 0x2E},
-};
-
-uint8_t VirtualKeyOf(int qtKey) {
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
-        return static_cast<uint8_t>(qtKey);  // the same codes in both
-    }
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return static_cast<uint8_t>(0x70 + (qtKey - Qt::Key_F1));
-    for (const KeyPair& pair : kNamedKeys) {
-        if (pair.qtKey == qtKey) return pair.virtualKey;
-    }
-    return 0;
-}
-
-int QtKeyOf(uint8_t virtualKey) {
-    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
-        return virtualKey;
-    if (virtualKey >= 0x70 && virtualKey <= 0x87) return Qt::Key_F1 + (virtualKey - 0x70);
-    for (const KeyPair& pair : kNamedKeys) {
-        if (pair.virtualKey == virtualKey) return pair.qtKey;
-    }
-    return 0;
-}
-
-uint16_t HotKeyCode(const QKeySequence& sequence) {
-    if (sequence.isEmpty()) return 0;
-    const QKeyCombination combination = sequence[0];
-    const uint8_t virtualKey = VirtualKeyOf(combination.key());
-    if (virtualKey == 0) return 0;
-    uint16_t code = virtualKey;
-    const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
-    if (modifiers & Qt::ShiftModifier) code |= kShiftBit;
-    if (modifiers & Qt::ControlModifier) code |= kCtrlBit;
-    if (modifiers & Qt::AltModifier) code |= kAltBit;
-    return code;
-}
-
-QKeySequence HotKeySequence(uint16_t code) {
-    const int key = QtKeyOf(static_cast<uint8_t>(code & 0xFF));
-    if (key == 0) return {};
-    Qt::KeyboardModifiers modifiers;
-    if (code & kShiftBit) modifiers |= Qt::ShiftModifier;
-    if (code & kCtrlBit) modifiers |= Qt::ControlModifier;
-    if (code & kAltBit) modifiers |= Qt::AltModifier;
-    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
 }
 
 QKeySequenceEdit* MakeHotKeyField(const QString& name, QWidget* parent) {
@@ -337,8 +276,8 @@ void TOptionForm::Apply() {
     options.RescanOnStartup = CheckBox1->isChecked();
     options.MinimizeOnStartup = CheckBox2->isChecked();
     options.StartWindowsStarts = CheckBox3->isChecked();
-    options.HotKeys[1] = HotKeyCode(HotKey1->keySequence());
-    options.HotKeys[2] = HotKeyCode(HotKey2->keySequence());
+    options.HotKeys[1] = HotKeyFromSequence(HotKey1->keySequence());
+    options.HotKeys[2] = HotKeyFromSequence(HotKey2->keySequence());
     options.PowerSearchFile = copies_.powerSearchFile;
     CommitDatabaseCopies();
     options.MaxResultsCount = ResultLimitForIndex(ComboBox1->currentIndex(), options.MaxResultsCount);

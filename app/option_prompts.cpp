@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -51,13 +50,8 @@ void QtOptionPrompts::ShowInformationBox(const QString& caption, const QString& 
 }
 
 bool QtOptionPrompts::ChoosePowerSearchProgram(QWidget* parent, QString& path) {
-    if (PromptsToStderr()) return false;
-    bool ok = false;
-    const QString chosen = QInputDialog::getText(parent, QStringLiteral("Power search"),
-                                                 QStringLiteral("Select a program for power search:"),
-                                                 QLineEdit::Normal, path, &ok);
-    if (ok) path = chosen;
-    return ok;
+    if (PromptsToStderr() || !powerSearchDialog) return false;
+    return powerSearchDialog(parent, path);
 }
 
 }  // namespace quillory::app

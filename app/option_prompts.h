@@ -4,6 +4,7 @@
 // The program's general error display stays with UiPrompts.
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -36,6 +37,10 @@ class QtOptionPrompts : public OptionPrompts {
     QString ChooseFolder(QWidget* parent) override;
     void ShowInformationBox(const QString& caption, const QString& text) override;
     bool ChoosePowerSearchProgram(QWidget* parent, QString& path) override;
+
+    // The power search program dialog, shown with `path` in its field; true and the field's
+    // text in `path` on OK. Set by the start-up once that dialog exists.
+    std::function<bool(QWidget* parent, QString& path)> powerSearchDialog;
 };
 
 }  // namespace quillory::app

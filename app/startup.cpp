@@ -6,12 +6,17 @@
 #include <QFileInfo>
 #include <QSessionManager>
 
+#include "app/bool_form.h"
 #include "app/command_line.h"
 #include "app/desktop_launcher.h"
+#include "app/external_launcher.h"
+#include "app/external_launches.h"
+#include "app/global_hot_keys.h"
 #include "app/instance_channel.h"
 #include "app/main_window.h"
 #include "app/option_commands.h"
 #include "app/option_prompts.h"
+#include "app/power_search_form.h"
 #include "app/program_context.h"
 #include "app/result_action_prompts.h"
 #include "app/result_actions.h"
@@ -92,7 +97,22 @@ int RunQuillory(int argc, char** argv) {
     context.workingDatabasePath = WorkingDatabasePath();
     QtOptionPrompts optionPrompts;
     TQuilloryForm1 form(context);
-    AttachOptionCommands(form, optionPrompts);
+    ExternalLaunches* launches = AttachExternalLaunches(form, std::make_unique<QtExternalLauncher>());
+    AttachHotKeys(form, [launches] { launches->RunPowerSearch(); });
+    AttachBoolBuilder(form);
+    OptionCommandHooks optionHooks;
+    optionHooks.reregisterHotKeys = [&form] {
+        UnregisterHotKeys(form);
+        RegisterHotKeys(form);
+    };
+    optionPrompts.powerSearchDialog = [launches](QWidget*, QString& path) {
+        TPowerSearchForm* dialog = launches->PowerSearchForm();
+        dialog->SetPath(path);
+        if (dialog->exec() != QDialog::Accepted) return false;
+        path = dialog->Path();
+        return true;
+    };
+    AttachOptionCommands(form, optionPrompts, optionHooks);
     DesktopSettings settings;
     try {
         LoadSettings(settings, context.options(), SystemAutostart());

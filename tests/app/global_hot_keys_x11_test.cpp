@@ -1,0 +1,94 @@
+// The global hot keys against a real X server. ctest runs every test offscreen, where this one
+// skips; run it by hand under a virtual X server with xdotool installed:
+//
+//   xvfb-run -a env QT_QPA_PLATFORM=xcb build/app/quillory-app-tests --gtest_filter='GlobalHotKeysX11*'
+#include "app/global_hot_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "app/external_launches.h"
+#include "app/main_window.h"
+#include "fake_launcher.h"
+#include "fake_prompts.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillory::app {
+namespace {
+
+constexpr char kHowToRun[] =
+    "needs an X server and xdotool: xvfb-run -a env QT_QPA_PLATFORM=xcb build/app/quillory-app-tests "
+    "--gtest_filter='GlobalHotKeysX11*'";
+
+bool PressKeys(const QString& keys) {
+    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
+}
+
+TEST(GlobalHotKeysX11, HotKeyOneOpensTheWindowHotKeyTwoStartsThePowerSearch) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb") || !GlobalHotKeys::Available() ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        GTEST_SKIP() << kHowToRun;
+    }
+    quillory::test::IsolatedHome home;
+    test::FakePrompts prompts;
+    ProgramContext context;
+    context.prompts = &prompts;
+    context.workingDatabasePath = home.DataFolder() + "index.dat";
+    TQuilloryForm1 form(context);
+    auto recording = std::make_unique<test::FakeLauncher>();
+    test::FakeLauncher* launcher = recording.get();
+    ExternalLaunches* launches = AttachExternalLaunches(form, std::move(recording));
+    GlobalHotKeys* hotKeys = AttachHotKeys(form, [launches] { launches->RunPowerSearch(); });
+
+    context.options().HotKeys[0] = 0x607B;  // Ctrl+Shift+F12
+    context.options().HotKeys[1] = 0x607A;  // Ctrl+Shift+F11
+    context.options().PowerSearchFile = "/opt/power/search";
+    RegisterHotKeys(form);
+    ASSERT_GT(hotKeys->GrabCount(), 0u);
+
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+shift+F12")));
+    QTRY_VERIFY_WITH_TIMEOUT(form.isVisible(), 5000);
+    EXPECT_EQ(form.MainWindowState(), TQuilloryForm1::Shown);
+
+    // Hot key 2 while the window is hidden: the program starts, the window stays hidden.
+    form.hide();
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+shift+F11")));
+    QTRY_COMPARE_WITH_TIMEOUT(launcher->targets.size(), 1, 5000);
+    EXPECT_EQ(launcher->targets[0], QStringLiteral("/opt/power/search"));
+    EXPECT_FALSE(form.isVisible());
+
+    // Num Lock on does not stop a hot key.
+    ASSERT_TRUE(PressKeys(QStringLiteral("Num_Lock")));
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+shift+F11")));
+    QTRY_COMPARE_WITH_TIMEOUT(launcher->targets.size(), 2, 5000);
+    ASSERT_TRUE(PressKeys(QStringLiteral("Num_Lock")));
+
+    // A combination of neither slot, and the slots after release, do nothing.
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+shift+F10")));
+    UnregisterHotKeys(form);
+    EXPECT_EQ(hotKeys->GrabCount(), 0u);
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+shift+F12")));
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+shift+F11")));
+    QTest::qWait(300);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(launcher->targets.size(), 2);
+}
+
+TEST(GlobalHotKeysOffscreen, RegistrationWithoutAnX11ConnectionFailsSilently) {
+    if (GlobalHotKeys::Available()) GTEST_SKIP() << "an X11 connection is present";
+    GlobalHotKeys hotKeys;
+    std::array<uint16_t, kHotKeySlotCount> codes{};
+    codes[0] = 0x8041;
+    hotKeys.Register(codes);
+    EXPECT_EQ(hotKeys.GrabCount(), 0u);
+    hotKeys.Unregister();
+    hotKeys.Unregister();
+}
+
+}  // namespace
+}  // namespace quillory::app
