@@ -1,28 +1,17 @@
 #include "actions/file_mime_data_qt.h"
 
+#include "actions/dropsource/file_drop_data_qt.h"
+
 namespace quillory {
 
-namespace {
-
-QByteArray Bytes(const std::string& text) {
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
-std::unique_ptr<QMimeData> MakeFileMimeData(const std::vector<std::string>& paths,
-                                            FileTransferEffect effect) {
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(kUriListMime), Bytes(UriListBytes(paths)));
-    data->setData(QString::fromLatin1(kGnomeCopiedFilesMime), Bytes(GnomeCopiedFilesBytes(paths, effect)));
-    data->setData(QString::fromLatin1(kKdeCutSelectionMime), Bytes(KdeCutSelectionBytes(effect)));
-    data->setData(QString::fromLatin1(kPlainTextMime), Bytes(PlainPathsBytes(paths)));
-    return data;
+std::unique_ptr<QMimeData> MakeFileMimeData(const std::vector<std::string>& paths, PreferredEffect effect) {
+    return std::make_unique<app::FileDropData>(paths, effect);
 }
 
 std::unique_ptr<QMimeData> MakeTextMimeData(const std::string& text) {
     auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(kPlainTextMime), Bytes(text));
+    data->setData(QString::fromLatin1(kPlainTextFormat.data(), static_cast<qsizetype>(kPlainTextFormat.size())),
+                  QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     return data;
 }
 

@@ -5,7 +5,7 @@
 #include <QDesktopServices>
 #include <cctype>
 
-#include "actions/clipboard_formats.h"
+#include "actions/dropsource/file_drop_formats.h"
 
 namespace quillory::app {
 

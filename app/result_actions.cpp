@@ -64,7 +64,7 @@ void ResultActions::Copyshortcuts1Click() {
 void ResultActions::Copyfiles1Click() {
     const std::vector<std::string> paths = SelectedFullPaths(form_.Context().results, selection_);
     if (paths.empty()) return;
-    prompts_.SetClipboard(MakeFileMimeData(paths, FileTransferEffect::Copy));
+    prompts_.SetClipboard(MakeFileMimeData(paths, PreferredEffect::Copy));
 }
 
 void ResultActions::CopyFocusedPath() {

@@ -82,7 +82,7 @@ bool ResultContextMenu::RunDesktopCommand(int command, const std::string& path, 
             OpenWithShell(path, launcher_);
             return true;
         case kCopyCommand:
-            prompts_.SetClipboard(MakeFileMimeData({path}, FileTransferEffect::Copy));
+            prompts_.SetClipboard(MakeFileMimeData({path}, PreferredEffect::Copy));
             return true;
         case kCopyPathCommand:
             prompts_.SetClipboard(MakeTextMimeData(path));

@@ -66,6 +66,8 @@ class WindowRescanTest : public ::testing::Test {
 
     quillory::test::IsolatedHome home;
     test::FakePrompts prompts;
+    // Outlives the window, which stops and waits for a rescan still running when it goes.
+    EndlessLister lister;
     ProgramContext context;
     std::unique_ptr<TQuilloryForm1> window;
 };
@@ -93,7 +95,6 @@ TEST_F(WindowRescanTest, CompletedRescanRecordsItsStatisticsAndIsSearchable) {
 }
 
 TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
-    EndlessLister lister;
     context.keeper.Driver().SetLister(lister);
     context.options().IncludedFolders = "/endless/\r\n";
     const double lastRescan = context.options().LastRescanTime = 123.0;
@@ -130,7 +131,6 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
 }
 
 TEST_F(WindowRescanTest, HiddenProgramShowsNoProgressWindow) {
-    EndlessLister lister;
     context.keeper.Driver().SetLister(lister);
     context.options().IncludedFolders = "/endless/\r\n";
     window->Button2Click();  // the window was never shown
@@ -140,7 +140,6 @@ TEST_F(WindowRescanTest, HiddenProgramShowsNoProgressWindow) {
 }
 
 TEST_F(WindowRescanTest, ExitDuringARescanStopsItAndSavesWhatWasFound) {
-    EndlessLister lister;
     context.keeper.Driver().SetLister(lister);
     context.options().IncludedFolders = "/endless/\r\n";
     context.workingDatabasePath = home.DataFolder() + "index.dat";

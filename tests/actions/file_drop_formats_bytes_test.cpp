@@ -1,4 +1,4 @@
-#include "actions/clipboard_formats.h"
+#include "actions/dropsource/file_drop_formats.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +14,20 @@ const std::string kOddUri =
 TEST(ClipboardFormats, OneFile) {
     const std::vector<std::string> one{kOdd};
     EXPECT_EQ(FileUri(kOdd), kOddUri);
-    EXPECT_EQ(UriListBytes(one), kOddUri + "\r\n");
-    EXPECT_EQ(GnomeCopiedFilesBytes(one, FileTransferEffect::Copy), "copy\n" + kOddUri);
-    EXPECT_EQ(GnomeCopiedFilesBytes(one, FileTransferEffect::Cut), "cut\n" + kOddUri);
-    EXPECT_EQ(KdeCutSelectionBytes(FileTransferEffect::Copy), "0");
-    EXPECT_EQ(KdeCutSelectionBytes(FileTransferEffect::Cut), "1");
-    EXPECT_EQ(PlainPathsBytes(one), kOdd);
+    EXPECT_EQ(UriListBlock(one), kOddUri + "\r\n");
+    EXPECT_EQ(GnomeCopiedFilesBlock(one, PreferredEffect::Copy), "copy\n" + kOddUri);
+    EXPECT_EQ(GnomeCopiedFilesBlock(one, PreferredEffect::Cut), "cut\n" + kOddUri);
+    EXPECT_EQ(KdeCutSelectionBlock(PreferredEffect::Copy), "0");
+    EXPECT_EQ(KdeCutSelectionBlock(PreferredEffect::Cut), "1");
+    EXPECT_EQ(PlainPathsBlock(one), kOdd);
 }
 
 TEST(ClipboardFormats, ThreeFilesKeepTheirOrderAndHaveNoSeparatorAfterTheLast) {
     const std::vector<std::string> three{"/a b/c.txt", kOdd, "/x/ñ"};
-    EXPECT_EQ(UriListBytes(three), "file:///a%20b/c.txt\r\n" + kOddUri + "\r\nfile:///x/%C3%B1\r\n");
-    EXPECT_EQ(GnomeCopiedFilesBytes(three, FileTransferEffect::Copy),
+    EXPECT_EQ(UriListBlock(three), "file:///a%20b/c.txt\r\n" + kOddUri + "\r\nfile:///x/%C3%B1\r\n");
+    EXPECT_EQ(GnomeCopiedFilesBlock(three, PreferredEffect::Copy),
               "copy\nfile:///a%20b/c.txt\n" + kOddUri + "\nfile:///x/%C3%B1");
-    EXPECT_EQ(PlainPathsBytes(three), "/a b/c.txt\n" + kOdd + "\n/x/ñ");
+    EXPECT_EQ(PlainPathsBlock(three), "/a b/c.txt\n" + kOdd + "\n/x/ñ");
 }
 
 TEST(ClipboardFormats, UnreservedCharactersAndSeparatorsStayAsTheyAre) {
@@ -37,9 +37,9 @@ TEST(ClipboardFormats, UnreservedCharactersAndSeparatorsStayAsTheyAre) {
 }
 
 TEST(ClipboardFormats, NoFilesGiveEmptyListsButStillNameTheEffect) {
-    EXPECT_EQ(UriListBytes({}), "");
-    EXPECT_EQ(GnomeCopiedFilesBytes({}, FileTransferEffect::Copy), "copy\n");
-    EXPECT_EQ(PlainPathsBytes({}), "");
+    EXPECT_EQ(UriListBlock({}), "");
+    EXPECT_EQ(GnomeCopiedFilesBlock({}, PreferredEffect::Copy), "copy\n");
+    EXPECT_EQ(PlainPathsBlock({}), "");
 }
 
 }  // namespace
