@@ -156,8 +156,8 @@ void TQuilloryForm1::BuildControls() {
 
     CheckBox1 = MakeCheckBox(QStringLiteral("&Case sensitive"), central);
     CheckBox2 = MakeCheckBox(QStringLiteral("&Whole words"), central);
-    CheckBox3 = MakeCheckBox(QStringLiteral("Find f&olders"), central);
-    CheckBox4 = MakeCheckBox(QStringLiteral("Find &files"), central);
+    CheckBox3 = MakeCheckBox(QStringLiteral("Find fol&ders"), central);
+    CheckBox4 = MakeCheckBox(QStringLiteral("Find fi&les"), central);
     CheckBox5 = MakeCheckBox(QStringLiteral("F&ull path"), central);
     CheckBox3->setChecked(true);
     CheckBox4->setChecked(true);
@@ -172,12 +172,12 @@ void TQuilloryForm1::BuildControls() {
     DatabasesLink->setFocusPolicy(Qt::StrongFocus);
 
     Button2 = MakeButton(QStringLiteral("&Rescan"), central);
-    Button4 = MakeButton(QStringLiteral("O&ptions"), central);
-    Button5 = MakeButton(QStringLiteral("Po&wer search"), central);
+    Button4 = MakeButton(QStringLiteral("Op&tions"), central);
+    Button5 = MakeButton(QStringLiteral("Power s&earch"), central);
     Button6 = MakeButton(QStringLiteral("&Internet search"), central);
-    Button7 = MakeButton(QStringLiteral("&Help"), central);
-    Button8 = MakeButton(QStringLiteral("&About"), central);
-    Button9 = MakeButton(QStringLiteral("Cl&ose"), central);
+    Button7 = MakeButton(QStringLiteral("Hel&p"), central);
+    Button8 = MakeButton(QStringLiteral("A&bout"), central);
+    Button9 = MakeButton(QStringLiteral("Close"), central);
     connect(Button2, &QPushButton::clicked, this, &TQuilloryForm1::Button2Click);
     connect(Button9, &QPushButton::clicked, this, &QWidget::close);
 
@@ -418,15 +418,23 @@ void TQuilloryForm1::UpdateCaption() {
 }
 
 void TQuilloryForm1::OpenMainWindow() {
+    const bool firstShow = mainWindowState_ == NotYetShown;
     show();
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
     mainWindowState_ = Shown;
+    if (firstShow) {
+        // The first thing typed replaces the initial text of the search box.
+        ComboBox1->setFocus(Qt::OtherFocusReason);
+        ComboBox1->lineEdit()->selectAll();
+    }
 }
 
 void TQuilloryForm1::HideToTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Never bring a window that was not shown onto the screen just to minimise it.
+        if (!isVisible()) return;
         // With no tray to come back from, the window is minimised instead of hidden, so the
         // program is never unreachable.
         if (!isMinimized()) showMinimized();

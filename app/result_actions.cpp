@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -116,7 +117,9 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
         }
         if (key->key() == Qt::Key_Menu ||
             (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            list->Gesture().KeyboardMenuKey();
             ListView1ContextPopup(QPoint(-1, -1));
+            list->Gesture().MenuDone();
             return true;
         }
     }
@@ -128,11 +131,22 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
     }
     if ((watched == list || watched == list->viewport()) && event->type() == QEvent::ContextMenu) {
         const auto* menu = static_cast<QContextMenuEvent*>(event);
-        const QPoint position = menu->reason() == QContextMenuEvent::Keyboard
-                                    ? QPoint(-1, -1)
-                                    : list->viewport()->mapFromGlobal(menu->globalPos());
-        ListView1ContextPopup(position);
+        if (menu->reason() == QContextMenuEvent::Keyboard) {
+            list->Gesture().KeyboardMenuKey();
+            ListView1ContextPopup(QPoint(-1, -1));
+            list->Gesture().MenuDone();
+        }
+        // A right-button menu opens when the button goes up, and only when no drag started
+        // in between (the toolkit reports the request when the button goes down).
         return true;
+    }
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && list->Gesture().MenuAllowed()) {
+            list->Gesture().MenuDone();
+            ListView1ContextPopup(mouse->position().toPoint());
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

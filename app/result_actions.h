@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "actions/file_operations.h"
-#include "app/focus_keeping_selection.h"
+#include "app/view_selection.h"
 #include "app/result_context_menu.h"
 #include "app/transfer_command.h"
 
@@ -55,7 +55,7 @@ class ResultActions : public QObject {
     TQuilloryForm1& form_;
     Launcher& launcher_;
     ResultActionPrompts& prompts_;
-    FocusKeepingSelection selection_;
+    ViewSelection& selection_;
     ResultContextMenu contextMenu_;
     std::unique_ptr<TransferCommand> transfer_;
 };

@@ -35,7 +35,12 @@ size_t ViewSelection::ItemCount() const {
 }
 
 void ViewSelection::SetItemCount(size_t count) {
+    // A new row count resets the model, and with it the view's current row: the focus stays
+    // on the same row index when that row still exists, as a list view keeps its focused
+    // item when items after it go.
+    const std::optional<size_t> focused = FocusedRow();
     model_.ShowResults(count);
+    if (focused && *focused < ItemCount()) SetFocusedRow(*focused);
 }
 
 bool ViewSelection::IsSelected(size_t row) const {

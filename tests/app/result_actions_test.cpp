@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QMouseEvent>
 #include <QTest>
 #include <condition_variable>
 #include <filesystem>
@@ -253,6 +254,35 @@ TEST_F(ResultActionsTest, MenuKeyAndShiftF10OpenTheMenuAtTheFocusedRow) {
     // F5 repaints and changes nothing.
     QTest::keyClick(window->ResultView(), Qt::Key_F5);
     EXPECT_EQ(window->Model()->rowCount(), 3);
+}
+
+TEST_F(ResultActionsTest, RightButtonOpensTheMenuWhenItGoesUpUnlessADragCameFirst) {
+    ShowFiles({"a.txt", "b.txt", "c.txt"});
+    window->resize(600, 400);
+    window->show();
+    Select({1}, 1);
+    int drags = 0;
+    window->ResultView()->DropSource().SetExecutor(
+        [&drags](QObject*, std::unique_ptr<QMimeData>, Qt::DropActions) {
+            ++drags;
+            return Qt::CopyAction;
+        });
+    QWidget* viewport = window->ResultView()->viewport();
+    const QPoint row = window->ResultView()->visualRect(window->Model()->index(1, 0)).center();
+
+    QTest::mousePress(viewport, Qt::RightButton, {}, row);
+    EXPECT_TRUE(actionPrompts.menuPositions.empty());  // not on the way down
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, row);
+    EXPECT_EQ(actionPrompts.menuPositions.size(), 1u);
+
+    // A right-button drag: the drag runs, and no menu follows when the button goes up.
+    QTest::mousePress(viewport, Qt::RightButton, {}, row);
+    QMouseEvent move(QEvent::MouseMove, QPointF(row + QPoint(0, 12)), viewport->mapToGlobal(QPointF(row + QPoint(0, 12))),
+                     Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, row + QPoint(0, 12));
+    EXPECT_EQ(drags, 1);
+    EXPECT_EQ(actionPrompts.menuPositions.size(), 1u);
 }
 
 TEST_F(ResultActionsTest, CopyToFolderCopiesTheSelectedFilesAndKeepsTheList) {
