@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     ProgramContext context;
     context.prompts = &prompts;
     TQuilloryForm1 form(context);
+    CreateDataFolder();  // the activity log of the load goes there
     Catalogue& catalogue = context.catalogue();
     LoadDatabase(catalogue.Entries, catalogue.Options, argv[1], ActivityLog());
     catalogue.Options.MaxResultsCount = 10000;
