@@ -2,28 +2,14 @@
 
 namespace quillory {
 
-namespace {
-
-int TransferCode(FileTransferResult result) {
-    switch (result) {
-        case FileTransferResult::Done:
-            return 0;
-        case FileTransferResult::CopiedSourceKept:
-            return 1;
-        case FileTransferResult::Failed:
-            break;
-    }
-    return -1;
+FileTransferResult CopyOneFile(const std::string& source, const std::string& target,
+                               FileOperations& operations) {
+    return CopyFileReplacing(source, target, operations);
 }
 
-}  // namespace
-
-int CopyOneFile(const std::string& source, const std::string& target, FileOperations& operations) {
-    return TransferCode(CopyFileReplacing(source, target, operations));
-}
-
-int MoveOneFile(const std::string& source, const std::string& target, FileOperations& operations) {
-    return TransferCode(MoveFileReplacing(source, target, operations));
+FileTransferResult MoveOneFile(const std::string& source, const std::string& target,
+                               FileOperations& operations) {
+    return MoveFileReplacing(source, target, operations);
 }
 
 }  // namespace quillory

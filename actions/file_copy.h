@@ -1,7 +1,7 @@
 #pragma once
-// Copying and moving one file, as the transfer of selected results counts them. The work is
-// done by the platform's CopyFileReplacing and MoveFileReplacing (platform/file_transfer.h),
-// which say what happened by name; these keep the transfer loop's numbers.
+// Copying and moving one file, as the transfer of selected results and the end of the
+// program use them. The work is done by the platform's CopyFileReplacing and
+// MoveFileReplacing (platform/file_transfer.h); the result says what happened by name.
 
 #include <string>
 
@@ -10,13 +10,13 @@
 
 namespace quillory {
 
-// CopyFileReplacing: 0 when copied, -1 on failure (nothing changed).
-int CopyOneFile(const std::string& source, const std::string& target,
-                FileOperations& operations = SystemFileOperations());
+// Done when copied; Failed (nothing changed) otherwise.
+FileTransferResult CopyOneFile(const std::string& source, const std::string& target,
+                               FileOperations& operations = SystemFileOperations());
 
-// MoveFileReplacing: 0 when moved, 1 when copied but the source could not be deleted, -1 on
-// failure (nothing changed).
-int MoveOneFile(const std::string& source, const std::string& target,
-                FileOperations& operations = SystemFileOperations());
+// Done when moved; CopiedSourceKept when the file was copied but the source could not be
+// deleted; Failed (nothing changed) otherwise.
+FileTransferResult MoveOneFile(const std::string& source, const std::string& target,
+                               FileOperations& operations = SystemFileOperations());
 
 }  // namespace quillory

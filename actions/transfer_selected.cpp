@@ -38,13 +38,13 @@ TransferOutcome TransferFiles(const std::vector<TransferItem>& items, const std:
         }
         const std::string target = targetFolder + item.name;
         show((move ? "Move " : "Copy ") + item.source);
-        const int result = move ? MoveOneFile(item.source, target, operations)
-                                : CopyOneFile(item.source, target, operations);
-        if (result == 0) {
+        const FileTransferResult result = move ? MoveOneFile(item.source, target, operations)
+                                               : CopyOneFile(item.source, target, operations);
+        if (result == FileTransferResult::Done) {
             ++outcome.succeeded;
             if (move) outcome.moved.push_back(item.source);
         }
-        if (result < 0) {
+        if (result == FileTransferResult::Failed) {
             const ErrorAnswer answer = host.askUser
                                            ? host.askUser(TransferFailure{"Error", errorText, item.name})
                                            : ErrorAnswer::Ignore;

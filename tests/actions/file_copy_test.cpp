@@ -56,7 +56,7 @@ TEST(CopyOneFile, ReplacesTheTargetWithoutAsking) {
     const std::string source = dir.WriteFile("a/report.txt", "new content");
     const std::string target = dir.WriteFile("b/report.txt", "old and longer content");
     chmod(source.c_str(), 0640);
-    EXPECT_EQ(CopyOneFile(source, target), 0);
+    EXPECT_EQ(CopyOneFile(source, target), FileTransferResult::Done);
     EXPECT_EQ(test::ReadFileBytes(target), "new content");
     EXPECT_EQ(test::ReadFileBytes(source), "new content");
     EXPECT_EQ(ModeOf(target), 0640u);
@@ -69,7 +69,7 @@ TEST(CopyOneFile, ReadOnlySourceStaysReadOnlyCopyIsWritable) {
     chmod(source.c_str(), 0444);
     struct stat before {};
     stat(source.c_str(), &before);
-    EXPECT_EQ(CopyOneFile(source, dir / "b-locked.txt"), 0);
+    EXPECT_EQ(CopyOneFile(source, dir / "b-locked.txt"), FileTransferResult::Done);
     EXPECT_EQ(ModeOf(source), 0444u);  // the source is never changed
     struct stat after {};
     stat(source.c_str(), &after);
@@ -101,13 +101,13 @@ TEST(CopyOneFile, FailuresLeaveTheTargetAsItWas) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.title);
-        EXPECT_EQ(CopyOneFile(row.source, row.target, *row.operations), -1);
+        EXPECT_EQ(CopyOneFile(row.source, row.target, *row.operations), FileTransferResult::Failed);
         EXPECT_EQ(test::ReadFileBytes(target), "previous");
         EXPECT_EQ(Listing(dir / "b"), "big.bin;");  // no temporary file left over
     }
     const std::string fifo = dir / "a/pipe";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-    EXPECT_EQ(CopyOneFile(fifo, dir / "b/pipe"), -1);  // never blocks on a pipe
+    EXPECT_EQ(CopyOneFile(fifo, dir / "b/pipe"), FileTransferResult::Failed);  // never blocks on a pipe
 }
 
 TEST(MoveOneFile, RenameCopyAndDelete) {
@@ -115,17 +115,17 @@ TEST(MoveOneFile, RenameCopyAndDelete) {
     dir.MakeDir("to");
     // Within one file system: a plain rename, also for a folder.
     const std::string file = dir.WriteFile("from/one.txt", "1");
-    EXPECT_EQ(MoveOneFile(file, dir / "to/one.txt"), 0);
+    EXPECT_EQ(MoveOneFile(file, dir / "to/one.txt"), FileTransferResult::Done);
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(test::ReadFileBytes(dir / "to/one.txt"), "1");
     dir.WriteFile("from/sub/inner.txt", "i");
-    EXPECT_EQ(MoveOneFile(dir / "from/sub", dir / "to/sub"), 0);
+    EXPECT_EQ(MoveOneFile(dir / "from/sub", dir / "to/sub"), FileTransferResult::Done);
     EXPECT_EQ(test::ReadFileBytes(dir / "to/sub/inner.txt"), "i");
 
     // An existing target is replaced through the copy.
     const std::string two = dir.WriteFile("from/two.txt", "new");
     dir.WriteFile("to/two.txt", "old");
-    EXPECT_EQ(MoveOneFile(two, dir / "to/two.txt"), 0);
+    EXPECT_EQ(MoveOneFile(two, dir / "to/two.txt"), FileTransferResult::Done);
     EXPECT_FALSE(fs::exists(two));
     EXPECT_EQ(test::ReadFileBytes(dir / "to/two.txt"), "new");
 
@@ -134,25 +134,25 @@ TEST(MoveOneFile, RenameCopyAndDelete) {
     crossDevice.renameNoReplaceError = EXDEV;
     const std::string three = dir.WriteFile("from/three.txt", "3");
     chmod(three.c_str(), 0444);
-    EXPECT_EQ(MoveOneFile(three, dir / "to/three.txt", crossDevice), 0);
+    EXPECT_EQ(MoveOneFile(three, dir / "to/three.txt", crossDevice), FileTransferResult::Done);
     EXPECT_FALSE(fs::exists(three));
     EXPECT_EQ(test::ReadFileBytes(dir / "to/three.txt"), "3");
     // ... and a folder cannot be copied, so it stays where it was.
     dir.MakeDir("from/tree");
-    EXPECT_EQ(MoveOneFile(dir / "from/tree", dir / "to/tree", crossDevice), -1);
+    EXPECT_EQ(MoveOneFile(dir / "from/tree", dir / "to/tree", crossDevice), FileTransferResult::Failed);
     EXPECT_TRUE(fs::is_directory(dir / "from/tree"));
 
     // The delete fails: 1, both files there.
     crossDevice.unlinkError = EACCES;
     const std::string four = dir.WriteFile("from/four.txt", "4");
-    EXPECT_EQ(MoveOneFile(four, dir / "to/four.txt", crossDevice), 1);
+    EXPECT_EQ(MoveOneFile(four, dir / "to/four.txt", crossDevice), FileTransferResult::CopiedSourceKept);
     EXPECT_EQ(test::ReadFileBytes(four), "4");
     EXPECT_EQ(test::ReadFileBytes(dir / "to/four.txt"), "4");
 
     // A missing source, and a move onto itself, which must never lose the file.
-    EXPECT_EQ(MoveOneFile(dir / "from/missing", dir / "to/missing"), -1);
+    EXPECT_EQ(MoveOneFile(dir / "from/missing", dir / "to/missing"), FileTransferResult::Failed);
     const std::string five = dir.WriteFile("from/five.txt", "5");
-    EXPECT_EQ(MoveOneFile(five, five), -1);
+    EXPECT_EQ(MoveOneFile(five, five), FileTransferResult::Failed);
     EXPECT_EQ(test::ReadFileBytes(five), "5");
 }
 
@@ -172,7 +172,7 @@ TEST(MoveOneFile, AcrossFileSystems) {
     stat(there->Path().c_str(), &b);
     if (a.st_dev == b.st_dev) GTEST_SKIP() << "/dev/shm is on the same file system";
     const std::string source = here.WriteFile("movie.bin", std::string(300000, 'm'));
-    EXPECT_EQ(MoveOneFile(source, *there / "movie.bin"), 0);
+    EXPECT_EQ(MoveOneFile(source, *there / "movie.bin"), FileTransferResult::Done);
     EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(test::ReadFileBytes(*there / "movie.bin").size(), 300000u);
     EXPECT_EQ(Listing(there->Path()), "movie.bin;");
