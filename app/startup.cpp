@@ -126,16 +126,23 @@ int RunQuillory(int argc, char** argv) {
 
     // The channel for a later start's command words, and the signals that end the program.
     InstanceServer server;
-    server.Listen();
     QObject::connect(&server, &InstanceServer::quitRequested, &form, &TQuilloryForm1::ExitProgram);
     QObject::connect(&server, &InstanceServer::rescanRequested, &form, [&form] {
         if (!form.RescanRunning()) form.Button2Click();
     });
     QObject::connect(TerminationSignals::Install(), &TerminationSignals::endRequested, &form,
                      &TQuilloryForm1::ExitProgram);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form, &context](QSessionManager&) {
-        if (form.RunDestructionWork()) context.exitRequested = true;
-    });
+    // The session's end runs the destruction work at once; a save that failed (and was shown)
+    // asks the session manager not to end the session.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form, &context](QSessionManager& manager) {
+                         if (form.RunDestructionWork()) {
+                             context.exitRequested = true;
+                         } else if (manager.allowsInteraction()) {
+                             manager.cancel();
+                             manager.release();
+                         }
+                     });
 
     // 6. Shown when the loop starts unless the program starts hidden.
     const bool showAtStart = !context.options().MinimizeOnStartup;
@@ -154,6 +161,8 @@ int RunQuillory(int argc, char** argv) {
 
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();
+    // A later start finds this copy only once it is fully started.
+    server.Listen();
     form.EnableStartupTimer();
     app.exec();
     return 0;

@@ -99,6 +99,27 @@ TEST_F(ProgramProcessTest, ExitWithNoRunningCopyEndsAtOnceAndCreatesNothing) {
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen")));
 }
 
+TEST_F(ProgramProcessTest, FirstStartCreatesTheDataFolderTheStartEntryAndAtTheEndTheDatabaseAndSettings) {
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.DataFolder())));
+    // "Start program when Windows starts" is on by default: the log-on entry is written.
+    const std::string entry = ReadFileBytes(home.ConfigFolder() + "/autostart/Quillory.desktop");
+    EXPECT_NE(entry.find("Exec="), std::string::npos) << entry;
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
+
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(30000));
+    EXPECT_EQ(running.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
+    const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
+    for (const char* line : {"RescanOnStartup=1", "MinimizeOnStartup=0", "StartWindowsStarts=1", "MaxResultsCount=10000",
+                             "HotKeyID1=0", "Find%20files=1", "Case%20sensitive=0"}) {
+        EXPECT_NE(settings.find(line), std::string::npos) << line << "\n" << settings;
+    }
+}
+
 TEST_F(ProgramProcessTest, ExitWordSavesTheRunningCopyAndEndsIt) {
     WriteWorkingDatabase();
     QProcess running;
