@@ -13,21 +13,10 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
+#include "app/qt_text.h"
 #include "search/query_parser.h"
 
 namespace quillory::app {
-
-namespace {
-
-QString FromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToBytes(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-}  // namespace
 
 TBoolForm::TBoolForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TBoolForm"));

@@ -8,17 +8,10 @@
 #include "app/launch_targets.h"
 #include "app/main_window.h"
 #include "app/power_search_form.h"
+#include "app/qt_text.h"
 #include "app/rescan_form.h"
 
 namespace quillory::app {
-
-namespace {
-
-QString FromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 ExternalLaunches::ExternalLaunches(TQuilloryForm1& form, std::unique_ptr<ExternalLauncher> launcher)
     : QObject(&form), form_(form), launcher_(std::move(launcher)) {

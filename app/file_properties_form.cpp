@@ -1,5 +1,7 @@
 #include "app/file_properties_form.h"
 
+#include "app/qt_text.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -7,14 +9,6 @@
 #include <QVBoxLayout>
 
 namespace quillory::app {
-
-namespace {
-
-QString FromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 TFilePropertiesForm::TFilePropertiesForm(const FilePropertiesText& properties, QWidget* parent)
     : QDialog(parent) {

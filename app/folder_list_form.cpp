@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_buttons.h"
 #include "app/option_prompts.h"
 #include "app/option_rules.h"
 #include "app/text_box_lines.h"
@@ -29,14 +30,7 @@ TFolderListForm::TFolderListForm(OptionPrompts& prompts, QWidget* parent)
     browse_->setAutoDefault(false);
     connect(browse_, &QPushButton::clicked, this, &TFolderListForm::BrowseClick);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
-    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(browse_);

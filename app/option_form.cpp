@@ -1,6 +1,8 @@
 #include "app/option_form.h"
 
+#include "app/dialog_buttons.h"
 #include "app/hotkey_codes.h"
+#include "app/qt_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,14 +31,6 @@
 namespace quillory::app {
 
 namespace {
-
-QString FromBytes(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToBytes(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 QKeySequenceEdit* MakeHotKeyField(const QString& name, QWidget* parent) {
     auto* field = new QKeySequenceEdit(parent);
@@ -77,14 +71,7 @@ TOptionForm::TOptionForm(ProgramContext& context, OptionPrompts& prompts, QWidge
     PageControl1->addTab(database, QStringLiteral("&Database"));
     PageControl1->addTab(search, QStringLiteral("Searc&h"));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
-    buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);

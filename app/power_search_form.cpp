@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_buttons.h"
 #include "app/external_launcher.h"
 #include "app/launch_targets.h"
 
@@ -41,10 +42,7 @@ TPowerSearchForm::TPowerSearchForm(ExternalLauncher& launcher, QWidget* parent)
     Label4->setFocusPolicy(Qt::StrongFocus);
     connect(Label4, &QLabel::linkActivated, this, &TPowerSearchForm::Label4Click);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(Edit1, 1);

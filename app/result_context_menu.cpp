@@ -11,16 +11,13 @@
 #include "actions/file_properties.h"
 #include "actions/open_rule.h"
 #include "app/file_properties_form.h"
+#include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 #include "app/ui_prompts.h"
 
 namespace quillory::app {
 
 namespace {
-
-QString FromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QAction* AddCommand(QMenu& menu, const QString& caption, int command) {
     QAction* action = menu.addAction(caption);

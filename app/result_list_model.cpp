@@ -1,19 +1,13 @@
 #include "app/result_list_model.h"
 
+#include "app/qt_text.h"
+
 #include <algorithm>
 #include <climits>
 
 #include "results/result_columns.h"
 
 namespace quillory::app {
-
-namespace {
-
-QString FromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 ResultListModel::ResultListModel(const EntryList& results, LocaleFormats formats, QObject* parent)
     : QAbstractTableModel(parent), results_(results), formats_(std::move(formats)) {}

@@ -18,6 +18,7 @@
 #include "app/option_prompts.h"
 #include "app/power_search_form.h"
 #include "app/program_context.h"
+#include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 #include "app/result_actions.h"
 #include "app/settings_store.h"
@@ -30,18 +31,14 @@ namespace quillory::app {
 
 namespace {
 
-std::string ToBytes(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
 // Loads the database chosen at start-up. A failure is shown and ends the program with exit
 // status 1 before anything is saved, so no half-loaded or empty catalogue ever replaces a
 // file. A damaged working database is first renamed aside so that the next start works; a
 // file named on the command line is left as it is.
 bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
     const bool named = !namedFile.isEmpty();
-    const QString path = named ? QFileInfo(namedFile).absoluteFilePath()
-                               : QString::fromStdString(context.workingDatabasePath);
+    const QString path =
+        named ? QFileInfo(namedFile).absoluteFilePath() : QString::fromStdString(context.workingDatabasePath);
     if (!named && !QFileInfo::exists(path)) return true;
     try {
         Catalogue& catalogue = context.catalogue();
@@ -53,8 +50,9 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         if (!named) {
             const QString aside = DamagedDatabaseName(path, QDateTime::currentDateTime());
             if (QFile::rename(path, aside)) {
-                text += QStringLiteral("\n\nThe damaged database was renamed to \"%1\"; the next start begins "
-                                       "with an empty catalogue.")
+                text += QStringLiteral(
+                            "\n\nThe damaged database was renamed to \"%1\"; the next start begins "
+                            "with an empty catalogue.")
                             .arg(aside);
             }
         }

@@ -5,17 +5,10 @@
 #include <future>
 
 #include "app/main_window.h"
+#include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 
 namespace quillory::app {
-
-namespace {
-
-QString FromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 // One question from the worker: answered on the window's thread, unless the worker stopped
 // waiting first (a stop), in which case the box is never shown.
