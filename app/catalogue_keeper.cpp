@@ -21,8 +21,10 @@ void CatalogueKeeper::JoinPreparation() {
 }
 
 Catalogue& CatalogueKeeper::Acquire() {
-    JoinPreparation();
+    // Collecting a rescan reports its end, and that report may start building the names
+    // ahead: the join comes after it, so no worker ever shares the catalogue returned here.
     if (rescan_.Running()) CollectRescan();
+    JoinPreparation();
     return *catalogue_;
 }
 
