@@ -116,15 +116,14 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     ResultOutput output;
     ParseArguments(args, options, output);
 
-    EntryList catalogue;
+    // One search of the file as it is read: no catalogue is built, only the matches are kept.
+    CreateDataFolder();
     TProgramOptions programOptions{std::string()};
-    LoadCatalogue(context, catalogue, programOptions);
-
-    // One search of a bare entry list: building the name cache would cost more than it saves.
     TSearchDriver driver;
     EntryList results;
     const int64_t limit = options.limit == 0 ? INT64_MAX : options.limit;
-    driver.Search(catalogue, options.text, options.search, limit, results);
+    driver.SearchDatabase(DatabasePath(context), ActivityLog(), options.text, options.search, limit, results,
+                          programOptions);
 
     SortResultsForOutput(results, output.options);
     const bool terminal = ToTerminal(context, output);

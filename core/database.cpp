@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/database_header.h"
 #include "platform/atomic_file.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr size_t kMinRecordBytes = 40;
 constexpr size_t kFlushBytes = size_t{4} << 20;
+// Records handed to a sink per call at most (a damaged block may claim any number).
+constexpr size_t kRecordsPerBatch = 256;
 
 [[noreturn]] void ThrowReadError() {
     throw Error("Stream read error");
@@ -217,18 +220,45 @@ Header ReadHeader(BlockReader& in, const ActivityLog& log) {
     return h;
 }
 
-void ReadRecord(BlockReader& in, EntryList& list, FolderRef& previousFolder) {
-    const std::string_view name = in.ReadString();
-    const std::string_view folder = in.ReadString();
-    if (!folder.empty()) previousFolder = list.InternFolder(folder);
-    TMyItem& entry = list.AcquireEntry(name);
-    entry.SetFolder(previousFolder);
-    entry.Modified = StoredDate(in.Read<double>());
-    entry.Created = StoredDate(in.Read<double>());
-    entry.Accessed = StoredDate(in.Read<double>());
-    entry.Size = in.Read<int64_t>();
-    entry.Attributes = in.Read<uint32_t>();
+DatabaseRecord ReadRecord(BlockReader& in, std::string_view previousFolder) {
+    DatabaseRecord r;
+    r.Name = in.ReadString();
+    r.Folder = in.ReadString();
+    r.FolderStored = !r.Folder.empty();
+    if (!r.FolderStored) r.Folder = previousFolder;
+    r.Modified = StoredDate(in.Read<double>());
+    r.Created = StoredDate(in.Read<double>());
+    r.Accessed = StoredDate(in.Read<double>());
+    r.Size = in.Read<int64_t>();
+    r.Attributes = in.Read<uint32_t>();
+    return r;
 }
+
+// Builds the catalogue that LoadDatabase swaps in.
+class EntryListSink : public DatabaseRecordSink {
+  public:
+    void Begin(size_t claimedCount, uint64_t fileSize) override {
+        // Reserve by what the file can hold, never by the count it claims.
+        list.Reserve(static_cast<size_t>(std::min<uint64_t>(claimedCount, fileSize / kMinRecordBytes)));
+    }
+    void Records(std::span<const DatabaseRecord> records) override {
+        for (const DatabaseRecord& r : records) {
+            if (r.FolderStored) folder_ = list.InternFolder(r.Folder);
+            TMyItem& entry = list.AcquireEntry(r.Name);
+            entry.SetFolder(folder_);
+            entry.Modified = r.Modified;
+            entry.Created = r.Created;
+            entry.Accessed = r.Accessed;
+            entry.Size = r.Size;
+            entry.Attributes = r.Attributes;
+        }
+    }
+
+    EntryList list;
+
+  private:
+    FolderRef folder_;
+};
 
 }  // namespace
 
@@ -292,32 +322,54 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
     log.AppendLog(log_messages::kEndSave);
 }
 
-void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,
-                  const ActivityLog& log) {
+size_t ReadDatabase(const std::string& path, const ActivityLog& log, DatabaseRecordSink& sink,
+                    TProgramOptions& options) {
     log.AppendLog(log_messages::kStartLoad);
     FileSource file(FullPath(path));
     BlockReader in(file);
     in.TakeFirstBlock();
     Header header = ReadHeader(in, log);
+    sink.Begin(static_cast<size_t>(header.count), file.Size());
 
-    EntryList fresh;
-    // Reserve by what the file can hold, never by the count it claims.
-    fresh.Reserve(static_cast<size_t>(
-        std::min<uint64_t>(static_cast<uint64_t>(header.count), file.Size() / kMinRecordBytes)));
-    FolderRef previousFolder;
+    // A record that stores no folder text takes the previous one's; across a block end that
+    // text is kept here, as the block that held it is replaced.
+    std::string carriedFolder;
+    std::vector<DatabaseRecord> records;
+    size_t read = 0;
     size_t count = static_cast<size_t>(header.count);
     for (;;) {
-        while (in.Unread() > 10) ReadRecord(in, fresh, previousFolder);
-        if (in.AtFileEnd()) count = fresh.Count();
-        if (fresh.Count() == count) break;
+        records.clear();
+        std::string_view previousFolder = carriedFolder;
+        while (in.Unread() > 10) {
+            records.push_back(ReadRecord(in, previousFolder));
+            previousFolder = records.back().Folder;
+            if (records.size() == kRecordsPerBatch) {
+                sink.Records(records);
+                read += records.size();
+                records.clear();
+            }
+        }
+        sink.Records(records);
+        read += records.size();
+        if (previousFolder.data() != carriedFolder.data()) carriedFolder.assign(previousFolder);
+        if (in.AtFileEnd()) count = read;
+        if (read == count) break;
         in.TakeBlock(in.Read<int32_t>());
     }
-    log.AppendLog(std::string(log_messages::kRealCountOfRecords) + std::to_string(fresh.Count()));
+    log.AppendLog(std::string(log_messages::kRealCountOfRecords) + std::to_string(read));
     log.AppendLog(log_messages::kEndLoad);
-
-    // Only a load that got through every step replaces anything.
-    catalogue.Swap(fresh);
     CopyHeaderFields(std::move(header.fields), options);
+    return read;
+}
+
+void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,
+                  const ActivityLog& log) {
+    EntryListSink sink;
+    TProgramOptions fields{std::string()};
+    ReadDatabase(path, log, sink, fields);
+    // Only a load that got through every step replaces anything.
+    catalogue.Swap(sink.list);
+    CopyHeaderFields(std::move(fields), options);
 }
 
 }  // namespace quillory

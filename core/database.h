@@ -24,6 +24,7 @@
 // file, whichever comes first; at the end of the file the count is the number of records read.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,40 @@ std::string_view ReadDbString(std::string_view data, size_t& pos);
 // before anything else happens, and ": End Save of data" at the end.
 void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, const std::string& path,
                   const ActivityLog& log);
+
+// One record as the reader hands it on. The texts point into the reader's buffer and stay valid
+// only during the call that receives them.
+struct DatabaseRecord {
+    std::string_view Name;
+    // The record's folder: the stored text, or the previous record's folder when none is stored.
+    std::string_view Folder;
+    bool FolderStored;  // the record stored its own folder text
+    DateTime Modified;
+    DateTime Created;
+    DateTime Accessed;
+    int64_t Size;
+    uint32_t Attributes;
+};
+
+// Receives a database as it is read: the header, then the records in file order, a few
+// hundred at a time. When reading fails part-way (a damaged file), the error is thrown after
+// some records have been handed on; the receiver keeps nothing of them that counts.
+class DatabaseRecordSink {
+  public:
+    virtual ~DatabaseRecordSink() = default;
+    // `claimedCount` is the header's record count (never negative here); `fileSize` bounds how
+    // many records can really follow.
+    virtual void Begin(size_t claimedCount, uint64_t fileSize) = 0;
+    // The records that follow the ones handed on before, all from one block of the file.
+    virtual void Records(std::span<const DatabaseRecord> records) = 0;
+};
+
+// Reads `path` front to back exactly as LoadDatabase does (same checks, errors and log lines),
+// handing the records to `sink` instead of keeping them; on success sets the database fields
+// of `options` from the header and returns the number of records read. A read that fails
+// changes no option.
+size_t ReadDatabase(const std::string& path, const ActivityLog& log, DatabaseRecordSink& sink,
+                    TProgramOptions& options);
 
 // Replaces the catalogue with the records of `path` and sets the database fields of
 // `options` from its header. A load that fails changes neither.

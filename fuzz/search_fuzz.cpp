@@ -1,17 +1,21 @@
 // Feeds arbitrary queries and names to the search. Input: one byte of flags (case sensitive,
-// whole words, full path, cached names, split across threads), the search text up to a NUL,
-// then names separated by line feeds. The driver's fast path must list exactly the entries
-// that the plain per-entry test accepts, in catalogue order, and nothing may crash.
+// whole words, full path, cached names, split across threads, no folders, no files, records
+// streamed as a database reader hands them on), the search text up to a NUL, then names
+// separated by line feeds. The driver's fast path (the name cache, or the one-pass scan of raw
+// names, in memory or over streamed records) must list exactly the entries that the plain
+// per-entry test accepts, in catalogue order, and nothing may crash.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/catalogue.h"
 #include "core/entry_list.h"
 #include "search/name_matching.h"
 #include "search/query_parser.h"
 #include "search/search_driver.h"
+#include "search/streaming_search.h"
 
 using namespace quillory;
 
@@ -49,7 +53,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     driver.SetParallelThreshold(flags & 16 ? 2 : 0);
     EntryList results;
     Catalogue cached;
-    if (flags & 8) {
+    if (flags & 128) {
+        // Records handed on in uneven groups, their texts in one buffer as a reader's block.
+        driver.Search(catalogue, text, options, 1, results);  // parses the words
+        EntryList streamed;
+        StreamingSearch search(driver.Words(), options, SIZE_MAX, streamed);
+        std::vector<DatabaseRecord> records;
+        std::string block;
+        size_t i = 0;
+        while (i < catalogue.Count()) {
+            const size_t group = 1 + (i * 7 + text.size()) % 5;
+            block.clear();
+            for (size_t k = i; k < catalogue.Count() && k < i + group; ++k) {
+                block.append(catalogue[k].Name()).append(catalogue[k].Folder());
+            }
+            records.clear();
+            size_t at = 0;
+            for (size_t k = i; k < catalogue.Count() && k < i + group; ++k) {
+                const TMyItem& e = catalogue[k];
+                const std::string_view name(block.data() + at, e.Name().size());
+                const std::string_view folder(block.data() + at + name.size(), e.Folder().size());
+                at += name.size() + folder.size();
+                records.push_back(
+                    {name, folder, true, e.Modified, e.Created, e.Accessed, e.Size, e.Attributes});
+            }
+            search.Records(records);
+            i += group;
+        }
+        results.Swap(streamed);
+    } else if (flags & 8) {
         // The same entries searched through the catalogue's name cache.
         cached.Entries = std::move(catalogue);
         driver.Search(cached, text, options, INT64_MAX, results);

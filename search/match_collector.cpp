@@ -1,8 +1,10 @@
 #include "search/match_collector.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/text.h"
+#include "search/ascii_scan.h"
 #include "search/byte_search.h"
 
 namespace quillory {
@@ -127,19 +129,19 @@ class Collector {
         }
     }
 
-    // Without a cache: each name (and each new folder) is put into the compared case here.
+    // Without a cache: each name (and each new folder) is put into the compared case here, and
+    // only for names that the required text does not rule out first.
     void RunStreaming(size_t first, size_t last) {
+        if (upper_ && !r_.options.FullPath && !literal_.empty()) {
+            RunNamesOnePass(first, last);
+            return;
+        }
         const char* folderData = nullptr;
         size_t folderSize = 0;
         for (size_t i = first; i < last; ++i) {
             if (Stopped()) return;
             const TMyItem& entry = r_.catalogue[i];
-            std::string_view name = entry.Name();
-            if (upper_) {
-                nameText_.clear();
-                AppendCaseForm(nameText_, name, true);
-                name = nameText_;
-            }
+            const std::string_view rawName = entry.Name();
             bool keepGoing;
             if (r_.options.FullPath) {
                 const std::string_view folder = entry.Folder();
@@ -150,12 +152,50 @@ class Collector {
                     AppendCaseForm(folderText_, folder, upper_);
                     EnterFolder(folderText_);
                 }
-                if (namesNeedLiteral_ && !Contains(name, literal_)) continue;
-                keepGoing = VisitFullPath(i, name);
+                if (namesNeedLiteral_ &&
+                    (upper_ ? !NameMayHoldUpper(rawName, literal_) : !Contains(rawName, literal_))) {
+                    continue;
+                }
+                keepGoing = VisitFullPath(i, CasedName(rawName));
             } else {
-                keepGoing = VisitName(i, name);
+                keepGoing = VisitName(i, CasedName(rawName));
             }
             if (!keepGoing) return;
+        }
+    }
+
+    std::string_view CasedName(std::string_view rawName) {
+        if (!upper_) return rawName;
+        nameText_.clear();
+        AppendCaseForm(nameText_, rawName, true);
+        return nameText_;
+    }
+
+    // A case-insensitive name search with a required text: the names of a batch of entries are
+    // laid end to end and one scan over them, comparing both cases of each ASCII letter, finds
+    // the few that can match; only those are upper-cased and tested.
+    void RunNamesOnePass(size_t first, size_t last) {
+        constexpr size_t kBatch = 1024;
+        for (size_t batchFirst = first; batchFirst < last; batchFirst += kBatch) {
+            if (Stopped()) return;
+            const size_t batchLast = std::min(last, batchFirst + kBatch);
+            size_t bytes = 0;
+            for (size_t i = batchFirst; i < batchLast; ++i) bytes += r_.catalogue[i].Name().size() + 1;
+            batchText_.resize(bytes);
+            batchNames_.clear();
+            char* out = batchText_.data();
+            for (size_t i = batchFirst; i < batchLast; ++i) {
+                const std::string_view name = r_.catalogue[i].Name();
+                std::memcpy(out, name.data(), name.size());
+                batchNames_.emplace_back(out, name.size());
+                out += name.size();
+                *out++ = '\0';
+            }
+            MarkNamesMayHoldUpper(batchNames_, literal_, batchMarks_);
+            for (size_t k = 0; k < batchNames_.size(); ++k) {
+                if (batchMarks_[k] == 0) continue;
+                if (!VisitName(batchFirst + k, CasedName(batchNames_[k]))) return;
+            }
         }
     }
 
@@ -200,6 +240,9 @@ class Collector {
     bool folderParts_ = false;
     bool namesNeedLiteral_ = false;
     std::vector<uint8_t> folderHits_;
+    std::string batchText_;
+    std::vector<std::string_view> batchNames_;
+    std::vector<uint8_t> batchMarks_;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "search/name_matching.h"
 #include "search/query_parser.h"
 #include "search/search_plan.h"
+#include "search/streaming_search.h"
 
 namespace quillory {
 
@@ -43,6 +44,23 @@ size_t TSearchDriver::Search(const EntryList& entries, std::string_view searchTe
     ParseQuery(searchText, options.CaseSensitive, false, words_);
     BeginSearch(results);
     return RunSearch(entries, nullptr, words_, options, maxResultsCount, results);
+}
+
+size_t TSearchDriver::SearchDatabase(const std::string& path, const ActivityLog& log,
+                                     std::string_view searchText, TSearchOptions options,
+                                     int64_t maxResultsCount, EntryList& results,
+                                     TProgramOptions& databaseOptions) {
+    ParseQuery(searchText, options.CaseSensitive, false, words_);
+    BeginSearch(results);
+    StreamingSearch search(words_, options, ResultLimit(maxResultsCount), results);
+    try {
+        ReadDatabase(path, log, search, databaseOptions);
+    } catch (...) {
+        results.Clear();
+        throw;
+    }
+    status_ = FoundStatusText(results.Count(), ElapsedText(ticks_() - startTick_) + " sec.");
+    return results.Count();
 }
 
 void TSearchDriver::BeginSearch(EntryList& results) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/activity_log.h"
 #include "core/catalogue.h"
 #include "core/entry_list.h"
 #include "core/name_cache.h"
@@ -44,6 +45,14 @@ class TSearchDriver {
     // quicker for a single search of a catalogue (the command line).
     size_t Search(const EntryList& entries, std::string_view searchText, TSearchOptions options,
                   int64_t maxResultsCount, EntryList& results);
+
+    // A single search of a database file as it is read (the command line): no catalogue is
+    // built and only the matching records are kept. The results, the status text and any error
+    // (with nothing in `results`) are those of LoadDatabase followed by Search over the loaded
+    // list; the search time counts the reading. `databaseOptions` receives the header's fields.
+    size_t SearchDatabase(const std::string& path, const ActivityLog& log, std::string_view searchText,
+                          TSearchOptions options, int64_t maxResultsCount, EntryList& results,
+                          TProgramOptions& databaseOptions);
 
     // Status "Waiting...", the result count 0 (the slots stay for reuse), the start tick.
     void BeginSearch(EntryList& results);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "core/database.h"
@@ -92,6 +93,29 @@ TEST(CliBadInput, LineBreakInsideAListItemIsRefused) {
         EXPECT_EQ(r.err, "quillory-cli: " + row.err + "\n");
         EXPECT_NE(access(db.c_str(), F_OK), 0) << "nothing is saved: " << row.err;
     }
+}
+
+// A search reads the file as it matches; on a damaged file it must end exactly as a full load
+// does (the message and status of `info`, which loads the whole file), printing no result.
+TEST(CliBadInput, SearchOfADamagedFileEndsAsALoadDoes) {
+    const test::TempDir dir;
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(QUILLORY_TEST_DATA "/broken")) {
+        const std::string db = e.path().string();
+        const auto info = RunCli({"--db", db, "info"}, Env(dir));
+        for (const std::vector<std::string>& words :
+             {std::vector<std::string>{}, {"a"}, {"--limit", "1", "--", "*"}}) {
+            std::vector<std::string> args = {"--db", db, "search"};
+            args.insert(args.end(), words.begin(), words.end());
+            const auto search = RunCli(args, Env(dir));
+            EXPECT_EQ(search.status, info.status) << db;
+            EXPECT_EQ(search.err, info.err) << db;
+            EXPECT_EQ(search.out, "") << db;
+        }
+        EXPECT_EQ(info.status, 2) << db;
+        ++files;
+    }
+    EXPECT_GE(files, 15u);
 }
 
 TEST(CliBadInput, OutputThatCannotBeWrittenIsAFailure) {

@@ -6,6 +6,10 @@
 
 #include <random>
 
+#include "core/database.h"
+#include "platform/locale_formats.h"
+#include "tests/support/temp_dir.h"
+
 #include "catalogue_builder.h"
 #include "platform/text.h"
 #include "search/match_collector.h"
@@ -151,11 +155,29 @@ std::vector<std::string> RefSearch(const EntryList& catalogue, const TWordList& 
 
 // Small alphabets so that terms and names meet often; cased and uncased letters, ß, Turkish
 // dotted and dotless i, digits, word delimiters and bytes that are not valid UTF-8.
-const std::vector<std::string> kPieces = {
-    "a", "b", "ab", "A", "B", "c", "x", "Ab",  "ä",   "Ä",   "é",    "É",    "ß",    "ı", "İ",  "i",     "I",
-    "1", "0", " ",  "_", "-", ".", ".", "mp3", "MP3", "txt", "\xff", "\xc3", "\xa4", "€", "日", "Folder"};
-const std::vector<std::string> kTermPieces = {"a", "b", "ab", "ä", "Ä",   "é",    "ß",    "i", "ı", "1", ".",
-                                              ".", "*", "*",  "?", "mp3", "\xa4", "\xc3", "€", " ", "x", "A"};
+const std::vector<std::string> kPieces = {"a",      "b",
+                                          "ab",     "A",
+                                          "B",      "c",
+                                          "x",      "Ab",
+                                          "ä",      "Ä",
+                                          "é",      "É",
+                                          "ß",      "ı",
+                                          "İ",      "i",
+                                          "I",      "1",
+                                          "0",      " ",
+                                          "_",      "-",
+                                          ".",      ".",
+                                          "mp3",    "MP3",
+                                          "txt",    "\xff",
+                                          "\xc3",   "\xa4",
+                                          "€",      "日",
+                                          "Folder", "ſ",
+                                          "s",      "S",
+                                          "k",      "\xe2\x84\xaa",
+                                          "K"};
+const std::vector<std::string> kTermPieces = {"a", "b", "ab", "ä", "Ä", "é", "ß",   "i",           "ı",
+                                              "1", ".", ".",  "*", "*", "?", "mp3", "\xa4",        "\xc3",
+                                              "€", " ", "x",  "A", "s", "ſ", "k",   "\xe2\x84\xaa"};
 
 std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces, int maxPieces) {
     std::uniform_int_distribution<int> count(1, maxPieces);
@@ -242,6 +264,127 @@ TEST(SearchDifferential, FastSearchEqualsPlainReading) {
         if (!expected.empty() && expected.size() < catalogue.Count()) ++nonEmpty;
     }
     EXPECT_GT(nonEmpty, 100u);  // the queries really select
+}
+
+// Names of ASCII words in any case mixed with the characters that upper-case into ASCII (long
+// s, dotless i), the Kelvin sign that does not, ß, dotted I, other letters and invalid bytes;
+// long enough that the scans work in whole 16-byte blocks.
+const std::vector<std::string> kWordPieces = {
+    "report",    "Report", "REPORT", "rEpOrT", "repo", "rt",   "quarterly",
+    "QUARTERLY", "data",   "Data",   "ſ",      "ı",    "İ",    "\xe2\x84\xaa",
+    "ß",         "ss",     "SS",     "é",      "É",    "\xff", "\xc4",
+    "\xb1",      "_",      " ",      ".",      "mp3",  "MP3",  "k",
+    "s",         "x",      "0",      "/"};
+const std::vector<std::string> kWordQueries = {"report",
+                                               "REPORT",
+                                               "quarterly",
+                                               "data",
+                                               "repo",
+                                               "ss",
+                                               "s",
+                                               "k",
+                                               "ſ",
+                                               "ı",
+                                               "ß",
+                                               "\xe2\x84\xaa",
+                                               "é",
+                                               "\xff",
+                                               "*.mp3",
+                                               "report*",
+                                               "?eport*",
+                                               "re*rt",
+                                               "repo.mp3",
+                                               "report +data",
+                                               "report -\"data\"",
+                                               "quarterly,report",
+                                               "+\"ss\" -\"ß\"",
+                                               "rt_",
+                                               "\"report data\"",
+                                               "x",
+                                               "/"};
+
+EntryList WordCatalogue(std::mt19937& rng, size_t count) {
+    const std::vector<std::string> folders = {"/", "/Report/", "/data/ſ/", "/ı/", "", "/odd\xc3", "/x/Data."};
+    std::uniform_int_distribution<size_t> folderPick(0, folders.size() - 1);
+    std::uniform_int_distribution<size_t> piecePick(0, kWordPieces.size() - 1);
+    std::uniform_int_distribution<int> pieceCount(1, 9);
+    std::uniform_int_distribution<int> runLength(1, 30);
+    std::uniform_int_distribution<int> percent(0, 99);
+    EntryList catalogue;
+    while (catalogue.Count() < count) {
+        const std::string& folder = folders[folderPick(rng)];
+        for (int n = runLength(rng); n > 0 && catalogue.Count() < count; --n) {
+            std::string name;
+            for (int p = pieceCount(rng); p > 0; --p) name += kWordPieces[piecePick(rng)];
+            test::AddEntry(catalogue, folder, name, percent(rng) < 15);
+        }
+    }
+    return catalogue;
+}
+
+// The one-pass paths (the scan over raw names, with or without a catalogue in memory, and the
+// search of a database file as it is read) against the plain reading and the cached search.
+TEST(SearchDifferential, OnePassScanEqualsPlainReading) {
+    std::mt19937 rng(31337);
+    test::TempDir dir;
+    const ActivityLog log(dir / "q.log", LocaleFormats::ForLocale("en_US"), [] { return 46000.0; });
+    const std::string file = dir / "words.qdb";
+    {
+        const EntryList written = WordCatalogue(rng, 4000);
+        SaveDatabase(written, TProgramOptions{"/\r\n"}, file, log);
+    }
+    // The file's catalogue as a load gives it (an empty folder text reads as the previous one).
+    Catalogue owned;
+    TProgramOptions loadedOptions{std::string()};
+    LoadDatabase(owned.Entries, loadedOptions, file, log);
+    const EntryList& catalogue = owned.Entries;
+
+    TSearchDriver cached;
+    TSearchDriver streaming;
+    streaming.SetParallelThreshold(0);
+    TSearchDriver split;
+    split.SetParallelThreshold(1000);
+    TSearchDriver fromFile;
+    EntryList results;
+    size_t selective = 0;
+    for (const std::string& query : kWordQueries) {
+        for (int variant = 0; variant < 12; ++variant) {
+            TSearchOptions options;
+            options.CaseSensitive = variant % 4 == 3;
+            options.WholeWords = variant % 3 == 1;
+            options.FullPath = variant % 6 == 5;
+            options.FindFolders = variant != 4;
+            options.FindFiles = variant != 2;
+            const size_t limit = variant % 5 == 0 ? 7 : 100000;
+            const auto limit64 = static_cast<int64_t>(limit);
+            const std::string what = "query '" + query + "' case " + std::to_string(options.CaseSensitive) +
+                                     " words " + std::to_string(options.WholeWords) + " full " +
+                                     std::to_string(options.FullPath) + " limit " + std::to_string(limit);
+
+            cached.Search(owned, query, options, limit64, results);
+            const auto expected = RefSearch(catalogue, cached.Words(), options, limit);
+            ASSERT_EQ(test::FullPaths(results), expected) << "cached: " << what;
+            streaming.Search(catalogue, query, options, limit64, results);
+            ASSERT_EQ(test::FullPaths(results), expected) << "streaming: " << what;
+            split.Search(catalogue, query, options, limit64, results);
+            ASSERT_EQ(test::FullPaths(results), expected) << "two threads: " << what;
+
+            TProgramOptions headerFields{std::string()};
+            fromFile.SearchDatabase(file, log, query, options, limit64, results, headerFields);
+            ASSERT_EQ(test::FullPaths(results), expected) << "from the file: " << what;
+            EXPECT_EQ(fromFile.StatusText().substr(0, 4), "OK! ");
+            EXPECT_EQ(headerFields.IncludedFolders, "/\r\n");
+            // The copies carry every value of the record, and nothing of a slot's old use.
+            for (size_t i = 0; i < results.Count(); ++i) {
+                EXPECT_EQ(results[i].Size, static_cast<int64_t>(results[i].Name().size()));
+                EXPECT_EQ(results[i].Modified, 40000.5);
+                EXPECT_EQ(results[i].IconIndex, -1);
+                EXPECT_FALSE(results[i].Selected);
+            }
+            if (!expected.empty() && expected.size() < 500) ++selective;
+        }
+    }
+    EXPECT_GT(selective, 60u);  // the queries really select
 }
 
 TEST(SearchDifferential, MatcherEqualsPlainReadingOnSingleSubjects) {

@@ -1,0 +1,68 @@
+#include "search/streaming_search.h"
+
+#include "search/ascii_scan.h"
+#include "search/match_collector.h"
+
+namespace quillory {
+
+StreamingSearch::StreamingSearch(const TWordList& words, const TSearchOptions& options, size_t limit,
+                                 EntryList& results)
+    : options_(options),
+      limit_(limit == 0 ? 1 : limit),
+      results_(results),
+      matcher_(words, options),
+      plan_(MakeSearchPlan(matcher_)),
+      prefilterNames_(!options.CaseSensitive && !options.FullPath && !plan_.requiredLiteral.empty()) {
+    results_.Clear();
+}
+
+void StreamingSearch::Begin(size_t, uint64_t) {}
+
+bool StreamingSearch::Full() const {
+    return results_.Count() >= limit_;
+}
+
+void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
+    window_.Clear();
+    if (prefilterNames_) {
+        names_.clear();
+        for (const DatabaseRecord& r : records) names_.push_back(r.Name);
+        MarkNamesMayHoldUpper(names_, plan_.requiredLiteral, marks_);
+    }
+    FolderRef folder;
+    std::string_view folderText;
+    bool anyFolder = false;
+    for (size_t k = 0; k < records.size(); ++k) {
+        if (prefilterNames_ && marks_[k] == 0) continue;
+        const DatabaseRecord& r = records[k];
+        // Records of one folder run share one folder view; a new view gets its own copy.
+        if (!anyFolder || r.Folder.data() != folderText.data() || r.Folder.size() != folderText.size()) {
+            folder = window_.InternFolder(r.Folder);
+            folderText = r.Folder;
+            anyFolder = true;
+        }
+        TMyItem& entry = window_.AcquireEntry(r.Name);
+        entry.SetFolder(folder);
+        entry.Modified = r.Modified;
+        entry.Created = r.Created;
+        entry.Accessed = r.Accessed;
+        entry.Size = r.Size;
+        entry.Attributes = r.Attributes;
+    }
+}
+
+void StreamingSearch::Records(std::span<const DatabaseRecord> records) {
+    if (records.empty() || Full()) return;
+    FillWindow(records);
+    if (window_.Empty()) return;
+    const MatchRequest request{window_, nullptr, matcher_, plan_, options_};
+    matches_.clear();
+    CollectMatches(request, 0, window_.Count(), limit_ - results_.Count(), matches_);
+    for (const size_t index : matches_) {
+        TMyItem& result = results_.AppendCopy(window_[index]);
+        result.IconIndex = -1;
+        result.Selected = false;
+    }
+}
+
+}  // namespace quillory
