@@ -37,11 +37,12 @@ ResultActions::ResultActions(TQuilloryForm1& form, Launcher& launcher, ResultAct
     attach("Copytofolder1", &ResultActions::Copytofolder1Click);
     attach("Movetofolder1", &ResultActions::Movetofolder1Click);
 
-    ResultListView* list = form_.ResultView();
-    connect(list, &ResultListView::executeRequested, this, &ResultActions::Execute1Click);
+    list_ = form_.ResultView();
+    viewport_ = list_->viewport();
+    connect(list_, &ResultListView::executeRequested, this, &ResultActions::Execute1Click);
     // The list has no menu of its own: right-clicks and the keyboard's menu requests come here.
-    list->installEventFilter(this);
-    list->viewport()->installEventFilter(this);
+    list_->installEventFilter(this);
+    viewport_->installEventFilter(this);
 }
 
 ResultActions::~ResultActions() = default;
@@ -104,7 +105,16 @@ void ResultActions::ListView1ContextPopup(const QPoint& position) {
 }
 
 bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
-    ResultListView* list = form_.ResultView();
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+        case QEvent::ContextMenu:
+            break;
+        default:
+            return QObject::eventFilter(watched, event);
+    }
+    ResultListView* list = list_;
     if (watched == list && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_C && (key->modifiers() & Qt::ControlModifier)) {
@@ -123,13 +133,13 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == viewport_ && event->type() == QEvent::MouseButtonDblClick) {
         // A double-click anywhere in the list runs "Execute" on the focused row (the first
         // click of the two has already moved the focus).
         Execute1Click();
         return false;
     }
-    if ((watched == list || watched == list->viewport()) && event->type() == QEvent::ContextMenu) {
+    if ((watched == list || watched == viewport_) && event->type() == QEvent::ContextMenu) {
         const auto* menu = static_cast<QContextMenuEvent*>(event);
         if (menu->reason() == QContextMenuEvent::Keyboard) {
             list->Gesture().KeyboardMenuKey();
@@ -140,7 +150,7 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
         // in between (the toolkit reports the request when the button goes down).
         return true;
     }
-    if (watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == viewport_ && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton && list->Gesture().MenuAllowed()) {
             list->Gesture().MenuDone();

@@ -53,6 +53,10 @@ class ResultActions : public QObject {
     QPoint MenuPosition(const QPoint& position) const;
 
     TQuilloryForm1& form_;
+    // The list and its viewport as they were when the filter was installed: the filter also
+    // sees events while the window is being destroyed, when the window must not be asked.
+    ResultListView* list_;
+    QObject* viewport_;
     Launcher& launcher_;
     ResultActionPrompts& prompts_;
     ViewSelection& selection_;
