@@ -20,6 +20,7 @@ class Launcher;
 namespace quillory::app {
 
 class ResultActionPrompts;
+class ResultListView;
 class TQuilloryForm1;
 
 class ResultActions : public QObject {
