@@ -13,7 +13,8 @@
 # "ranks:" is the time to sort the catalogue by all five columns (done once per catalogue
 # state, on a worker); the "click ... (ranks ready)" lines sort the same results from those
 # ranks, beside "(today)", the sort the window does without them. The 100,000 results are
-# picked evenly from a 1,000,000-entry catalogue.
+# picked evenly from a 1,000,000-entry catalogue. "ranked name order alone" splits a click
+# from the ranks into working out the order and moving the 64-byte entries into it.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)

@@ -25,12 +25,12 @@ bool AnyGroupStart(const std::vector<uint64_t>& bits, size_t first, size_t last)
 
 // Sorts `keys` by their high 32 bits, which are below 2^rankBits: least significant digit
 // first, at most eleven bits a digit so a digit's counts stay in the first-level cache.
-void RadixSortHigh(std::vector<uint64_t>& keys, unsigned rankBits) {
+void RadixSortHigh(std::vector<uint64_t>& keys, std::vector<uint64_t>& other, unsigned rankBits) {
     if (rankBits == 0 || keys.size() < 2) return;
     const unsigned passes = (rankBits + 10) / 11;
     const unsigned digitBits = (rankBits + passes - 1) / passes;
     const size_t buckets = size_t{1} << digitBits;
-    std::vector<uint64_t> other(keys.size());
+    other.resize(keys.size());
     std::vector<size_t> counts(buckets);
     for (unsigned pass = 0; pass < passes; ++pass) {
         const unsigned shift = 32 + pass * digitBits;
@@ -71,19 +71,20 @@ bool BuildColumnRanks(const EntryList& entries, const Collation& collation, Colu
 }
 
 bool RankedOrder(const ColumnRank& rank, std::span<const uint32_t> catalogueIndex, bool descending,
-                 std::vector<uint32_t>& order) {
+                 std::vector<uint32_t>& order, RankedSortMemory& memory) {
     const size_t n = catalogueIndex.size();
     const size_t ranked = rank.rank.size();
     if (n >= UINT32_MAX) return false;
     // The rank in the high half, the result's place in the low half: ranks are unique, so
     // sorting by the high half alone orders the results completely.
-    std::vector<uint64_t> keys(n);
+    std::vector<uint64_t>& keys = memory.keys;
+    keys.resize(n);
     for (size_t k = 0; k < n; ++k) {
         const uint32_t index = catalogueIndex[k];
         if (index >= ranked) return false;
         keys[k] = (uint64_t{rank.rank[index]} << 32) | k;
     }
-    RadixSortHigh(keys, ranked == 0 ? 0 : static_cast<unsigned>(std::bit_width(ranked - 1)));
+    RadixSortHigh(keys, memory.other, ranked == 0 ? 0 : static_cast<unsigned>(std::bit_width(ranked - 1)));
     if (descending) {
         // The reverse of ascending, except that each run of equal keys is turned back to
         // catalogue order. Neighbours with ranks b < a hold equal keys exactly when no run of

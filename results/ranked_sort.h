@@ -27,11 +27,17 @@ namespace quillory {
 bool BuildColumnRanks(const EntryList& entries, const Collation& collation, ColumnRanks& ranks,
                       const std::atomic<bool>* stop = nullptr);
 
+// Working memory of RankedOrder, kept between calls so repeated clicks allocate nothing.
+struct RankedSortMemory {
+    std::vector<uint64_t> keys;
+    std::vector<uint64_t> other;
+};
+
 // The order of results whose result k is a copy of catalogue entry catalogueIndex[k], sorted
 // by `rank`'s column: order[k] is the result that goes to place k (as ResultSorter::Order).
 // Linear in the number of results (a radix sort of their ranks). False, with `order`
 // unspecified, when an index lies outside the ranked catalogue.
 bool RankedOrder(const ColumnRank& rank, std::span<const uint32_t> catalogueIndex, bool descending,
-                 std::vector<uint32_t>& order);
+                 std::vector<uint32_t>& order, RankedSortMemory& memory);
 
 }  // namespace quillory

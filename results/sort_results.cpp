@@ -127,6 +127,7 @@ void ResultSorter::ReleaseMemory() {
     textKeys_ = {};
     numberKeys_ = {};
     gathered_ = {};
+    rankedMemory_ = {};
 }
 
 bool ResultSorter::SortKeys(const EntryList& results, ResultColumn column, bool descending,
@@ -329,7 +330,8 @@ std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, Resu
                        : nullptr;
     TrimEntries(results, results.Count());
     std::vector<uint32_t> order;
-    if (!rank || !RankedOrder(*rank, origin.CatalogueIndex(), state.SortDescending, order)) {
+    if (!rank ||
+        !RankedOrder(*rank, origin.CatalogueIndex(), state.SortDescending, order, sorter.RankedMemory())) {
         order = sorter.Order(results, static_cast<ResultColumn>(column), state.SortDescending);
     }
     sorter.Apply(results, order);

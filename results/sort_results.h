@@ -10,6 +10,7 @@
 #include "core/column_ranks.h"
 #include "core/entry_list.h"
 #include "results/collation.h"
+#include "results/ranked_sort.h"
 #include "results/result_columns.h"
 #include "results/result_origin.h"
 #include "results/result_selection.h"
@@ -50,6 +51,9 @@ class ResultSorter {
     void StableOrder(const EntryList& entries, ResultColumn column, std::vector<uint32_t>& order,
                      std::vector<uint64_t>& groupStarts);
 
+    // Working memory of the column sorts from the catalogue's ranks.
+    RankedSortMemory& RankedMemory() { return rankedMemory_; }
+
     // Puts the results in `order` (a permutation of 0 to Count()-1, as Order returns it) with
     // the sorter's working memory. Throws std::invalid_argument when `order` is not one.
     void Apply(EntryList& results, std::span<const uint32_t> order);
@@ -85,6 +89,7 @@ class ResultSorter {
     std::vector<TextKey> textKeys_;
     std::vector<NumberKey> numberKeys_;
     std::vector<TMyItem> gathered_;
+    RankedSortMemory rankedMemory_;
 };
 
 // A one-off sort with its own working memory.

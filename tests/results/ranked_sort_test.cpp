@@ -281,13 +281,14 @@ TEST(RankedSort, RankedOrderRefusesIndicesOutsideTheCatalogue) {
     ASSERT_TRUE(BuildColumnRanks(catalogue, UsCollation(), ranks));
     const ColumnRank& rank = *ranks.Find(0, catalogue.Generation(), UsCollation().LocaleId());
     std::vector<uint32_t> order;
+    RankedSortMemory memory;
     const std::vector<uint32_t> inside = {2, 0, 1};
-    ASSERT_TRUE(RankedOrder(rank, inside, false, order));
+    ASSERT_TRUE(RankedOrder(rank, inside, false, order, memory));
     EXPECT_EQ(order, (std::vector<uint32_t>{2, 1, 0}));  // a, b, c
-    ASSERT_TRUE(RankedOrder(rank, inside, true, order));
+    ASSERT_TRUE(RankedOrder(rank, inside, true, order, memory));
     EXPECT_EQ(order, (std::vector<uint32_t>{0, 1, 2}));
     const std::vector<uint32_t> outside = {0, 3};
-    EXPECT_FALSE(RankedOrder(rank, outside, false, order));
+    EXPECT_FALSE(RankedOrder(rank, outside, false, order, memory));
 }
 
 TEST(RankedSort, DescendingKeepsEqualKeysInCatalogueOrder) {
@@ -300,7 +301,8 @@ TEST(RankedSort, DescendingKeepsEqualKeysInCatalogueOrder) {
     const ColumnRank& rank = *ranks.Find(2, catalogue.Generation(), UsCollation().LocaleId());
     const std::vector<uint32_t> picked = {5, 9, 10, 150, 151, 199, 3};
     std::vector<uint32_t> order;
-    ASSERT_TRUE(RankedOrder(rank, picked, true, order));
+    RankedSortMemory memory;
+    ASSERT_TRUE(RankedOrder(rank, picked, true, order, memory));
     // Sizes: 5->2, 9->0, 10->1, 150->0, 151->1, 199->1, 3->0.
     std::vector<uint32_t> catalogueOrder;
     for (const uint32_t k : order) catalogueOrder.push_back(picked[k]);
