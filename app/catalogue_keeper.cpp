@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "results/ranked_sort.h"
+
 namespace quillory::app {
 
 CatalogueKeeper::CatalogueKeeper(std::unique_ptr<Catalogue> catalogue) : catalogue_(std::move(catalogue)) {
@@ -17,7 +19,10 @@ CatalogueKeeper::~CatalogueKeeper() {
 }
 
 void CatalogueKeeper::JoinPreparation() {
-    if (preparing_.joinable()) preparing_.join();
+    if (!preparing_.joinable()) return;
+    stopPreparing_.store(true, std::memory_order_relaxed);
+    preparing_.join();
+    stopPreparing_.store(false, std::memory_order_relaxed);
 }
 
 Catalogue& CatalogueKeeper::Acquire() {
@@ -26,6 +31,26 @@ Catalogue& CatalogueKeeper::Acquire() {
     if (rescan_.Running()) CollectRescan();
     JoinPreparation();
     return *catalogue_;
+}
+
+const Catalogue* CatalogueKeeper::IdleCatalogue() {
+    if (rescan_.Running()) return nullptr;
+    if (preparing_.joinable()) {
+        if (!prepared_.load(std::memory_order_acquire)) return nullptr;
+        preparing_.join();
+    }
+    return catalogue_.get();
+}
+
+void CatalogueKeeper::SetSortCollation(Collation collation) {
+    JoinPreparation();
+    sortCollation_ = std::move(collation);
+}
+
+void CatalogueKeeper::PrepareOrdersAhead() {
+    if (!sortCollation_ || rescan_.Running() || preparing_.joinable()) return;
+    if (catalogue_->Ranks.Complete(catalogue_->Entries.Generation(), sortCollation_->LocaleId())) return;
+    StartPreparation(false, false);
 }
 
 void CatalogueKeeper::Replace(std::unique_ptr<Catalogue> catalogue) {
@@ -51,15 +76,29 @@ void CatalogueKeeper::CollectRescan() {
 
 void CatalogueKeeper::PrepareNamesAhead(bool caseSensitiveToo) {
     Acquire();
-    // The worker uses the catalogue until it is joined; every other use passes Acquire().
+    StartPreparation(true, caseSensitiveToo);
+}
+
+void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
+    // The worker uses the catalogue until it is joined; every other use passes Acquire() or
+    // IdleCatalogue(), which wait for it or leave it alone. The sort collation is the
+    // worker's alone meanwhile (SetSortCollation joins first).
     Catalogue* catalogue = catalogue_.get();
-    preparing_ = std::jthread([catalogue, caseSensitiveToo] {
+    const Collation* collation = sortCollation_ ? &*sortCollation_ : nullptr;
+    prepared_.store(false, std::memory_order_relaxed);
+    preparing_ = std::jthread([this, catalogue, collation, names, caseSensitiveToo] {
         try {
-            catalogue->PrepareNameCache(false);
-            if (caseSensitiveToo) catalogue->PrepareNameCache(true);
+            if (names) {
+                catalogue->PrepareNameCache(false);
+                if (caseSensitiveToo) catalogue->PrepareNameCache(true);
+            }
+            if (collation)
+                BuildColumnRanks(catalogue->Entries, *collation, catalogue->Ranks, &stopPreparing_);
         } catch (const std::exception&) {
-            // Only a head start: the search builds what is missing itself.
+            // Only a head start: the search builds missing names itself, and a column click
+            // without ranks sorts the results themselves.
         }
+        prepared_.store(true, std::memory_order_release);
     });
 }
 

@@ -2,14 +2,18 @@
 // Keeps the program's one catalogue and hands it to whoever may use it at the moment: the
 // user interface's thread, or the one worker that runs a rescan or builds the search names.
 // Every use from the user interface goes through Acquire(), which takes the catalogue back
-// first: a running rescan is asked to stop and waited for (it keeps what it found), and a
-// name cache being built is waited for. So a search during a rescan searches what was found.
+// first: a running rescan is asked to stop and waited for (it keeps what it found), a name
+// cache being built is waited for, and column ranks being built are stopped after the column
+// in progress. So a search during a rescan searches what was found.
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "core/catalogue.h"
+#include "results/collation.h"
 #include "scan/rescan_driver.h"
 
 namespace quillory::app {
@@ -43,18 +47,38 @@ class CatalogueKeeper {
     // still runs), applies its result to the options and reports it. Nothing without a rescan.
     void CollectRescan();
     // Builds the names of a case-insensitive (and, when asked, case-sensitive) search on a
-    // worker, so the first search after a load or a rescan is as fast as the later ones.
+    // worker, so the first search after a load or a rescan is as fast as the later ones;
+    // then, when a sort collation was given, the catalogue's column ranks, so that column
+    // clicks need no sort.
     void PrepareNamesAhead(bool caseSensitiveToo = false);
+    // Builds the column ranks on a worker when some are stale, the catalogue is free and a
+    // sort collation was given; otherwise nothing. The ranks are only a head start: an
+    // Acquire() stops their build after the column in progress (finished columns are kept),
+    // and this call resumes it.
+    void PrepareOrdersAhead();
+    // The collation of the window's column sorts (the worker uses this copy alone). Without
+    // one no ranks are built.
+    void SetSortCollation(Collation collation);
+
+    // The catalogue when it can be read at once: no rescan running and no worker preparing
+    // it (nothing is stopped or waited for); otherwise nullptr. Valid until the next
+    // StartRescan, PrepareNamesAhead or PrepareOrdersAhead.
+    const Catalogue* IdleCatalogue();
 
     // The rescan's settings (lister, clocks) for tests; only while no rescan runs.
     RescanDriver& Driver() { return rescan_.Driver(); }
 
   private:
+    // Stops the ranks' build, waits for the worker.
     void JoinPreparation();
+    void StartPreparation(bool names, bool caseSensitiveToo);
 
     std::unique_ptr<Catalogue> catalogue_;
     RescanTask rescan_;
     std::jthread preparing_;
+    std::atomic<bool> stopPreparing_{false};
+    std::atomic<bool> prepared_{false};
+    std::optional<Collation> sortCollation_;
     RescanEnded rescanEnded_;
 };
 

@@ -105,6 +105,7 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
 
     rescanObserver_ = std::make_unique<WindowRescanObserver>(*this);
     context_.keeper.OnRescanEnded([this](const RescanResult& result) { RescanEnded(result); });
+    context_.keeper.SetSortCollation(sorter_.GetCollation().Clone());
 
     StartupTimer.setInterval(500);
     StartupTimer.setSingleShot(true);
@@ -396,7 +397,12 @@ void TQuilloryForm1::StartupTimerTimer() {
     StartupTimer.stop();
     RegisterHotKeys(*this);
     UpdateCaption();
-    if (context_.options().RescanOnStartup || context_.rescanRequested) Button2Click();
+    if (context_.options().RescanOnStartup || context_.rescanRequested) {
+        Button2Click();
+    } else {
+        // Reading the options above stopped a build of the column ranks the start-up began.
+        context_.keeper.PrepareOrdersAhead();
+    }
 }
 
 void TQuilloryForm1::UpdateCaption() {
@@ -494,7 +500,14 @@ void TQuilloryForm1::Invertselection1Click() {
 void TQuilloryForm1::ListView1ColumnClick(int column) {
     // The selection follows the entries through the new order; the focused row stays.
     const std::vector<bool> before = selection_->SelectedRows();
-    const std::vector<uint32_t> order = SortColumnClick(sortState_, context_.results, sorter_, column);
+    // The catalogue's ranks serve when the catalogue is free this instant; a click never
+    // stops a rescan or waits for the ranks' build.
+    const Catalogue* catalogue = context_.keeper.IdleCatalogue();
+    const std::vector<uint32_t> order =
+        SortColumnClick(sortState_, context_.results, sorter_, column,
+                        catalogue ? &catalogue->Ranks : nullptr, resultOrigin_);
+    // Ranks that were missing are built now, for the next click.
+    if (catalogue) context_.keeper.PrepareOrdersAhead();
     if (order.empty()) return;
     std::vector<bool> after(order.size(), false);
     for (size_t place = 0; place < order.size(); ++place) {
@@ -520,12 +533,16 @@ void TQuilloryForm1::Button1Click() {
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
     Catalogue& catalogue = context_.catalogue();
+    resultOrigin_.Forget();
     const size_t found =
         searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount, context_.results);
+    resultOrigin_.Record(catalogue.Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
     SetStatusText(FromBytes(searchDriver_.StatusText()));
     model_->ShowResults(found);
     Button1->setEnabled(true);
     ListView1->setFocus();
+    // The search took the catalogue back: a build of the column ranks goes on.
+    context_.keeper.PrepareOrdersAhead();
 }
 
 void TQuilloryForm1::Button2Click() {

@@ -162,6 +162,8 @@ class TQuilloryForm1 : public QMainWindow {
     std::atomic<uint64_t> rescanSerial_{0};
     SortState sortState_;
     ResultSorter sorter_;
+    // The catalogue indices of the results, for column clicks from the catalogue's ranks.
+    ResultOrigin resultOrigin_;
     TypeAhead typeAhead_;
 };
 

@@ -3,7 +3,11 @@
 // Also times the plain approach (one collation call per comparison) on the same list as a
 // reference, and checks that the fast order is an order CompareResults accepts.
 //
-//   sort-bench COUNT [--reference] [--names FILE]
+// Then times the column click from the catalogue's ranks: COUNT results picked evenly from a
+// catalogue of --catalogue entries (default COUNT), the time to build the ranks of all five
+// columns, and each click with the ranks ready beside today's click on the same results.
+//
+//   sort-bench COUNT [--reference] [--names FILE] [--catalogue N]
 //
 // --names writes the generated names, one per line, for a peer sort tool to sort.
 
@@ -16,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "core/catalogue.h"
 #include "core/entry_list.h"
 #include "results/compare_results.h"
+#include "results/ranked_sort.h"
 #include "results/sort_results.h"
 
 using namespace quillory;
@@ -70,6 +76,77 @@ bool Ordered(const EntryList& list, ResultColumn column, bool descending, const 
     return true;
 }
 
+// Column clicks from the catalogue's ranks against today's clicks on the same results.
+int RankedClicks(size_t count, size_t catalogueSize, const Collation& collation) {
+    Catalogue catalogue;
+    Generate(catalogue.Entries, catalogueSize, 42);
+    auto start = std::chrono::steady_clock::now();
+    BuildColumnRanks(catalogue.Entries, collation, catalogue.Ranks);
+    std::printf("ranks: build 5 columns of %zu entries %10.1f ms  (%.1f MB held)\n", catalogueSize,
+                Milliseconds(std::chrono::steady_clock::now() - start),
+                static_cast<double>(catalogue.Ranks.BytesAllocated()) / 1e6);
+
+    // Results spread evenly over the catalogue, in catalogue order, as a search leaves them.
+    EntryList picked;
+    std::vector<size_t> indices;
+    for (size_t k = 0; k < count; ++k) {
+        const size_t index = k * catalogueSize / count;
+        picked.AppendCopy(catalogue.Entries[index]);
+        indices.push_back(index);
+    }
+    // The two parts of a click from the ranks: the order alone, then moving the 64-byte
+    // entries into it (which today's click does as well).
+    {
+        std::vector<uint32_t> catalogueIndex(indices.begin(), indices.end());
+        std::vector<uint32_t> order;
+        RankedSortMemory memory;
+        const ColumnRank* rank =
+            catalogue.Ranks.Find(0, catalogue.Entries.Generation(), collation.LocaleId());
+        RankedOrder(*rank, catalogueIndex, false, order, memory);
+        start = std::chrono::steady_clock::now();
+        RankedOrder(*rank, catalogueIndex, false, order, memory);
+        const double orderMs = Milliseconds(std::chrono::steady_clock::now() - start);
+        EntryList results;
+        for (const TMyItem& e : picked.Entries()) results.AppendCopy(e);
+        ResultSorter sorter(collation);
+        sorter.Apply(results, order);
+        start = std::chrono::steady_clock::now();
+        sorter.Apply(results, order);
+        std::printf("ranked name order alone %8.1f ms; moving the %zu entries into it %8.1f ms\n", orderMs,
+                    count, Milliseconds(std::chrono::steady_clock::now() - start));
+    }
+    struct Click {
+        const char* label;
+        int column;
+    };
+    for (const Click click : {Click{"name", 0}, Click{"folder", 1}, Click{"size", 2}}) {
+        for (const bool ranked : {false, true}) {
+            EntryList results;
+            for (const TMyItem& e : picked.Entries()) results.AppendCopy(e);
+            ResultOrigin origin;
+            origin.Record(catalogue.Entries.Generation(), indices, results);
+            SortState state;
+            ResultSorter sorter(collation);
+            double ms[2];
+            for (double& m : ms) {
+                start = std::chrono::steady_clock::now();
+                SortColumnClick(state, results, sorter, click.column, ranked ? &catalogue.Ranks : nullptr,
+                                origin);
+                m = Milliseconds(std::chrono::steady_clock::now() - start);
+                if (!Ordered(results, static_cast<ResultColumn>(click.column), state.SortDescending,
+                             collation)) {
+                    std::printf("click %s: order WRONG\n", click.label);
+                    return 1;
+                }
+            }
+            std::printf(
+                "click %-6s %-13s %zu results: %8.1f ms, again (descending) %8.1f ms  order checked\n",
+                click.label, ranked ? "(ranks ready)" : "(today)", count, ms[0], ms[1]);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,10 +157,12 @@ int main(int argc, char** argv) {
     const size_t count = std::strtoull(argv[1], nullptr, 10);
     bool reference = false;
     std::string namesFile;
+    size_t catalogueSize = count;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--reference") reference = true;
         if (arg == "--names" && i + 1 < argc) namesFile = argv[++i];
+        if (arg == "--catalogue" && i + 1 < argc) catalogueSize = std::strtoull(argv[++i], nullptr, 10);
     }
     const Collation collation = Collation::FromEnvironment(CollationStrength::Tertiary);
     EntryList list;
@@ -134,6 +213,8 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     SortByColumn(state, list, selection, sorter, 2);
     std::printf("click size       %10.1f ms\n", Milliseconds(std::chrono::steady_clock::now() - start));
+
+    if (RankedClicks(count, std::max(catalogueSize, count), collation) != 0) return 1;
 
     if (reference) {
         // One collation call per comparison, no keys.

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "core/column_ranks.h"
 #include "core/entry_list.h"
 #include "core/name_cache.h"
 #include "core/program_options.h"
@@ -23,6 +24,10 @@ class Catalogue {
 
     EntryList Entries;
     TProgramOptions Options;
+    // The entries sorted by each result column, for instant column sorts of the results.
+    // Each column says which Entries.Generation() it describes: stale ones are never used,
+    // only rebuilt (BuildColumnRanks, on the thread that owns the catalogue).
+    ColumnRanks Ranks;
 
     // The names in the compared case of a search: upper-cased for a case-insensitive one, as
     // they are for a case-sensitive one. Brought up to date with Entries on every call (a

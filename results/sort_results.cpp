@@ -9,6 +9,8 @@
 #include <thread>
 #include <type_traits>
 
+#include "results/ranked_sort.h"
+
 namespace quillory {
 
 static_assert(std::is_trivially_copyable_v<TMyItem>, "results are reordered by plain copies");
@@ -125,15 +127,17 @@ void ResultSorter::ReleaseMemory() {
     textKeys_ = {};
     numberKeys_ = {};
     gathered_ = {};
+    rankedMemory_ = {};
 }
 
-bool ResultSorter::SortKeys(const EntryList& results, ResultColumn column, bool descending) {
+bool ResultSorter::SortKeys(const EntryList& results, ResultColumn column, bool descending,
+                            bool tiesByIndex) {
     if (results.Count() >= UINT32_MAX) throw std::length_error("too many results to sort");
     if (column == ResultColumn::Size || column == ResultColumn::Date) {
-        SortNumberKeys(results, column, descending);
+        SortNumberKeys(results, column, descending, tiesByIndex);
         return false;
     }
-    SortTextKeys(results, column, descending);
+    SortTextKeys(results, column, descending, tiesByIndex);
     return true;
 }
 
@@ -160,7 +164,8 @@ std::vector<uint32_t> ResultSorter::Order(const EntryList& results, ResultColumn
     return order;
 }
 
-void ResultSorter::SortTextKeys(const EntryList& results, ResultColumn column, bool descending) {
+void ResultSorter::SortTextKeys(const EntryList& results, ResultColumn column, bool descending,
+                                bool tiesByIndex) {
     const std::span<const TMyItem> entries = results.Entries();
     const size_t n = entries.size();
     const size_t hardware = std::max<size_t>(1, std::thread::hardware_concurrency());
@@ -201,7 +206,13 @@ void ResultSorter::SortTextKeys(const EntryList& results, ResultColumn column, b
         if (f) std::rethrow_exception(f);
     }
 
-    if (descending) {
+    if (tiesByIndex) {
+        std::sort(textKeys_.begin(), textKeys_.end(), [descending](const TextKey& a, const TextKey& b) {
+            if (KeyLess(a, b)) return !descending;
+            if (KeyLess(b, a)) return descending;
+            return a.index < b.index;
+        });
+    } else if (descending) {
         std::sort(textKeys_.begin(), textKeys_.end(),
                   [](const TextKey& a, const TextKey& b) { return KeyLess(b, a); });
     } else {
@@ -209,7 +220,8 @@ void ResultSorter::SortTextKeys(const EntryList& results, ResultColumn column, b
     }
 }
 
-void ResultSorter::SortNumberKeys(const EntryList& results, ResultColumn column, bool descending) {
+void ResultSorter::SortNumberKeys(const EntryList& results, ResultColumn column, bool descending,
+                                  bool tiesByIndex) {
     const std::span<const TMyItem> entries = results.Entries();
     numberKeys_.resize(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -217,13 +229,47 @@ void ResultSorter::SortNumberKeys(const EntryList& results, ResultColumn column,
         numberKeys_[i] = {column == ResultColumn::Size ? OrderedBits(e.Size) : OrderedBits(e.Modified),
                           static_cast<uint32_t>(i)};
     }
-    if (descending) {
+    if (tiesByIndex) {
+        std::sort(numberKeys_.begin(), numberKeys_.end(),
+                  [descending](const NumberKey& a, const NumberKey& b) {
+                      if (a.key != b.key) return descending ? b.key < a.key : a.key < b.key;
+                      return a.index < b.index;
+                  });
+    } else if (descending) {
         std::sort(numberKeys_.begin(), numberKeys_.end(),
                   [](const NumberKey& a, const NumberKey& b) { return b.key < a.key; });
     } else {
         std::sort(numberKeys_.begin(), numberKeys_.end(),
                   [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
     }
+}
+
+void ResultSorter::StableOrder(const EntryList& entries, ResultColumn column, std::vector<uint32_t>& order,
+                               std::vector<uint64_t>& groupStarts) {
+    const size_t n = entries.Count();
+    order.resize(n);
+    groupStarts.assign((n + 63) / 64, 0);
+    if (n == 0) return;
+    const bool text = SortKeys(entries, column, false, true);
+    for (size_t p = 0; p < n; ++p) {
+        const bool starts = p == 0 || (text ? KeyLess(textKeys_[p - 1], textKeys_[p])
+                                            : numberKeys_[p - 1].key != numberKeys_[p].key);
+        if (starts) groupStarts[p / 64] |= uint64_t{1} << (p % 64);
+        order[p] = text ? textKeys_[p].index : numberKeys_[p].index;
+    }
+}
+
+void ResultSorter::Apply(EntryList& results, std::span<const uint32_t> order) {
+    const size_t n = results.Count();
+    if (order.size() != n) throw std::invalid_argument("the order does not cover the results");
+    std::vector<bool> seen(n, false);
+    for (const uint32_t index : order) {
+        if (index >= n || seen[index]) throw std::invalid_argument("the order is not a permutation");
+        seen[index] = true;
+    }
+    numberKeys_.resize(n);
+    for (size_t k = 0; k < n; ++k) numberKeys_[k].index = order[k];
+    Permute(results.EditEntries(), numberKeys_, gathered_);
 }
 
 void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
@@ -272,6 +318,28 @@ std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, Resu
     std::vector<uint32_t> order =
         sorter.Order(results, static_cast<ResultColumn>(column), state.SortDescending);
     ApplyOrder(results, order);
+    return order;
+}
+
+std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter, int column,
+                                      const ColumnRanks* ranks, ResultOrigin& origin) {
+    if (!NoteColumnClick(state, column)) return {};
+    const bool known = origin.Describes(results);
+    const ColumnRank* rank =
+        ranks && known ? ranks->Find(column, origin.CatalogueGeneration(), sorter.GetCollation().LocaleId())
+                       : nullptr;
+    TrimEntries(results, results.Count());
+    std::vector<uint32_t> order;
+    if (!rank ||
+        !RankedOrder(*rank, origin.CatalogueIndex(), state.SortDescending, order, sorter.RankedMemory())) {
+        order = sorter.Order(results, static_cast<ResultColumn>(column), state.SortDescending);
+    }
+    sorter.Apply(results, order);
+    if (known) {
+        origin.Reordered(order, results);
+    } else {
+        origin.Forget();
+    }
     return order;
 }
 

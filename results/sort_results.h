@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/column_ranks.h"
 #include "core/entry_list.h"
 #include "results/collation.h"
+#include "results/ranked_sort.h"
 #include "results/result_columns.h"
+#include "results/result_origin.h"
 #include "results/result_selection.h"
 
 namespace quillory {
@@ -42,6 +45,19 @@ class ResultSorter {
     // result that goes to place k. A list model may use it to move its persistent rows.
     std::vector<uint32_t> Order(const EntryList& results, ResultColumn column, bool descending);
 
+    // The catalogue order of a column: `order` receives the indices of `entries` sorted
+    // ascending, equal keys in index order (so the order is unique), and `groupStarts` a bit
+    // per place (as ColumnRank::groupStarts) set where a run of equal keys begins.
+    void StableOrder(const EntryList& entries, ResultColumn column, std::vector<uint32_t>& order,
+                     std::vector<uint64_t>& groupStarts);
+
+    // Working memory of the column sorts from the catalogue's ranks.
+    RankedSortMemory& RankedMemory() { return rankedMemory_; }
+
+    // Puts the results in `order` (a permutation of 0 to Count()-1, as Order returns it) with
+    // the sorter's working memory. Throws std::invalid_argument when `order` is not one.
+    void Apply(EntryList& results, std::span<const uint32_t> order);
+
     const Collation& GetCollation() const { return collation_; }
     // Gives back the working memory (after a large sort, when memory matters more).
     void ReleaseMemory();
@@ -61,10 +77,11 @@ class ResultSorter {
     };
 
   private:
-    // Fills and sorts textKeys_ (true) or numberKeys_ (false); returns which.
-    bool SortKeys(const EntryList& results, ResultColumn column, bool descending);
-    void SortTextKeys(const EntryList& results, ResultColumn column, bool descending);
-    void SortNumberKeys(const EntryList& results, ResultColumn column, bool descending);
+    // Fills and sorts textKeys_ (true) or numberKeys_ (false); returns which. With
+    // `tiesByIndex` equal keys keep their index order.
+    bool SortKeys(const EntryList& results, ResultColumn column, bool descending, bool tiesByIndex = false);
+    void SortTextKeys(const EntryList& results, ResultColumn column, bool descending, bool tiesByIndex);
+    void SortNumberKeys(const EntryList& results, ResultColumn column, bool descending, bool tiesByIndex);
 
     Collation collation_;
     std::vector<Collation> threadCollations_;
@@ -72,6 +89,7 @@ class ResultSorter {
     std::vector<TextKey> textKeys_;
     std::vector<NumberKey> numberKeys_;
     std::vector<TMyItem> gathered_;
+    RankedSortMemory rankedMemory_;
 };
 
 // A one-off sort with its own working memory.
@@ -90,6 +108,14 @@ std::vector<uint32_t> InverseOrder(std::span<const uint32_t> order);
 // Returns the order applied (as ResultSorter::Order), empty when the click was ignored; the
 // selection is not touched, so a list model can move its rows itself (layoutChanged).
 std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter, int column);
+
+// SortColumnClick for results whose catalogue indices `origin` knows: when `ranks` (the
+// catalogue's) hold the clicked column for the catalogue state the results were copied from,
+// in the sorter's locale, the order comes from the ranks (no collation at all) and equal
+// keys keep catalogue order in both directions; otherwise it is the sorter's. The keys come
+// out in the same order either way. `origin` follows the results through the reordering.
+std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter, int column,
+                                      const ColumnRanks* ranks, ResultOrigin& origin);
 
 // SortColumnClick for a list whose rows carry the selection: the selection follows the
 // entries; the focused row index stays.

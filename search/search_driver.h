@@ -8,6 +8,7 @@
 // to stop, waits for it, and then searches what it found.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,9 @@ class TSearchDriver {
 
     const TWordList& Words() const { return words_; }
     const std::string& StatusText() const { return status_; }
+    // The last search's results as indices of the searched entries: result k is a copy of
+    // entry MatchIndices()[k].
+    std::span<const size_t> MatchIndices() const { return matches_; }
 
     // Splitting the catalogue across threads: used only from this many entries on (0 never).
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }

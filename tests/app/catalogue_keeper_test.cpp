@@ -1,68 +1,130 @@
-// The keeper hands the catalogue to one owner at a time: a rescan's worker, a worker building
-// the search names, or the caller of Acquire().
-#include "app/catalogue_keeper.h"
-
+// The keeper's workers: the column ranks built after the names, a catalogue handed to a
+// column click only while no worker holds it, and no worker left running behind Acquire().
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <chrono>
 #include <thread>
 
-#include "tests/support/temp_dir.h"
+#include "app/catalogue_keeper.h"
+#include "platform/directory_listing.h"
+#include "tests/results/result_builder.h"
 
 namespace quillory::app {
 namespace {
 
-class CountingObserver final : public RescanObserver {
-  public:
-    void Progress(std::string, size_t) override {}
-    void Finished() override { finished = true; }
-    std::atomic<bool> finished{false};
-};
-
-TEST(CatalogueKeeper, AcquireDuringARescanStopsItAndNoWorkerRemainsOnTheCatalogue) {
-    quillory::test::TempDir dir;
-    for (int i = 0; i < 50; ++i) dir.WriteFile("tree/f" + std::to_string(i) + ".txt", "x");
-    auto catalogue = std::make_unique<Catalogue>();
-    catalogue->Options.IncludedFolders = dir / "tree/\r\n";
-    CatalogueKeeper keeper(std::move(catalogue));
-    int ended = 0;
-    // As the window does: every end of a rescan starts building the search names ahead.
-    keeper.OnRescanEnded([&](const RescanResult&) {
-        ++ended;
-        keeper.PrepareNamesAhead(true);
-    });
-    CountingObserver observer;
-    ASSERT_TRUE(keeper.StartRescan(observer));
-    EXPECT_TRUE(keeper.Rescanning());
-    EXPECT_FALSE(keeper.StartRescan(observer));  // one at a time
-
-    Catalogue& owned = keeper.Acquire();
-    EXPECT_FALSE(keeper.Rescanning());
-    EXPECT_EQ(ended, 1);
-    // The names built ahead are complete once Acquire() returns: using them changes nothing.
-    const NameCache& names = owned.NamesFor(false);
-    EXPECT_EQ(names.Count(), owned.Entries.Count());
-    const uint64_t builds = names.Builds();
-    owned.NamesFor(false);
-    EXPECT_EQ(owned.NamesFor(false).Builds(), builds);
-
-    // Collecting again does nothing; a finished rescan is collected once.
-    keeper.CollectRescan();
-    EXPECT_EQ(ended, 1);
+Collation UsCollation() {
+    return Collation::ForLocale("en_US.UTF-8", CollationStrength::Tertiary);
 }
 
-TEST(CatalogueKeeper, CompletedRescanAppliesItsStatistics) {
-    quillory::test::TempDir dir;
-    dir.WriteFile("tree/a.txt", "x");
-    auto catalogue = std::make_unique<Catalogue>();
-    catalogue->Options.IncludedFolders = dir / "tree/\r\n";
-    CatalogueKeeper keeper(std::move(catalogue));
-    CountingObserver observer;
+std::unique_ptr<Catalogue> CatalogueOf(size_t count) {
+    auto catalogue = std::make_unique<Catalogue>(TProgramOptions());
+    for (size_t i = 0; i < count; ++i) {
+        test::AddResult(catalogue->Entries, {"name" + std::to_string(i * 7919 % count), "/f/",
+                                             static_cast<int64_t>(i % 13), 1.0});
+    }
+    return catalogue;
+}
+
+// The idle catalogue once the worker is done (it never takes ten seconds).
+const Catalogue* WaitForIdle(CatalogueKeeper& keeper) {
+    for (int i = 0; i < 1000; ++i) {
+        if (const Catalogue* catalogue = keeper.IdleCatalogue()) return catalogue;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return nullptr;
+}
+
+// A tree that never ends, one item a millisecond, until the walk is stopped.
+class EndlessListing final : public FolderListing {
+  public:
+    bool Next(ListedItem& item) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        name_ = "file" + std::to_string(count_++);
+        item = ListedItem{};
+        item.name = name_;
+        item.attributes = 0x80;
+        return true;
+    }
+    std::unique_ptr<FolderListing> OpenChild(std::string_view) override { return nullptr; }
+
+  private:
+    std::string name_;
+    size_t count_ = 0;
+};
+
+class EndlessLister final : public DirectoryLister {
+  public:
+    std::unique_ptr<FolderListing> OpenFolder(const std::string&) override {
+        return std::make_unique<EndlessListing>();
+    }
+};
+
+class SilentObserver final : public RescanObserver {
+  public:
+    void Progress(std::string, size_t) override {}
+};
+
+TEST(CatalogueKeeper, BuildsTheColumnRanksAfterTheNames) {
+    CatalogueKeeper keeper(CatalogueOf(3000));
+    keeper.SetSortCollation(UsCollation());
+    keeper.PrepareNamesAhead();
+    const Catalogue* catalogue = WaitForIdle(keeper);
+    ASSERT_NE(catalogue, nullptr);
+    EXPECT_TRUE(catalogue->Ranks.Complete(catalogue->Entries.Generation(), UsCollation().LocaleId()));
+
+    // A changed catalogue: stale ranks are rebuilt on request, and only then.
+    Catalogue& owned = keeper.Acquire();
+    test::AddResult(owned.Entries, {"added"});
+    EXPECT_FALSE(owned.Ranks.Complete(owned.Entries.Generation(), UsCollation().LocaleId()));
+    keeper.PrepareOrdersAhead();
+    catalogue = WaitForIdle(keeper);
+    ASSERT_NE(catalogue, nullptr);
+    EXPECT_TRUE(catalogue->Ranks.Complete(catalogue->Entries.Generation(), UsCollation().LocaleId()));
+}
+
+TEST(CatalogueKeeper, BuildsNoRanksWithoutASortCollation) {
+    CatalogueKeeper keeper(CatalogueOf(100));
+    keeper.PrepareNamesAhead();
+    keeper.PrepareOrdersAhead();
+    const Catalogue& catalogue = keeper.Acquire();
+    EXPECT_EQ(catalogue.Ranks.Find(0, catalogue.Entries.Generation(), UsCollation().LocaleId()), nullptr);
+    EXPECT_EQ(catalogue.Ranks.BytesAllocated(), 0u);
+}
+
+TEST(CatalogueKeeper, AcquireStopsTheRanksAndPrepareOrdersAheadResumesThem) {
+    CatalogueKeeper keeper(CatalogueOf(200'000));
+    keeper.SetSortCollation(UsCollation());
+    keeper.PrepareNamesAhead();
+    // Acquire returns with no worker left on the catalogue, finished or not.
+    const Catalogue& owned = keeper.Acquire();
+    EXPECT_EQ(keeper.IdleCatalogue(), &owned);
+    keeper.PrepareOrdersAhead();
+    const Catalogue* catalogue = WaitForIdle(keeper);
+    ASSERT_NE(catalogue, nullptr);
+    EXPECT_TRUE(catalogue->Ranks.Complete(catalogue->Entries.Generation(), UsCollation().LocaleId()));
+}
+
+TEST(CatalogueKeeper, ARescanEndedByAcquireLeavesNoWorkerRunning) {
+    EndlessLister lister;
+    SilentObserver observer;
+    auto start = CatalogueOf(10);
+    start->Options.IncludedFolders = "/endless/\r\n";
+    CatalogueKeeper keeper(std::move(start));
+    keeper.SetSortCollation(UsCollation());
+    keeper.Driver().SetLister(lister);
+    // As the window does: the end of a rescan prepares the names (and ranks) of what it found.
+    keeper.OnRescanEnded([&keeper](const RescanResult&) { keeper.PrepareNamesAhead(); });
     ASSERT_TRUE(keeper.StartRescan(observer));
-    while (!observer.finished) std::this_thread::yield();
-    keeper.CollectRescan();
-    EXPECT_EQ(keeper.Acquire().Entries.Count(), 1u);
-    EXPECT_NE(keeper.Acquire().Options.LastRescanTime, 0.0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(keeper.IdleCatalogue(), nullptr) << "a rescan owns the catalogue";
+    EXPECT_TRUE(keeper.Rescanning()) << "asking for the idle catalogue stops nothing";
+
+    // A search's Acquire stops the rescan; the preparation its end started is over too, so
+    // the caller is the only one using the catalogue.
+    Catalogue& owned = keeper.Acquire();
+    EXPECT_FALSE(keeper.Rescanning());
+    EXPECT_GT(owned.Entries.Count(), 10u);
+    EXPECT_EQ(keeper.IdleCatalogue(), &owned);
 }
 
 }  // namespace
