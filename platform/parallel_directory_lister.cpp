@@ -116,15 +116,19 @@ struct ParallelDirectoryLister::Shared {
     }
 
     // The next queued job that may be read now (the caller holds the lock), marked Running;
-    // null when none is queued or reading ahead must pause.
-    std::shared_ptr<Job> TakeQueued() {
+    // null when none is queued or reading ahead must pause. Jobs met on the way that another
+    // thread reads or has read go to `passed`, which the caller empties only after unlocking:
+    // dropping the last reference to a job takes the lock.
+    std::shared_ptr<Job> TakeQueued(std::vector<std::shared_ptr<Job>>& passed) {
         while (!stack.empty() && waitingItems < settings.maxWaitingItems) {
             std::shared_ptr<Job> job = stack.back().lock();
             stack.pop_back();
-            if (job && job->state == JobState::Queued) {
+            if (!job) continue;
+            if (job->state == JobState::Queued) {
                 job->state = JobState::Running;
                 return job;
             }
+            passed.push_back(std::move(job));
         }
         return nullptr;
     }
@@ -134,6 +138,7 @@ struct ParallelDirectoryLister::Shared {
     // sleeping: the hand-off then costs no sleep and wake-up per folder, and the walk's thread
     // does its share of the system calls.
     void Complete(const std::shared_ptr<Job>& job) {
+        std::vector<std::shared_ptr<Job>> passed;  // emptied only while the lock is free
         std::unique_lock lock(mutex);
         for (;;) {
             if (job->state == JobState::Done) return;
@@ -143,23 +148,25 @@ struct ParallelDirectoryLister::Shared {
                 Process(job);
                 return;
             }
-            std::shared_ptr<Job> other = TakeQueued();
-            if (!other) {
-                jobDone.wait(lock, [&] {
-                    return job->state == JobState::Done ||
-                           (!stack.empty() && waitingItems < settings.maxWaitingItems);
-                });
+            std::shared_ptr<Job> other = TakeQueued(passed);
+            if (other || !passed.empty()) {
+                lock.unlock();
+                passed.clear();
+                if (other) Process(other);
+                other.reset();
+                lock.lock();
                 continue;
             }
-            lock.unlock();
-            Process(other);
-            other.reset();  // dropping the last reference to a job takes the lock
-            lock.lock();
+            jobDone.wait(lock, [&] {
+                return job->state == JobState::Done ||
+                       (!stack.empty() && waitingItems < settings.maxWaitingItems);
+            });
         }
     }
 
     void Work() {
         for (;;) {
+            std::vector<std::shared_ptr<Job>> passed;
             std::shared_ptr<Job> job;
             {
                 std::unique_lock lock(mutex);
@@ -167,9 +174,10 @@ struct ParallelDirectoryLister::Shared {
                     return stopping || (!stack.empty() && waitingItems < settings.maxWaitingItems);
                 });
                 if (stopping) return;
-                job = TakeQueued();
+                job = TakeQueued(passed);
             }
             // Outside the lock: dropping the last reference to a job takes the lock.
+            passed.clear();
             if (job) Process(job);
         }
     }
