@@ -53,10 +53,27 @@ uint32_t BitsFromDirentType(unsigned char type) {
     }
 }
 
+// The directory-read buffer of a listing that ended waits here for the next listing of the
+// same thread: a walk reads tens of thousands of folders, mostly one after the other, and
+// need not allocate and free a buffer for each.
+thread_local std::unique_ptr<char[]> t_spareBuffer;
+
+std::unique_ptr<char[]> TakeBuffer() {
+    if (t_spareBuffer) return std::move(t_spareBuffer);
+    return std::unique_ptr<char[]>(new char[kDirentBufferSize]);
+}
+
+void GiveBackBuffer(std::unique_ptr<char[]> buffer) {
+    if (buffer && !t_spareBuffer) t_spareBuffer = std::move(buffer);
+}
+
 class SystemFolderListing final : public FolderListing {
   public:
-    explicit SystemFolderListing(int fd) : fd_(fd), buffer_(new char[kDirentBufferSize]) {}
-    ~SystemFolderListing() override { close(fd_); }
+    explicit SystemFolderListing(int fd) : fd_(fd) {}
+    ~SystemFolderListing() override {
+        GiveBackBuffer(std::move(buffer_));
+        close(fd_);
+    }
     SystemFolderListing(const SystemFolderListing&) = delete;
     SystemFolderListing& operator=(const SystemFolderListing&) = delete;
 
@@ -82,10 +99,12 @@ class SystemFolderListing final : public FolderListing {
   private:
     bool Refill() {
         if (ended_) return false;
+        if (!buffer_) buffer_ = TakeBuffer();
         const ssize_t n = getdents64(fd_, buffer_.get(), kDirentBufferSize);
         // An error part-way counts as the end of the listing.
         if (n <= 0) {
             ended_ = true;
+            GiveBackBuffer(std::move(buffer_));
             return false;
         }
         filled_ = static_cast<size_t>(n);

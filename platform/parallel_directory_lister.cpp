@@ -34,8 +34,9 @@ struct Job {
     size_t depth = 1;
     std::string path;                               // the folder's full path, ending with "/"
     std::shared_ptr<const ReadAheadFilter> filter;  // of the walk that opened its root
-    std::shared_ptr<FolderListing> source;          // the open folder; null when it cannot be opened
-    JobState state = JobState::Queued;              // guarded by Shared::mutex
+    std::shared_ptr<FolderListing> source;  // the open folder, while a subfolder may be opened through it
+    bool opened = false;                    // the folder could be opened
+    JobState state = JobState::Queued;      // guarded by Shared::mutex
     std::vector<StoredItem> items;
     std::string names;
     std::vector<std::shared_ptr<Job>> children;  // subfolders to read ahead, in listing order
@@ -57,8 +58,14 @@ struct ParallelDirectoryLister::Shared {
     // Reads the job's folder (the caller has set it Running) and marks it Done.
     void Process(const std::shared_ptr<Job>& job) {
         if (!job->source && job->parentFolder) job->source = job->parentFolder->OpenChild(job->name);
+        // Released here, outside the lock: it may be the parent's last holder, and closing a
+        // folder takes a while.
+        job->parentFolder.reset();
         std::vector<std::shared_ptr<Job>> children;
-        if (job->source) {
+        // A subfolder the walk may open through this folder itself (one not read ahead).
+        bool walkMayOpen = false;
+        const bool opened = job->source != nullptr;
+        if (opened) {
             ListedItem item;
             while (job->source->Next(item)) {
                 job->items.push_back({job->names.size(), item.name.size(), item});
@@ -67,13 +74,18 @@ struct ParallelDirectoryLister::Shared {
                 const bool folder =
                     (item.attributes & kAttrDirectory) && !(item.attributes & kAttrReparsePoint);
                 const size_t pathLength = job->path.size() + item.name.size() + 1;
-                if (!folder || item.mountRoot || job->depth >= settings.deepestLevel ||
+                if (!folder) continue;
+                if (item.mountRoot || job->depth >= settings.deepestLevel ||
                     pathLength > settings.longestPath) {
+                    walkMayOpen = true;
                     continue;
                 }
                 std::string path = job->path;
                 path.append(item.name).push_back('/');
-                if (job->filter && *job->filter && !(*job->filter)(path)) continue;
+                if (job->filter && *job->filter && !(*job->filter)(path)) {
+                    walkMayOpen = true;
+                    continue;
+                }
                 auto child = std::make_shared<Job>();
                 child->shared = this;
                 child->parentFolder = job->source;
@@ -84,9 +96,14 @@ struct ParallelDirectoryLister::Shared {
                 children.push_back(std::move(child));
             }
         }
+        // Nothing else is opened through the folder but its subfolders read ahead, which hold
+        // it themselves until they are open: it is closed here, by the thread that read it,
+        // as soon as the last of them is open.
+        std::shared_ptr<FolderListing> finished;
+        if (!walkMayOpen) finished = std::move(job->source);
         {
             std::lock_guard lock(mutex);
-            job->parentFolder.reset();
+            job->opened = opened;
             job->state = JobState::Done;
             job->counted = job->items.size();
             waitingItems += job->counted;
@@ -98,37 +115,70 @@ struct ParallelDirectoryLister::Shared {
         workAvailable.notify_all();
     }
 
-    // Makes sure the job is read: reads it here when no worker has begun, otherwise waits.
-    void Complete(const std::shared_ptr<Job>& job) {
-        std::unique_lock lock(mutex);
-        if (job->state == JobState::Queued) {
-            job->state = JobState::Running;
-            lock.unlock();
-            Process(job);
-            return;
+    // The next queued job that may be read now (the caller holds the lock), marked Running;
+    // null when none is queued or reading ahead must pause. Jobs met on the way that another
+    // thread reads or has read go to `passed`, which the caller empties only after unlocking:
+    // dropping the last reference to a job takes the lock.
+    std::shared_ptr<Job> TakeQueued(std::vector<std::shared_ptr<Job>>& passed) {
+        while (!stack.empty() && waitingItems < settings.maxWaitingItems) {
+            std::shared_ptr<Job> job = stack.back().lock();
+            stack.pop_back();
+            if (!job) continue;
+            if (job->state == JobState::Queued) {
+                job->state = JobState::Running;
+                return job;
+            }
+            passed.push_back(std::move(job));
         }
-        jobDone.wait(lock, [&] { return job->state == JobState::Done; });
+        return nullptr;
+    }
+
+    // Makes sure the job is read: reads it here when no worker has begun. While a worker reads
+    // it, this thread reads the next queued folder (one the walk enters soon) instead of
+    // sleeping: the hand-off then costs no sleep and wake-up per folder, and the walk's thread
+    // does its share of the system calls.
+    void Complete(const std::shared_ptr<Job>& job) {
+        std::vector<std::shared_ptr<Job>> passed;  // emptied only while the lock is free
+        std::unique_lock lock(mutex);
+        for (;;) {
+            if (job->state == JobState::Done) return;
+            if (job->state == JobState::Queued) {
+                job->state = JobState::Running;
+                lock.unlock();
+                Process(job);
+                return;
+            }
+            std::shared_ptr<Job> other = TakeQueued(passed);
+            if (other || !passed.empty()) {
+                lock.unlock();
+                passed.clear();
+                if (other) Process(other);
+                other.reset();
+                lock.lock();
+                continue;
+            }
+            jobDone.wait(lock, [&] {
+                return job->state == JobState::Done ||
+                       (!stack.empty() && waitingItems < settings.maxWaitingItems);
+            });
+        }
     }
 
     void Work() {
         for (;;) {
+            std::vector<std::shared_ptr<Job>> passed;
             std::shared_ptr<Job> job;
-            bool run = false;
             {
                 std::unique_lock lock(mutex);
                 workAvailable.wait(lock, [&] {
                     return stopping || (!stack.empty() && waitingItems < settings.maxWaitingItems);
                 });
                 if (stopping) return;
-                job = stack.back().lock();
-                stack.pop_back();
-                if (job && job->state == JobState::Queued) {
-                    job->state = JobState::Running;
-                    run = true;
-                }
+                job = TakeQueued(passed);
             }
             // Outside the lock: dropping the last reference to a job takes the lock.
-            if (run) Process(job);
+            passed.clear();
+            if (job) Process(job);
         }
     }
 };
@@ -152,7 +202,7 @@ class PrefetchedListing final : public FolderListing {
         shared_->Complete(job_);
     }
 
-    bool Open() const { return job_->source != nullptr; }
+    bool Open() const { return job_->opened; }
 
     bool Next(ListedItem& item) override {
         if (next_ >= job_->items.size()) return false;

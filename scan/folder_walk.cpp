@@ -10,6 +10,10 @@ namespace {
 
 constexpr uint32_t kFolderBit = kAttrDirectory;
 
+bool SameTime(FileTime a, FileTime b) {
+    return a.seconds == b.seconds && a.nanoseconds == b.nanoseconds;
+}
+
 // One open listing of the level stack.
 struct Level {
     std::unique_ptr<FolderListing> listing;
@@ -120,9 +124,12 @@ class FolderWalk {
         entry.IconIndex = -1;
         entry.SetFolder(level.folder);
         entry.Size = item_.size;
-        entry.Modified = times_.Date(item_.modified);
-        entry.Created = times_.Date(item_.created);
-        entry.Accessed = times_.Date(item_.accessed);
+        // Most items carry the same time twice or three times (a file never touched since it
+        // was written): such a time is converted once.
+        const DateTime modified = times_.Date(item_.modified);
+        entry.Modified = modified;
+        entry.Created = SameTime(item_.created, item_.modified) ? modified : times_.Date(item_.created);
+        entry.Accessed = SameTime(item_.accessed, item_.modified) ? modified : times_.Date(item_.accessed);
         entry.Attributes = item_.attributes;
     }
 

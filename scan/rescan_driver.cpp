@@ -65,7 +65,9 @@ WalkOutcome RescanDriver::WalkFolders(EntryList& entries, std::stop_token stop, 
     }
     // The readers live for one walk only: no thread stays behind between rescans.
     ParallelDirectoryLister::Settings settings;
-    settings.workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    // The walk's own thread reads every folder it reaches before a worker and, while it waits
+    // for one, the next folder queued: it counts as one of the readers, so one thread per core.
+    settings.workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 5) - 1;
     settings.deepestLevel = limits_.deepestLevel;
     settings.longestPath = limits_.longestPath;
     ParallelDirectoryLister lister(settings);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "scan/folder_walk.h"
@@ -107,12 +109,17 @@ class CountingLister final : public DirectoryLister {
         std::lock_guard lock(mutex_);
         return opened_;
     }
+    // Listings open now (each holds an open folder).
+    int Live() const { return live_.load(); }
 
   private:
     class Listing final : public FolderListing {
       public:
         Listing(CountingLister& owner, std::unique_ptr<FolderListing> inner, std::string path)
-            : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
+            : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {
+            ++owner_.live_;
+        }
+        ~Listing() override { --owner_.live_; }
         bool Next(ListedItem& item) override { return inner_->Next(item); }
         std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
             const std::string path = path_ + std::string(name) + "/";
@@ -137,6 +144,7 @@ class CountingLister final : public DirectoryLister {
 
     std::mutex mutex_;
     std::vector<std::string> opened_;
+    std::atomic<int> live_{0};
 };
 
 // Workers reading ahead never open a folder the exclusion rule refuses, however many
@@ -166,6 +174,45 @@ TEST(ParallelDirectoryLister, ExcludedFoldersAreNeverOpened) {
             EXPECT_FALSE(path.starts_with(dir / "r/a5/")) << path;
             EXPECT_FALSE(path.starts_with(dir / "r/a9/b3/")) << path;
         }
+    }
+}
+
+std::vector<std::string> SortedNames(FolderListing& listing) {
+    std::vector<std::string> names;
+    ListedItem item;
+    while (listing.Next(item)) names.emplace_back(item.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A folder read ahead is closed as soon as nothing more is opened through it (its subfolders
+// read ahead are open), while its items are still being handed out; a folder whose subfolders
+// were not read ahead stays open, so the walk can still open them through it.
+TEST(ParallelDirectoryLister, FolderIsClosedOnceNothingMoreIsOpenedThroughIt) {
+    test::TempDir dir;
+    dir.WriteFile("r/s/a.txt", "");
+    dir.WriteFile("r/s/b.txt", "");
+    dir.WriteFile("r/t.txt", "");
+    for (const size_t deepest : {size_t{100}, size_t{1}}) {
+        CountingLister counting;
+        ParallelDirectoryLister::Settings settings;
+        settings.workers = 0;  // every folder is read by the calling thread, when it is opened
+        settings.deepestLevel = deepest;
+        ParallelDirectoryLister lister(settings, counting);
+        std::unique_ptr<FolderListing> root = lister.OpenFolder(dir / "r/");
+        ASSERT_TRUE(root);
+        // Read, and held open for the subfolder "s" (by its job, or for the walk).
+        EXPECT_EQ(counting.Live(), 1) << deepest;
+        std::unique_ptr<FolderListing> sub = root->OpenChild("s");
+        ASSERT_TRUE(sub);
+        // Read ahead: both are closed now. Not read ahead: the root stays open; "s" was read and
+        // has no subfolder, so it is closed.
+        EXPECT_EQ(counting.Live(), deepest == 1 ? 1 : 0) << deepest;
+        EXPECT_EQ(SortedNames(*sub), (std::vector<std::string>{"a.txt", "b.txt"})) << deepest;
+        EXPECT_EQ(SortedNames(*root), (std::vector<std::string>{"s", "t.txt"})) << deepest;
+        EXPECT_EQ(root->OpenChild("t.txt"), nullptr) << deepest;
+        root.reset();
+        EXPECT_EQ(counting.Live(), 0) << deepest;
     }
 }
 
