@@ -12,6 +12,7 @@ CatalogueKeeper::~CatalogueKeeper() {
     JoinPreparation();
     if (rescan_.Running()) {
         rescan_.RequestStop();
+        const std::unique_lock<std::shared_mutex> writing(lock_);
         rescan_.Wait(catalogue_);
     }
 }
@@ -29,12 +30,18 @@ Catalogue& CatalogueKeeper::Acquire() {
 void CatalogueKeeper::Replace(std::unique_ptr<Catalogue> catalogue) {
     if (!catalogue) throw std::invalid_argument("CatalogueKeeper needs a catalogue");
     Acquire();
-    catalogue_ = std::move(catalogue);
+    {
+        const std::unique_lock<std::shared_mutex> writing(lock_);
+        catalogue_.swap(catalogue);
+    }
+    // The old catalogue is freed here, outside the lock.
 }
 
 bool CatalogueKeeper::StartRescan(RescanObserver& observer) {
     if (rescan_.Running()) return false;
     JoinPreparation();
+    // From here until CollectRescan catalogue_ is empty: readers decline.
+    const std::unique_lock<std::shared_mutex> writing(lock_);
     rescan_.Start(std::move(catalogue_), observer);
     return true;
 }
@@ -42,8 +49,13 @@ bool CatalogueKeeper::StartRescan(RescanObserver& observer) {
 void CatalogueKeeper::CollectRescan() {
     if (!rescan_.Running()) return;
     rescan_.RequestStop();
-    const RescanResult result = rescan_.Wait(catalogue_);
-    ApplyRescanResult(result, catalogue_->Options);
+    RescanResult result;
+    {
+        // The wait is short: the stop was requested, and the worker never takes this lock.
+        const std::unique_lock<std::shared_mutex> writing(lock_);
+        result = rescan_.Wait(catalogue_);
+        ApplyRescanResult(result, catalogue_->Options);
+    }
     if (rescanEnded_) rescanEnded_(result);
 }
 
@@ -51,7 +63,8 @@ void CatalogueKeeper::PrepareNamesAhead(bool caseSensitiveToo) {
     Acquire();
     // The worker uses the catalogue until it is joined; every other use passes Acquire().
     Catalogue* catalogue = catalogue_.get();
-    preparing_ = std::jthread([catalogue, caseSensitiveToo] {
+    preparing_ = std::jthread([this, catalogue, caseSensitiveToo] {
+        const std::unique_lock<std::shared_mutex> writing(lock_);
         try {
             catalogue->PrepareNameCache(false);
             if (caseSensitiveToo) catalogue->PrepareNameCache(true);

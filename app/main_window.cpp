@@ -20,19 +20,19 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "actions/clipboard_text.h"
+#include "actions/export_writers.h"
+#include "actions/file_copy.h"
 #include "app/fields_select_form.h"
 #include "app/global_hot_keys.h"
 #include "app/rescan_form.h"
+#include "app/resources.h"
 #include "app/result_icons.h"
 #include "app/result_list_model.h"
-#include "app/resources.h"
 #include "app/result_list_view.h"
 #include "app/settings_store.h"
 #include "app/ui_prompts.h"
 #include "app/view_selection.h"
-#include "actions/clipboard_text.h"
-#include "actions/export_writers.h"
-#include "actions/file_copy.h"
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "platform/error.h"
@@ -194,9 +194,8 @@ void TQuilloryForm1::BuildControls() {
     }
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TQuilloryForm1::ListView1ColumnClick);
-    connect(ListView1, &ResultListView::characterTyped, this, [this](char32_t c) {
-        typeAhead_.KeyTyped(c, context_.results, *selection_);
-    });
+    connect(ListView1, &ResultListView::characterTyped, this,
+            [this](char32_t c) { typeAhead_.KeyTyped(c, context_.results, *selection_); });
 
     // Search row, option row, then the list with the command buttons beside it.
     auto* searchRow = new QHBoxLayout;
@@ -208,7 +207,8 @@ void TQuilloryForm1::BuildControls() {
     optionRow->addStretch(1);
     optionRow->addWidget(DatabasesLink);
     auto* commands = new QVBoxLayout;
-    for (QPushButton* button : {Button2, Button4, Button5, Button6, Button7, Button8}) commands->addWidget(button);
+    for (QPushButton* button : {Button2, Button4, Button5, Button6, Button7, Button8})
+        commands->addWidget(button);
     commands->addStretch(1);
     commands->addWidget(Button9);
     auto* body = new QHBoxLayout;
@@ -228,9 +228,9 @@ void TQuilloryForm1::BuildControls() {
     statusBar()->setSizeGripEnabled(true);
 
     // Keyboard order: search box, builder, Search, options, Databases, list, commands.
-    QWidget* order[] = {ComboBox1, Button3,   Button1,   CheckBox1, CheckBox2, CheckBox3,
-                        CheckBox4, CheckBox5, DatabasesLink, ListView1, Button2, Button4,
-                        Button5,   Button6,   Button7,   Button8,   Button9};
+    QWidget* order[] = {ComboBox1, Button3,   Button1,       CheckBox1, CheckBox2, CheckBox3,
+                        CheckBox4, CheckBox5, DatabasesLink, ListView1, Button2,   Button4,
+                        Button5,   Button6,   Button7,       Button8,   Button9};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -245,10 +245,10 @@ static QAction* AddAction(QMenu* menu, const char* objectName, const QString& ca
 void TQuilloryForm1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
-    connect(AddAction(exportMenu, "Listoffiles1", QStringLiteral("&List of files")), &QAction::triggered, this,
-            &TQuilloryForm1::Listoffiles1Click);
-    connect(AddAction(exportMenu, "Tableofresults1", QStringLiteral("&Table of results")), &QAction::triggered,
-            this, &TQuilloryForm1::Tableofresults1Click);
+    connect(AddAction(exportMenu, "Listoffiles1", QStringLiteral("&List of files")), &QAction::triggered,
+            this, &TQuilloryForm1::Listoffiles1Click);
+    connect(AddAction(exportMenu, "Tableofresults1", QStringLiteral("&Table of results")),
+            &QAction::triggered, this, &TQuilloryForm1::Tableofresults1Click);
     file->addSeparator();
     AddAction(file, "Execute1", QStringLiteral("E&xecute"));
     AddAction(file, "Openfiles1", QStringLiteral("&Open files"));
@@ -266,8 +266,8 @@ void TQuilloryForm1::BuildMenus() {
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     selectAll->setShortcutContext(Qt::WindowShortcut);
     connect(selectAll, &QAction::triggered, this, &TQuilloryForm1::Selectall1Click);
-    connect(AddAction(actions, "Invertselection1", QStringLiteral("&Invert selection")), &QAction::triggered, this,
-            &TQuilloryForm1::Invertselection1Click);
+    connect(AddAction(actions, "Invertselection1", QStringLiteral("&Invert selection")), &QAction::triggered,
+            this, &TQuilloryForm1::Invertselection1Click);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     AddAction(options, "Programoptions1", QStringLiteral("&Program options..."));
@@ -301,7 +301,8 @@ QAction* TQuilloryForm1::MenuAction(const QString& objectName) const {
 }
 
 QPushButton* TQuilloryForm1::Button(int number) const {
-    QPushButton* const buttons[] = {Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8, Button9};
+    QPushButton* const buttons[] = {Button1, Button2, Button3, Button4, Button5,
+                                    Button6, Button7, Button8, Button9};
     return number >= 1 && number <= 9 ? buttons[number - 1] : nullptr;
 }
 
@@ -457,7 +458,8 @@ void TQuilloryForm1::changeEvent(QEvent* event) {
     }
     if (event->type() != QEvent::WindowStateChange) return;
     if (isMinimized()) {
-        if (QSystemTrayIcon::isSystemTrayAvailable()) QTimer::singleShot(0, this, &TQuilloryForm1::HideToTray);
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QTimer::singleShot(0, this, &TQuilloryForm1::HideToTray);
         mainWindowState_ = HiddenToTray;
     } else if (isVisible()) {
         mainWindowState_ = Shown;
@@ -516,9 +518,14 @@ void TQuilloryForm1::Button1Click() {
     model_->ShowResults(0);
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
-    Catalogue& catalogue = context_.catalogue();
-    const size_t found =
-        searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount, context_.results);
+    size_t found = 0;
+    {
+        // The search may bring the name cache up to date: the search channel declines meanwhile.
+        const auto writing = context_.keeper.Modify();
+        Catalogue& catalogue = context_.catalogue();
+        found = searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount,
+                                     context_.results);
+    }
     SetStatusText(FromBytes(searchDriver_.StatusText()));
     model_->ShowResults(found);
     Button1->setEnabled(true);
@@ -555,8 +562,8 @@ void TQuilloryForm1::RescanEnded(const RescanResult& result) {
 }
 
 void TQuilloryForm1::Listoffiles1Click() {
-    const QString path = context_.prompts->SaveFileName(this, QStringLiteral("txt"),
-                                                        QStringLiteral("Text files (*.txt)"));
+    const QString path =
+        context_.prompts->SaveFileName(this, QStringLiteral("txt"), QStringLiteral("Text files (*.txt)"));
     if (path.isEmpty()) return;
     try {
         WriteFileList(ToBytes(path), context_.results);
@@ -567,11 +574,12 @@ void TQuilloryForm1::Listoffiles1Click() {
 
 void TQuilloryForm1::Tableofresults1Click() {
     if (!fieldsChooser_->ChooseExportFields()) return;
-    const QString path = context_.prompts->SaveFileName(this, QStringLiteral("csv"),
-                                                        QStringLiteral("Excel files (*.csv)"));
+    const QString path =
+        context_.prompts->SaveFileName(this, QStringLiteral("csv"), QStringLiteral("Excel files (*.csv)"));
     if (path.isEmpty()) return;
     try {
-        WriteResultTable(ToBytes(path), context_.results, fieldsChooser_->Items(), LocaleFormats::FromEnvironment());
+        WriteResultTable(ToBytes(path), context_.results, fieldsChooser_->Items(),
+                         LocaleFormats::FromEnvironment());
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
     }

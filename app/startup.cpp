@@ -20,6 +20,7 @@
 #include "app/program_context.h"
 #include "app/result_action_prompts.h"
 #include "app/result_actions.h"
+#include "app/search_server.h"
 #include "app/settings_store.h"
 #include "app/termination_signals.h"
 #include "app/ui_prompts.h"
@@ -40,10 +41,11 @@ std::string ToBytes(const QString& text) {
 // file named on the command line is left as it is.
 bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
     const bool named = !namedFile.isEmpty();
-    const QString path = named ? QFileInfo(namedFile).absoluteFilePath()
-                               : QString::fromStdString(context.workingDatabasePath);
+    const QString path =
+        named ? QFileInfo(namedFile).absoluteFilePath() : QString::fromStdString(context.workingDatabasePath);
     if (!named && !QFileInfo::exists(path)) return true;
     try {
+        const auto writing = context.keeper.Modify();
         Catalogue& catalogue = context.catalogue();
         LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(path), ActivityLog());
         if (named) catalogue.Options.DBFileName = ToBytes(namedFile);
@@ -53,8 +55,9 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         if (!named) {
             const QString aside = DamagedDatabaseName(path, QDateTime::currentDateTime());
             if (QFile::rename(path, aside)) {
-                text += QStringLiteral("\n\nThe damaged database was renamed to \"%1\"; the next start begins "
-                                       "with an empty catalogue.")
+                text += QStringLiteral(
+                            "\n\nThe damaged database was renamed to \"%1\"; the next start begins "
+                            "with an empty catalogue.")
                             .arg(aside);
             }
         }
@@ -151,6 +154,10 @@ int RunQuillory(int argc, char** argv) {
         command.command == StartCommand::OpenDatabase ? command.firstParameter : QString();
     if (!LoadStartupDatabase(context, namedFile)) return 1;
     context.keeper.PrepareNamesAhead();
+    // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
+    // that owns the command-word socket owns the channel beside it.
+    SearchServer searchServer(context.keeper, context.workingDatabasePath);
+    if (server.IsListening()) searchServer.Listen(SearchServerSocketPath());
 
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();
