@@ -27,6 +27,17 @@ Catalogue& CatalogueKeeper::Acquire() {
     return *catalogue_;
 }
 
+std::unique_lock<std::shared_mutex> CatalogueKeeper::Modify() {
+    for (;;) {
+        Acquire();
+        std::unique_lock<std::shared_mutex> writing(lock_);
+        // Taking back a finished rescan reports it, and the report starts the name-cache
+        // build: that worker needs this lock, and the guard's holder would wait for it in the
+        // next Acquire(). So it is let finish first.
+        if (!preparing_.joinable()) return writing;
+    }
+}
+
 void CatalogueKeeper::Replace(std::unique_ptr<Catalogue> catalogue) {
     if (!catalogue) throw std::invalid_argument("CatalogueKeeper needs a catalogue");
     Acquire();

@@ -44,10 +44,7 @@ class CatalogueKeeper {
     // Takes the catalogue back as Acquire() does and locks out the readers of other threads
     // until the guard ends. Never hold it while calling StartRescan, CollectRescan, Replace
     // or PrepareNamesAhead.
-    std::unique_lock<std::shared_mutex> Modify() {
-        Acquire();
-        return std::unique_lock<std::shared_mutex>(lock_);
-    }
+    std::unique_lock<std::shared_mutex> Modify();
     // From any thread: calls read(const Catalogue&) and returns true when the catalogue is
     // free for reading at once; false, without waiting, while a rescan or a name-cache build
     // owns it or the user interface changes it. The catalogue stays unchanged during the call.

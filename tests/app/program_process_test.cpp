@@ -235,6 +235,10 @@ TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt)
     const QString searchSocket = SocketPath() + QStringLiteral(".search");
     for (int i = 0; i < 500 && !QFileInfo::exists(searchSocket); ++i) QThread::msleep(20);
     ASSERT_TRUE(QFileInfo::exists(searchSocket));
+    // The program declines while it builds its name cache after the load.
+    QElapsedTimer ready;
+    ready.start();
+    while (cli(queries[0]).out != fromFile[0].out && ready.elapsed() < 15000) QThread::msleep(50);
     // From now on the file finds nothing: an answer with results came from the program.
     EntryList none;
     SaveDatabase(none, TProgramOptions(tree + "/\r\n"), WorkingDatabase(), ActivityLog());
@@ -253,7 +257,8 @@ TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt)
         const test::ProcessResult result = cli({"mp3"});
         EXPECT_EQ(result.status, 1);  // the (now empty) file was read
         EXPECT_EQ(result.out, "");
-        EXPECT_LT(timer.elapsed(), 1500);
+        // The CLI waits 200 ms for the first byte; the rest is its own start on a busy machine.
+        EXPECT_LT(timer.elapsed(), 3000);
     };
     const pid_t pid = static_cast<pid_t>(running.processId());
     ::kill(pid, SIGSTOP);

@@ -281,7 +281,8 @@ TEST_F(SearchServerTest, ConnectionsOfAnotherUserGetNoAnswer) {
         (void)!::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
         ::shutdown(fd, SHUT_WR);
         char byte;
-        ::_exit(::read(fd, &byte, 1) == 0 ? 0 : 5);  // closed without a byte
+        // Closed without a byte (the unread request may turn the close into a reset).
+        ::_exit(::read(fd, &byte, 1) <= 0 ? 0 : 5);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
