@@ -235,13 +235,13 @@ TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt)
     const QString searchSocket = SocketPath() + QStringLiteral(".search");
     for (int i = 0; i < 500 && !QFileInfo::exists(searchSocket); ++i) QThread::msleep(20);
     ASSERT_TRUE(QFileInfo::exists(searchSocket));
+    // From now on the file finds nothing: an answer with results came from the program.
+    EntryList none;
+    SaveDatabase(none, TProgramOptions(tree + "/\r\n"), WorkingDatabase(), ActivityLog());
     // The program declines while it builds its name cache after the load.
     QElapsedTimer ready;
     ready.start();
     while (cli(queries[0]).out != fromFile[0].out && ready.elapsed() < 15000) QThread::msleep(50);
-    // From now on the file finds nothing: an answer with results came from the program.
-    EntryList none;
-    SaveDatabase(none, TProgramOptions(tree + "/\r\n"), WorkingDatabase(), ActivityLog());
     for (size_t i = 0; i < queries.size(); ++i) {
         SCOPED_TRACE(::testing::PrintToString(queries[i]));
         const test::ProcessResult fromProgram = cli(queries[i]);
