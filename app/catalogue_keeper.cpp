@@ -14,6 +14,7 @@ CatalogueKeeper::~CatalogueKeeper() {
     JoinPreparation();
     if (rescan_.Running()) {
         rescan_.RequestStop();
+        const std::unique_lock<std::shared_mutex> writing(lock_);
         rescan_.Wait(catalogue_);
     }
 }
@@ -53,15 +54,32 @@ void CatalogueKeeper::PrepareOrdersAhead() {
     StartPreparation(false, false);
 }
 
+std::unique_lock<std::shared_mutex> CatalogueKeeper::Modify() {
+    for (;;) {
+        Acquire();
+        std::unique_lock<std::shared_mutex> writing(lock_);
+        // Taking back a finished rescan reports it, and the report starts the name-cache
+        // build: that worker needs this lock, and the guard's holder would wait for it in the
+        // next Acquire(). So it is let finish first.
+        if (!preparing_.joinable()) return writing;
+    }
+}
+
 void CatalogueKeeper::Replace(std::unique_ptr<Catalogue> catalogue) {
     if (!catalogue) throw std::invalid_argument("CatalogueKeeper needs a catalogue");
     Acquire();
-    catalogue_ = std::move(catalogue);
+    {
+        const std::unique_lock<std::shared_mutex> writing(lock_);
+        catalogue_.swap(catalogue);
+    }
+    // The old catalogue is freed here, outside the lock.
 }
 
 bool CatalogueKeeper::StartRescan(RescanObserver& observer) {
     if (rescan_.Running()) return false;
     JoinPreparation();
+    // From here until CollectRescan catalogue_ is empty: readers decline.
+    const std::unique_lock<std::shared_mutex> writing(lock_);
     rescan_.Start(std::move(catalogue_), observer);
     return true;
 }
@@ -69,8 +87,13 @@ bool CatalogueKeeper::StartRescan(RescanObserver& observer) {
 void CatalogueKeeper::CollectRescan() {
     if (!rescan_.Running()) return;
     rescan_.RequestStop();
-    const RescanResult result = rescan_.Wait(catalogue_);
-    ApplyRescanResult(result, catalogue_->Options);
+    RescanResult result;
+    {
+        // The wait is short: the stop was requested, and the worker never takes this lock.
+        const std::unique_lock<std::shared_mutex> writing(lock_);
+        result = rescan_.Wait(catalogue_);
+        ApplyRescanResult(result, catalogue_->Options);
+    }
     if (rescanEnded_) rescanEnded_(result);
 }
 
@@ -89,6 +112,8 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
     preparing_ = std::jthread([this, catalogue, collation, names, caseSensitiveToo] {
         try {
             if (names) {
+                // The search channel reads the names: it waits for none of this, it declines.
+                const std::unique_lock<std::shared_mutex> writing(lock_);
                 catalogue->PrepareNameCache(false);
                 if (caseSensitiveToo) catalogue->PrepareNameCache(true);
             }

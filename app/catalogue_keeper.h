@@ -5,12 +5,22 @@
 // first: a running rescan is asked to stop and waited for (it keeps what it found), a name
 // cache being built is waited for, and column ranks being built are stopped after the column
 // in progress. So a search during a rescan searches what was found.
+//
+// Other threads may read the catalogue through TryRead (the search channel). They never
+// wait and never stop a rescan: while a rescan or a name-cache build owns the catalogue,
+// or the user interface changes it, TryRead declines. Every change the user interface makes
+// to Entries or the name caches (a load, a replacement, a search that brings the names up to
+// date) holds the guard Modify() returns; its plain reads need no guard, as the readers
+// never write.
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <thread>
+#include <utility>
 
 #include "core/catalogue.h"
 #include "results/collation.h"
@@ -35,6 +45,21 @@ class CatalogueKeeper {
     // The catalogue, owned by the calling thread until the next StartRescan or
     // PrepareNamesAhead.
     Catalogue& Acquire();
+    // Takes the catalogue back as Acquire() does and locks out the readers of other threads
+    // until the guard ends. Never hold it while calling StartRescan, CollectRescan, Replace
+    // or PrepareNamesAhead.
+    std::unique_lock<std::shared_mutex> Modify();
+    // From any thread: calls read(const Catalogue&) and returns true when the catalogue is
+    // free for reading at once; false, without waiting, while a rescan or a name-cache build
+    // owns it or the user interface changes it. The catalogue stays unchanged during the call.
+    template <class Reader>
+    bool TryRead(Reader&& read) {
+        std::shared_lock<std::shared_mutex> reading(lock_, std::try_to_lock);
+        if (!reading.owns_lock() || !catalogue_) return false;
+        std::forward<Reader>(read)(std::as_const(*catalogue_));
+        return true;
+    }
+
     // Replaces the catalogue (a database was loaded into a new one).
     void Replace(std::unique_ptr<Catalogue> catalogue);
 
@@ -73,6 +98,10 @@ class CatalogueKeeper {
     void JoinPreparation();
     void StartPreparation(bool names, bool caseSensitiveToo);
 
+    // Held shared by TryRead, exclusively by every change to catalogue_ or what it holds that
+    // another thread could see: Modify(), Replace, handing the catalogue to a rescan and
+    // taking it back, the name-cache build.
+    std::shared_mutex lock_;
     std::unique_ptr<Catalogue> catalogue_;
     RescanTask rescan_;
     std::jthread preparing_;

@@ -532,11 +532,16 @@ void TQuilloryForm1::Button1Click() {
     model_->ShowResults(0);
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
-    Catalogue& catalogue = context_.catalogue();
-    resultOrigin_.Forget();
-    const size_t found =
-        searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount, context_.results);
-    resultOrigin_.Record(catalogue.Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
+    size_t found = 0;
+    {
+        // The search may bring the name cache up to date: the search channel declines meanwhile.
+        const auto writing = context_.keeper.Modify();
+        Catalogue& catalogue = context_.catalogue();
+        resultOrigin_.Forget();
+        found = searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount,
+                                     context_.results);
+        resultOrigin_.Record(catalogue.Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
+    }
     SetStatusText(FromBytes(searchDriver_.StatusText()));
     model_->ShowResults(found);
     Button1->setEnabled(true);

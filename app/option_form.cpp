@@ -294,6 +294,7 @@ void TOptionForm::OpenDBClick() {
     try {
         // The load changes nothing when it fails; on success the database fields, the file
         // name among them, are the ones stored in the file.
+        const auto writing = context_.keeper.Modify();
         Catalogue& catalogue = context_.catalogue();
         LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(QFileInfo(path).absoluteFilePath()),
                      ActivityLog());

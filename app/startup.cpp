@@ -21,6 +21,7 @@
 #include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 #include "app/result_actions.h"
+#include "app/search_server.h"
 #include "app/settings_store.h"
 #include "app/termination_signals.h"
 #include "app/ui_prompts.h"
@@ -41,6 +42,7 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         named ? QFileInfo(namedFile).absoluteFilePath() : QString::fromStdString(context.workingDatabasePath);
     if (!named && !QFileInfo::exists(path)) return true;
     try {
+        const auto writing = context.keeper.Modify();
         Catalogue& catalogue = context.catalogue();
         LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(path), ActivityLog());
         if (named) catalogue.Options.DBFileName = ToBytes(namedFile);
@@ -156,6 +158,10 @@ int RunQuillory(int argc, char** argv) {
         command.command == StartCommand::OpenDatabase ? command.firstParameter : QString();
     if (!LoadStartupDatabase(context, namedFile)) return 1;
     context.keeper.PrepareNamesAhead();
+    // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
+    // that owns the command-word socket owns the channel beside it.
+    SearchServer searchServer(context.keeper, context.workingDatabasePath);
+    if (server.IsListening()) searchServer.Listen(SearchServerSocketPath());
 
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();

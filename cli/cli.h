@@ -7,25 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "command/command_status.h"
 #include "core/entry_list.h"
 #include "core/program_options.h"
 
 namespace quillory::cli {
 
-// Exit statuses shared by every command.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitNoResults = 1;
-inline constexpr int kExitError = 2;
-
 struct Context {
     std::string dbPath;  // empty: the working database
     std::ostream& out;
     std::ostream& err;
-};
-
-// A bad command line: reported as "quillory-cli: <message>" with exit status 2.
-struct UsageError {
-    std::string message;
 };
 
 // The database the command works on: --db FILE, or the working database in the data folder.

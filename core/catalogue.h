@@ -37,6 +37,13 @@ class Catalogue {
         cache.Update(Entries);
         return cache;
     }
+    // The names in the compared case when they are up to date with Entries, else nullptr.
+    // Changes nothing, so readers on other threads may call it while the owner does not
+    // write (a search without the names finds the same entries, only slower).
+    const NameCache* CurrentNames(bool caseSensitive) const {
+        const NameCache& cache = caseSensitive ? rawNames_ : upperNames_;
+        return cache.IsCurrentFor(Entries) ? &cache : nullptr;
+    }
     // Builds the names ahead of the first search (after a load or a rescan), so that search
     // is fast. May run on a worker thread that owns the catalogue.
     void PrepareNameCache(bool caseSensitive) { NamesFor(caseSensitive); }

@@ -24,6 +24,10 @@ class NameCache {
 
     // Rebuilds the cache when `catalogue` changed since the last update (or is another list).
     void Update(const EntryList& catalogue);
+    // Whether the cache holds `catalogue`'s names as they are now (Update would do nothing).
+    bool IsCurrentFor(const EntryList& catalogue) const {
+        return built_ && generation_ == catalogue.Generation();
+    }
 
     size_t Count() const { return starts_.empty() ? 0 : starts_.size() - 1; }
     std::string_view Buffer() const { return names_; }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 namespace quillory {
@@ -37,6 +38,15 @@ std::string FullPath(const std::string& path) {
     // Without a current folder the relative path is the best name there is.
     if (!getcwd(cwd, sizeof cwd)) return path;
     return FullPathFrom(cwd, path);
+}
+
+std::string ResolvedPath(const std::string& path) {
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        std::string result(resolved);
+        std::free(resolved);
+        return result;
+    }
+    return FullPath(path);
 }
 
 }  // namespace quillory

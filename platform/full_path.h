@@ -14,4 +14,8 @@ std::string FullPath(const std::string& path);
 // The same for a path that is already absolute, or relative to `base` (an absolute folder).
 std::string FullPathFrom(const std::string& base, const std::string& path);
 
+// The path of the file `path` names with every link resolved, as two names of one file
+// compare equal; FullPath(path) when it names nothing.
+std::string ResolvedPath(const std::string& path);
+
 }  // namespace quillory

@@ -8,9 +8,13 @@
 #include <QProcess>
 #include <QThread>
 #include <csignal>
+#include <cstring>
+#include <regex>
 
 #include "core/activity_log.h"
 #include "core/database.h"
+#include "platform/date_time.h"
+#include "tests/support/run_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory::app {
@@ -25,7 +29,8 @@ class ProgramProcessTest : public ::testing::Test {
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("QUILLORY_PROMPTS"), QStringLiteral("stderr"));
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+        for (const char* name :
+             {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
             environment.insert(QString::fromLatin1(name), QString::fromLocal8Bit(qgetenv(name)));
         }
         tree = home.Dir().MakeDir("tree");
@@ -47,9 +52,9 @@ class ProgramProcessTest : public ::testing::Test {
     }
 
     void WriteSettings(bool rescanOnStartup) {
-        home.Dir().WriteFile("config/Marlowen/Quillory.conf",
-                             std::string("[Options]\nRescanOnStartup=") + (rescanOnStartup ? "1" : "0") +
-                                 "\nStartWindowsStarts=0\n");
+        home.Dir().WriteFile("config/Marlowen/Quillory.conf", std::string("[Options]\nRescanOnStartup=") +
+                                                                  (rescanOnStartup ? "1" : "0") +
+                                                                  "\nStartWindowsStarts=0\n");
     }
 
     void Start(QProcess& process, const QStringList& arguments = {}) {
@@ -81,9 +86,8 @@ class ProgramProcessTest : public ::testing::Test {
     size_t SavedCount(TProgramOptions* options = nullptr) const {
         EntryList loaded;
         TProgramOptions read;
-        LoadDatabase(loaded, read, WorkingDatabase(), ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] {
-                         return 0.0;
-                     }));
+        LoadDatabase(loaded, read, WorkingDatabase(),
+                     ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
         if (options) *options = read;
         return loaded.Count();
     }
@@ -204,6 +208,87 @@ TEST_F(ProgramProcessTest, DamagedDatabaseNamedOnTheCommandLineIsLeftAsItIs) {
     EXPECT_EQ(RunToEnd({QString::fromStdString(damaged)}), 1);
     EXPECT_EQ(ReadFileBytes(damaged), std::string("\x10\x00\x00\x00garbage", 11));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
+}
+
+// quillory-cli asks the running program: the same bytes, status line and exit status as from
+// the file; a stopped or killed program costs the CLI only its short wait before the file.
+TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt) {
+    CreateDataFolder();
+    EntryList entries;
+    const DateTime noon = EncodeDateTime({2024, 3, 5, 12, 0, 0, 0});
+    for (const char* name :
+         {"Quarterly Report.pdf", "song.MP3", "b.mp3", "Ärger.mp3", "report final copy.txt"}) {
+        TMyItem& entry = entries.AcquireEntry(name);
+        entry.SetFolder(entries.InternFolder(tree + "/songs/"));
+        entry.Size = static_cast<int64_t>(std::strlen(name)) * 1000;
+        entry.Modified = entry.Created = entry.Accessed = noon;
+        entry.Attributes = 0x80;
+    }
+    SaveDatabase(entries, TProgramOptions(tree + "/\r\n"), WorkingDatabase(), ActivityLog());
+    WriteSettings(false);
+    const std::vector<std::vector<std::string>> queries = {
+        {"mp3"},
+        {"--case", "mp3"},
+        {"--whole-words", "report"},
+        {"--no-folders", "--limit", "1", "r"},
+        {"--full-path", "songs"},
+        {"*.mp3", "-0"},
+        {"--sort", "size:desc", "--limit", "0"},
+        {"--format", "table", "--fields", "name,size,modified", "--sort", "name", "e"},
+        {"zqxj"},
+        {"ärger"},
+    };
+    const auto cli = [this](std::vector<std::string> args) {
+        args.insert(args.begin(), "search");
+        std::vector<std::pair<std::string, std::string>> env;
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+            env.emplace_back(name, qgetenv(name).toStdString());
+        test::ProcessResult result = test::RunCli(args, env);
+        result.err = std::regex_replace(result.err, std::regex(R"([0-9]+\.[0-9]{3} sec\.)"), "T sec.");
+        return result;
+    };
+    std::vector<test::ProcessResult> fromFile;
+    for (const auto& query : queries) fromFile.push_back(cli(query));
+
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    const QString searchSocket = SocketPath() + QStringLiteral(".search");
+    for (int i = 0; i < 500 && !QFileInfo::exists(searchSocket); ++i) QThread::msleep(20);
+    ASSERT_TRUE(QFileInfo::exists(searchSocket));
+    // From now on the file finds nothing: an answer with results came from the program.
+    EntryList none;
+    SaveDatabase(none, TProgramOptions(tree + "/\r\n"), WorkingDatabase(), ActivityLog());
+    // The program declines while it builds its name cache after the load.
+    QElapsedTimer ready;
+    ready.start();
+    while (cli(queries[0]).out != fromFile[0].out && ready.elapsed() < 15000) QThread::msleep(50);
+    for (size_t i = 0; i < queries.size(); ++i) {
+        SCOPED_TRACE(::testing::PrintToString(queries[i]));
+        const test::ProcessResult fromProgram = cli(queries[i]);
+        EXPECT_EQ(fromProgram.status, fromFile[i].status);
+        EXPECT_EQ(fromProgram.out, fromFile[i].out);
+        EXPECT_EQ(fromProgram.err, fromFile[i].err);
+    }
+    EXPECT_EQ(cli({"--from-file", "mp3"}).status, 1);
+
+    const auto fallsBackQuickly = [&] {
+        QElapsedTimer timer;
+        timer.start();
+        const test::ProcessResult result = cli({"mp3"});
+        EXPECT_EQ(result.status, 1);  // the (now empty) file was read
+        EXPECT_EQ(result.out, "");
+        // The CLI waits 200 ms for the first byte; the rest is its own start on a busy machine.
+        EXPECT_LT(timer.elapsed(), 3000);
+    };
+    const pid_t pid = static_cast<pid_t>(running.processId());
+    ::kill(pid, SIGSTOP);
+    fallsBackQuickly();
+    ::kill(pid, SIGCONT);
+    EXPECT_EQ(cli({"mp3"}).status, 0);
+    ::kill(pid, SIGKILL);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    fallsBackQuickly();  // the socket file is left behind; nobody listens
 }
 
 }  // namespace

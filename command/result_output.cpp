@@ -1,11 +1,11 @@
-#include "cli/result_output.h"
+#include "command/result_output.h"
 
 #include <array>
 #include <ostream>
 #include <string_view>
 
 #include "actions/export_writers.h"
-#include "cli/cli.h"
+#include "command/command_status.h"
 #include "platform/terminal.h"
 #include "results/collation.h"
 #include "results/sort_results.h"

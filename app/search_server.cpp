@@ -1,0 +1,240 @@
+#include "app/search_server.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <sstream>
+
+#include "app/catalogue_keeper.h"
+#include "app/instance_channel.h"
+#include "command/command_status.h"
+#include "command/search_channel.h"
+#include "command/search_command.h"
+#include "platform/peer_credentials.h"
+
+namespace quillory::app {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Sends everything or gives up: a client that takes no bytes for `progressMs` is dropped.
+bool SendAll(int fd, std::string_view bytes, int progressMs) {
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<size_t>(sent));
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+// Whether both paths name the same file (or, for files that do not exist, the same text).
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat infoA {};
+    struct stat infoB {};
+    if (::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0) {
+        return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+    }
+    return a == b;
+}
+
+bool IsSocketFile(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+}  // namespace
+
+std::string SearchServerSocketPath() {
+    return QFile::encodeName(InstanceSocketPath()).toStdString() + ".search";
+}
+
+SearchServer::SearchServer(CatalogueKeeper& keeper, std::string workingDatabasePath)
+    : keeper_(keeper),
+      workingDatabasePath_(std::move(workingDatabasePath)),
+      environment_(cli::OutputEnvironment()) {}
+
+SearchServer::~SearchServer() {
+    Stop();
+}
+
+bool SearchServer::Listen(const std::string& socketPath, std::string* error) {
+    const auto fail = [error](const std::string& reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    if (listenFd_ >= 0) return true;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.empty() || socketPath.size() >= sizeof(address.sun_path)) {
+        return fail("The socket path is too long: " + socketPath);
+    }
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size());
+    struct stat existing {};
+    if (::lstat(socketPath.c_str(), &existing) == 0) {
+        // Anything but a socket is not ours to delete.
+        if (!IsSocketFile(socketPath)) return fail(socketPath + " exists and is not a socket");
+        ::unlink(socketPath.c_str());
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return fail(std::strerror(errno));
+    // User-only; the runtime folder is private anyway, and every connection's user is checked.
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::chmod(socketPath.c_str(), 0600) != 0 || ::listen(fd, 16) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::close(fd);
+        return fail(socketPath + ": " + reason);
+    }
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd_ < 0) {
+        ::close(fd);
+        ::unlink(socketPath.c_str());
+        return fail(std::strerror(errno));
+    }
+    listenFd_ = fd;
+    socketPath_ = socketPath;
+    worker_ = std::jthread([this](std::stop_token stop) { Serve(stop); });
+    return true;
+}
+
+void SearchServer::Stop() {
+    if (listenFd_ < 0) return;
+    worker_.request_stop();
+    const uint64_t one = 1;
+    (void)!::write(wakeFd_, &one, sizeof(one));
+    if (worker_.joinable()) worker_.join();
+    ::close(listenFd_);
+    ::close(wakeFd_);
+    listenFd_ = wakeFd_ = -1;
+    // Only the file this server made: a later copy may have taken the name meanwhile.
+    ::unlink(socketPath_.c_str());
+}
+
+void SearchServer::Serve(std::stop_token stop) {
+    while (!stop.stop_requested()) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents) return;
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        // The folder is private already; a connection of another user gets no answer at all.
+        if (PeerIsSameUser(fd)) Answer(fd);
+        ::close(fd);
+    }
+}
+
+void SearchServer::Answer(int fd) {
+    std::string bytes;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(requestMs_);
+    cli::ChannelRequest unused;
+    for (;;) {
+        const cli::DecodeStatus status = cli::DecodeRequest(bytes, unused);
+        if (status == cli::DecodeStatus::Complete) break;
+        if (status == cli::DecodeStatus::TooLarge) {
+            SendAll(fd, cli::EncodeErrorAnswer("The request is larger than the limit"), sendMs_);
+            ++answered_;
+            return;
+        }
+        if (status == cli::DecodeStatus::Invalid) {
+            SendAll(fd, cli::EncodeErrorAnswer("The request is not a search request"), sendMs_);
+            ++answered_;
+            return;
+        }
+        char buffer[16 * 1024];
+        const ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (got > 0) {
+            bytes.append(buffer, static_cast<size_t>(got));
+            continue;
+        }
+        if (got == 0) {  // the client ended before a whole request
+            SendAll(fd, cli::EncodeErrorAnswer("The request is incomplete"), sendMs_);
+            ++answered_;
+            return;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return;
+        pollfd p{fd, POLLIN, 0};
+        const int left = MsLeft(deadline);
+        if (left == 0 || ::poll(&p, 1, left) <= 0) return;  // too slow: dropped without an answer
+    }
+    Search(fd, bytes);
+    ++answered_;
+}
+
+void SearchServer::Search(int fd, const std::string& requestBytes) {
+    cli::ChannelRequest request;
+    cli::DecodeRequest(requestBytes, request);
+    const std::string busy(1, cli::kAnswerBusy);
+    // Another file, or settings that would sort or format otherwise: the client reads the file.
+    if (request.environment != environment_ || !SameFile(request.databasePath, workingDatabasePath_)) {
+        SendAll(fd, busy, sendMs_);
+        return;
+    }
+    cli::SearchRequest search;
+    try {
+        search = cli::ParseSearchArguments(request.args);
+    } catch (const cli::UsageError& e) {
+        SendAll(fd, cli::EncodeErrorAnswer(e.message), sendMs_);
+        return;
+    }
+
+    cli::SearchOutcome outcome;
+    bool started = false;
+    const bool searched = keeper_.TryRead([&](const Catalogue& catalogue) {
+        // One byte to an empty socket never waits; the client now allows the search its time.
+        started = SendAll(fd, std::string(1, cli::kAnswerRunning), 0);
+        if (!started) return;
+        cli::SearchEntries(search, catalogue.Entries, catalogue.CurrentNames(search.search.CaseSensitive),
+                           outcome);
+    });
+    if (!searched) {
+        SendAll(fd, busy, sendMs_);
+        return;
+    }
+    if (!started) return;
+
+    // The results are copies: sorting and formatting run with the catalogue let go.
+    std::ostringstream out;
+    std::ostringstream err;
+    int exitStatus = cli::kExitError;
+    try {
+        exitStatus = cli::WriteSearchOutcome(search, outcome, out, err, request.outputIsTerminal);
+    } catch (const std::exception&) {
+        return;  // the client sees the answer end early and reads the file
+    }
+    const std::string status = err.str();
+    const std::string output = std::move(out).str();
+    cli::AnswerHeader header;
+    header.exitStatus = static_cast<uint32_t>(exitStatus);
+    header.errBytes = static_cast<uint32_t>(status.size());
+    header.outBytes = output.size();
+    if (!SendAll(fd, cli::EncodeAnswerHeader(header), sendMs_)) return;
+    if (!SendAll(fd, status, sendMs_)) return;
+    SendAll(fd, output, sendMs_);
+}
+
+}  // namespace quillory::app

@@ -1,0 +1,64 @@
+#pragma once
+// The running program's side of the search channel (command/search_channel.h): quillory-cli
+// hands it a search and it answers from the catalogue in memory.
+//
+// Everything happens on one worker thread, never on the window's: it accepts a connection
+// (only from the same user), reads one request (size-limited, time-limited), searches with a
+// shared hold on the catalogue taken without waiting (CatalogueKeeper::TryRead: while a
+// rescan owns the catalogue, or the window changes it, the answer is "busy" and the client
+// reads the file), lets go of the catalogue, and only then formats and sends the answer. So
+// neither a slow client nor a long answer ever holds up the window. The window's result list,
+// search history and busy state are never touched.
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace quillory::app {
+
+class CatalogueKeeper;
+
+class SearchServer {
+  public:
+    // `workingDatabasePath`: the file the catalogue in memory stands for; a client asking
+    // about another file gets "busy" and reads that file itself.
+    SearchServer(CatalogueKeeper& keeper, std::string workingDatabasePath);
+    // Stops listening, ends the worker and removes the socket file.
+    ~SearchServer();
+    SearchServer(const SearchServer&) = delete;
+    SearchServer& operator=(const SearchServer&) = delete;
+
+    // Listens on `socketPath` (user-only). A socket file already there is replaced: call it
+    // only once this copy owns the command-word socket. False with the reason in *error.
+    bool Listen(const std::string& socketPath, std::string* error = nullptr);
+    void Stop();
+
+    // How long a client may take to send its request, and to take each part of the answer.
+    void SetTimeouts(int requestMs, int sendMs) {
+        requestMs_ = requestMs;
+        sendMs_ = sendMs;
+    }
+    // Connections answered (any answer), for tests.
+    size_t Answered() const { return answered_.load(); }
+
+  private:
+    void Serve(std::stop_token stop);
+    void Answer(int fd);
+    void Search(int fd, const std::string& requestBytes);
+
+    CatalogueKeeper& keeper_;
+    std::string workingDatabasePath_;
+    std::string environment_;
+    std::string socketPath_;
+    int listenFd_ = -1;
+    int wakeFd_ = -1;
+    int requestMs_ = 2000;
+    int sendMs_ = 10000;
+    std::atomic<size_t> answered_{0};
+    std::jthread worker_;
+};
+
+// The search channel's socket beside the command-word socket.
+std::string SearchServerSocketPath();
+
+}  // namespace quillory::app

@@ -1,0 +1,19 @@
+#pragma once
+// What every quillory-cli command shares with the running program's search channel: the exit
+// statuses and the error a bad command line raises.
+
+#include <string>
+
+namespace quillory::cli {
+
+// Exit statuses shared by every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNoResults = 1;
+inline constexpr int kExitError = 2;
+
+// A bad command line: reported as "quillory-cli: <message>" with exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+}  // namespace quillory::cli

@@ -1,0 +1,350 @@
+// The running program's search channel in-process: quillory-cli (a separate process) prints
+// the same bytes and exit status whether the server answers from memory or the file is read,
+// the server declines while the catalogue is not free, refuses damaged or oversized requests
+// and strangers, and stays consistent while the window's thread changes the catalogue.
+
+#include "app/search_server.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "app/catalogue_keeper.h"
+#include "command/search_channel.h"
+#include "command/search_channel_client.h"
+#include "core/activity_log.h"
+#include "core/database.h"
+#include "core/entry.h"
+#include "platform/date_time.h"
+#include "platform/directory_listing.h"
+#include "scan/rescan_observer.h"
+#include "tests/results/result_builder.h"
+#include "tests/support/run_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillory::app {
+namespace {
+
+using test::AddResult;
+using test::ProcessResult;
+
+// The elapsed time is the one part of the status line that differs from run to run.
+std::string WithoutTime(const std::string& status) {
+    return std::regex_replace(status, std::regex(R"([0-9]+\.[0-9]{3} sec\.)"), "T sec.");
+}
+
+void FillSample(EntryList& entries) {
+    const DateTime noon = EncodeDateTime({2024, 3, 5, 12, 0, 0, 0});
+    AddResult(entries, {"music", "/home/u/", 0, noon, kAttrDirectory});
+    AddResult(entries, {"Quarterly Report.pdf", "/home/u/docs/", 120000, noon + 1});
+    AddResult(entries, {"quarterly-data.csv", "/home/u/docs/", 3000, noon + 2});
+    AddResult(entries, {"song.MP3", "/home/u/music/", 5000000, noon + 3});
+    AddResult(entries, {"b.mp3", "/home/u/music/", 4000000, noon - 3});
+    AddResult(entries, {"Ärger.mp3", "/home/u/music/", 10, noon - 1});
+    AddResult(entries, {"report final copy.txt", "/srv/", 42, noon + 5});
+    AddResult(entries, {"tab\there.txt", "/srv/", 7, noon + 6});
+    AddResult(entries, {"data", "/srv/", 0, noon, kAttrDirectory});
+}
+
+// A tree that never ends, so a rescan runs until it is stopped.
+class EndlessListing final : public FolderListing {
+  public:
+    bool Next(ListedItem& item) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        name_ = "file" + std::to_string(count_++);
+        item = ListedItem{};
+        item.name = name_;
+        item.attributes = 0x80;
+        return true;
+    }
+    std::unique_ptr<FolderListing> OpenChild(std::string_view) override { return nullptr; }
+
+  private:
+    std::string name_;
+    size_t count_ = 0;
+};
+
+class EndlessLister final : public DirectoryLister {
+  public:
+    std::unique_ptr<FolderListing> OpenFolder(const std::string&) override {
+        return std::make_unique<EndlessListing>();
+    }
+};
+
+class QuietObserver final : public RescanObserver {
+  public:
+    void Progress(std::string, size_t) override {}
+    void Finished() override { finished = true; }
+    std::atomic<bool> finished{false};
+};
+
+class SearchServerTest : public ::testing::Test {
+  protected:
+    SearchServerTest() {
+        CreateDataFolder();
+        dbPath = home.DataFolder() + "index.dat";
+        EntryList entries;
+        FillSample(entries);
+        SaveDatabase(entries, TProgramOptions(std::string("/home/u/\r\n")), dbPath, ActivityLog());
+        // The catalogue in memory is what the file holds.
+        auto catalogue = std::make_unique<Catalogue>();
+        LoadDatabase(catalogue->Entries, catalogue->Options, dbPath, ActivityLog());
+        keeper = std::make_unique<CatalogueKeeper>(std::move(catalogue));
+        server = std::make_unique<SearchServer>(*keeper, dbPath);
+        std::string error;
+        EXPECT_TRUE(server->Listen(SearchServerSocketPath(), &error)) << error;
+    }
+    ~SearchServerTest() override {
+        server.reset();
+        keeper.reset();
+    }
+
+    ProcessResult Cli(std::vector<std::string> args, bool fromFile = false,
+                      std::vector<std::pair<std::string, std::string>> env = {}) {
+        args.insert(args.begin(), "search");
+        if (fromFile) args.insert(args.begin() + 1, "--from-file");
+        ProcessResult result = test::RunCli(args, env);
+        result.err = WithoutTime(result.err);
+        return result;
+    }
+
+    // Replaces the file with one that finds nothing, so an answer from the file shows.
+    void EmptyTheFile() {
+        EntryList none;
+        SaveDatabase(none, TProgramOptions(std::string("/home/u/\r\n")), dbPath, ActivityLog());
+    }
+
+    test::IsolatedHome home;
+    std::string dbPath;
+    std::unique_ptr<CatalogueKeeper> keeper;
+    std::unique_ptr<SearchServer> server;
+};
+
+const std::vector<std::vector<std::string>> kQueries = {
+    {"quarterly"},
+    {"--limit", "0", "mp3"},
+    {"*.mp3"},
+    {"--case", "mp3"},
+    {"--whole-words", "report"},
+    {"--no-folders", "--limit=1", "a"},
+    {"--no-files", "a"},
+    {"--full-path", "music"},
+    {"--full-path", "/home/u/music/b.mp3"},
+    {"--", "report", "+\"final\"", "-\"copy\""},
+    {"zqxj"},
+    {},
+    {"-0", "mp3"},
+    {"--sort", "size:desc", "--limit", "0"},
+    {"--sort=name", "--format", "table", "--fields", "name,size,modified,attributes", "a"},
+    {"--format=list", "--sort", "folder", "e"},
+    {"ärger"},
+    {"tab"},
+};
+
+TEST_F(SearchServerTest, TheSameBytesAndStatusFromMemoryAsFromTheFile) {
+    for (bool namesReady : {false, true}) {
+        if (namesReady) {
+            keeper->PrepareNamesAhead(true);
+            keeper->Acquire();  // the build is done
+        }
+        for (const std::vector<std::string>& query : kQueries) {
+            SCOPED_TRACE(::testing::PrintToString(query) + (namesReady ? " names ready" : ""));
+            const ProcessResult fromFile = Cli(query, true);
+            const size_t answered = server->Answered();
+            const ProcessResult fromMemory = Cli(query);
+            EXPECT_EQ(server->Answered(), answered + 1);
+            EXPECT_EQ(fromMemory.status, fromFile.status);
+            EXPECT_EQ(fromMemory.out, fromFile.out);
+            EXPECT_EQ(fromMemory.err, fromFile.err);
+        }
+    }
+    // A usage error is the command line's own, before anyone is asked.
+    const size_t answered = server->Answered();
+    const ProcessResult bad = Cli({"--limit", "x"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(server->Answered(), answered);
+}
+
+TEST_F(SearchServerTest, AnswersComeFromMemoryUnlessTheFileIsAsked) {
+    EmptyTheFile();
+    const ProcessResult memory = Cli({"mp3"});
+    EXPECT_EQ(memory.status, 0);
+    EXPECT_EQ(memory.out, "/home/u/music/song.MP3\n/home/u/music/b.mp3\n/home/u/music/Ärger.mp3\n");
+    EXPECT_EQ(Cli({"mp3"}, true).status, 1);
+    // --db naming the working database is the same catalogue; another file is read.
+    EXPECT_EQ(test::RunCli({"--db", dbPath, "search", "mp3"}).status, 0);
+    const std::string other = home.Dir() / "other.qdb";
+    std::filesystem::copy_file(dbPath, other);
+    EXPECT_EQ(test::RunCli({"--db", other, "search", "mp3"}).status, 1);
+    // Other locale settings could sort and format otherwise: the file is read.
+    EXPECT_EQ(Cli({"mp3"}, false, {{"LC_ALL", "C"}}).status, 1);
+}
+
+TEST_F(SearchServerTest, DeclinesWhileTheCatalogueIsNotFree) {
+    EmptyTheFile();
+    {
+        const auto writing = keeper->Modify();
+        EXPECT_EQ(Cli({"mp3"}).status, 1);  // the file
+    }
+    EXPECT_EQ(Cli({"mp3"}).status, 0);
+
+    EndlessLister lister;
+    keeper->Driver().SetLister(lister);
+    QuietObserver observer;
+    ASSERT_TRUE(keeper->StartRescan(observer));
+    const size_t answered = server->Answered();
+    const ProcessResult during = Cli({"mp3"});
+    EXPECT_EQ(during.status, 1);  // the file; the rescan was not stopped
+    EXPECT_EQ(server->Answered(), answered + 1);
+    EXPECT_TRUE(keeper->Rescanning());
+    keeper->CollectRescan();
+    EXPECT_FALSE(keeper->Rescanning());
+}
+
+// Raw bytes on a connection of their own; returns what the server sent before it closed.
+std::string Exchange(const std::string& bytes, bool closeWriting = true) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = SearchServerSocketPath();
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (closeWriting) ::shutdown(fd, SHUT_WR);
+    std::string answer;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof(buffer))) > 0) answer.append(buffer, static_cast<size_t>(got));
+    ::close(fd);
+    return answer;
+}
+
+TEST_F(SearchServerTest, DamagedOversizedAndSlowRequestsGetAnErrorNotACrash) {
+    EXPECT_EQ(Exchange("GET / HTTP/1.1\r\n\r\n").substr(0, 1), std::string(1, cli::kAnswerError));
+    EXPECT_EQ(Exchange("QSC1\xff\xff\xff\x7f").substr(0, 1), std::string(1, cli::kAnswerError));
+    EXPECT_EQ(Exchange("QSC1\x10\0\0\0abc").substr(0, 1), std::string(1, cli::kAnswerError));  // ends early
+    // A real request over the limit.
+    cli::ChannelRequest large;
+    large.databasePath = dbPath;
+    large.environment = cli::OutputEnvironment();
+    large.args = {std::string(cli::kMaxRequestBytes, 'a')};
+    EXPECT_EQ(Exchange(cli::EncodeRequest(large)).substr(0, 1), std::string(1, cli::kAnswerError));
+    // Arguments the search command refuses.
+    cli::ChannelRequest bad;
+    bad.databasePath = dbPath;
+    bad.environment = cli::OutputEnvironment();
+    bad.args = {"--no-such-option"};
+    const std::string refused = Exchange(cli::EncodeRequest(bad));
+    ASSERT_FALSE(refused.empty());
+    EXPECT_EQ(refused[0], cli::kAnswerError);
+    EXPECT_NE(refused.find("--no-such-option"), std::string::npos);
+    // A client that stops halfway is dropped after the request time, and the next one is served.
+    server->SetTimeouts(200, 1000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Exchange("QSC1\x40\0\0\0", false), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(Cli({"mp3"}).status, 0);
+}
+
+TEST_F(SearchServerTest, ConnectionsOfAnotherUserGetNoAnswer) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs to change user";
+    // Open the way so only the credential check stands between the stranger and the answer.
+    const std::string path = SearchServerSocketPath();
+    ASSERT_EQ(::chmod(path.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(home.RuntimeFolder().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(home.Dir().Path().c_str(), 0755), 0);
+    cli::ChannelRequest request;
+    request.databasePath = dbPath;
+    request.environment = cli::OutputEnvironment();
+    request.args = {"mp3"};
+    const std::string frame = cli::EncodeRequest(request);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.c_str(), path.size());
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) ::_exit(4);
+        (void)!::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        ::shutdown(fd, SHUT_WR);
+        char byte;
+        // Closed without a byte (the unread request may turn the close into a reset).
+        ::_exit(::read(fd, &byte, 1) <= 0 ? 0 : 5);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Cli({"mp3"}).status, 0);  // the owner still is answered
+}
+
+// The window's thread changes the catalogue in every way it can while a client keeps asking;
+// every answer is one the catalogue gave in some whole state (run under ThreadSanitizer too).
+TEST_F(SearchServerTest, AnswersStayWholeWhileTheCatalogueChanges) {
+    const std::string tree = home.Dir().MakeDir("tree");
+    home.Dir().WriteFile("tree/x.mp3", "x");
+    std::atomic<bool> done{false};
+    std::atomic<int> answers{0};
+    std::atomic<int> wrong{0};
+    std::thread client([&] {
+        cli::ChannelRequest request;
+        request.databasePath = dbPath;
+        request.environment = cli::OutputEnvironment();
+        request.args = {"--limit", "0", "mp3"};
+        while (!done) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const std::optional<int> status =
+                cli::AskRunningProgram(SearchServerSocketPath(), request, out, err, {200, 5000});
+            if (!status) continue;
+            ++answers;
+            // The sample (3 hits), the rescanned tree (1 hit) or an empty catalogue (none).
+            const std::string text = out.str();
+            const bool whole = (*status == 0 && (text == "/home/u/music/song.MP3\n/home/u/music/b.mp3\n"
+                                                         "/home/u/music/Ärger.mp3\n" ||
+                                                 text == tree + "/x.mp3\n")) ||
+                               (*status == 1 && text.empty());
+            if (!whole) ++wrong;
+        }
+    });
+    QuietObserver observer;
+    for (int round = 0; round < 30; ++round) {
+        {
+            const auto writing = keeper->Modify();
+            Catalogue& catalogue = keeper->Acquire();
+            catalogue.Entries.Clear();
+            FillSample(catalogue.Entries);
+            catalogue.NamesFor(false);
+        }
+        keeper->PrepareNamesAhead(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        auto replacement = std::make_unique<Catalogue>(TProgramOptions(tree + "/\r\n"));
+        keeper->Replace(std::move(replacement));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        observer.finished = false;
+        ASSERT_TRUE(keeper->StartRescan(observer));
+        while (!observer.finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        keeper->CollectRescan();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    done = true;
+    client.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_GT(answers.load(), 0);
+}
+
+}  // namespace
+}  // namespace quillory::app

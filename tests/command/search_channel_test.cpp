@@ -1,0 +1,227 @@
+// The search channel's message format and quillory-cli's side of it, against scripted
+// servers: every answer that is not complete leaves the client with nothing written, so it
+// reads the file instead.
+
+#include "command/search_channel.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <sstream>
+#include <thread>
+
+#include "command/search_channel_client.h"
+#include "platform/error.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillory::cli {
+namespace {
+
+ChannelRequest SampleRequest() {
+    ChannelRequest request;
+    request.databasePath = "/home/u/.local/share/quillory/index.dat";
+    request.outputIsTerminal = true;
+    request.environment = OutputEnvironment();
+    request.args = {"--limit", "0", "", std::string("nul\0inside", 10), "*.mp3"};
+    return request;
+}
+
+TEST(CommandSearchChannel, RequestsSurviveTheRoundTrip) {
+    for (bool terminal : {false, true}) {
+        ChannelRequest request = SampleRequest();
+        request.outputIsTerminal = terminal;
+        ChannelRequest decoded;
+        ASSERT_EQ(DecodeRequest(EncodeRequest(request), decoded), DecodeStatus::Complete);
+        EXPECT_EQ(decoded.databasePath, request.databasePath);
+        EXPECT_EQ(decoded.outputIsTerminal, terminal);
+        EXPECT_EQ(decoded.environment, request.environment);
+        EXPECT_EQ(decoded.args, request.args);
+    }
+    ChannelRequest noArgs;
+    ChannelRequest decoded;
+    decoded.args = {"stale"};
+    ASSERT_EQ(DecodeRequest(EncodeRequest(noArgs), decoded), DecodeStatus::Complete);
+    EXPECT_TRUE(decoded.args.empty());
+}
+
+TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
+    const std::string frame = EncodeRequest(SampleRequest());
+    ChannelRequest decoded;
+    for (size_t size = 0; size < frame.size(); ++size) {
+        EXPECT_EQ(DecodeRequest(std::string_view(frame).substr(0, size), decoded), DecodeStatus::NeedMore)
+            << size;
+    }
+    // Not our magic: known at the first byte, not only once a header has arrived.
+    EXPECT_EQ(DecodeRequest("G", decoded), DecodeStatus::Invalid);
+    EXPECT_EQ(DecodeRequest("GET / HTTP/1.1\r\n\r\n", decoded), DecodeStatus::Invalid);
+    // Bytes after the request.
+    EXPECT_EQ(DecodeRequest(frame + "x", decoded), DecodeStatus::Invalid);
+    // A header announcing more than the limit is refused before the bytes arrive.
+    std::string huge = "QSC1";
+    const uint32_t tooMany = kMaxRequestBytes + 1;
+    for (int i = 0; i < 4; ++i) huge.push_back(static_cast<char>((tooMany >> (8 * i)) & 0xFF));
+    EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
+    huge = "QSC1\xff\xff\xff\xff";
+    EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
+    // A field longer than what is left, too few fields, a flag that is neither "" nor "t".
+    const auto withPayload = [](const std::string& payload) {
+        std::string f = "QSC1";
+        for (int i = 0; i < 4; ++i) f.push_back(static_cast<char>((payload.size() >> (8 * i)) & 0xFF));
+        return f + payload;
+    };
+    EXPECT_EQ(DecodeRequest(withPayload(std::string("\x09\0\0\0abc", 7)), decoded), DecodeStatus::Invalid);
+    EXPECT_EQ(DecodeRequest(withPayload(std::string("\x01\0\0\0a\0\0\0\0", 9)), decoded),
+              DecodeStatus::Invalid);
+    EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0\0\0\x01\0\0\0x\0\0\0\0", 13)), decoded),
+              DecodeStatus::Invalid);
+    EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0\0\0\x01\0\0\0t\0\0\0\0", 13)), decoded),
+              DecodeStatus::Complete);
+    EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0", 2)), decoded), DecodeStatus::Invalid);
+}
+
+TEST(CommandSearchChannel, AnswerHeaderSurvivesTheRoundTrip) {
+    const AnswerHeader header{1, 77, 0x1'2345'6789ULL};
+    const std::string bytes = EncodeAnswerHeader(header);
+    ASSERT_EQ(bytes.size(), kAnswerHeaderBytes);
+    const AnswerHeader decoded = DecodeAnswerHeader(bytes);
+    EXPECT_EQ(decoded.exitStatus, 1u);
+    EXPECT_EQ(decoded.errBytes, 77u);
+    EXPECT_EQ(decoded.outBytes, 0x1'2345'6789ULL);
+}
+
+// A server that takes one connection, reads the request to its end and plays `script`:
+// each step is bytes to send, then a pause.
+class ScriptedServer {
+  public:
+    struct Step {
+        std::string bytes;
+        int pauseMs = 0;
+    };
+
+    ScriptedServer(const std::string& path, std::vector<Step> script, bool accept = true) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.c_str(), path.size());
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        EXPECT_EQ(::listen(fd_, 4), 0);
+        if (!accept) return;
+        thread_ = std::thread([this, script = std::move(script)] {
+            const int client = ::accept(fd_, nullptr, nullptr);
+            if (client < 0) return;
+            char buffer[4096];
+            while (::read(client, buffer, sizeof(buffer)) > 0) {
+            }
+            for (const Step& step : script) {
+                (void)!::send(client, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
+                std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
+            }
+            ::close(client);
+        });
+    }
+    ~ScriptedServer() {
+        if (thread_.joinable()) thread_.join();
+        ::close(fd_);
+    }
+
+  private:
+    int fd_ = -1;
+    std::thread thread_;
+};
+
+std::string Answer(uint32_t status, const std::string& err, const std::string& out) {
+    return std::string(1, kAnswerRunning) +
+           EncodeAnswerHeader({status, static_cast<uint32_t>(err.size()), out.size()}) + err + out;
+}
+
+class SearchChannelClientTest : public ::testing::Test {
+  protected:
+    std::optional<int> Ask(ChannelTimeouts timeouts = {200, 500}) {
+        return AskRunningProgram(path, SampleRequest(), out, err, timeouts);
+    }
+
+    test::TempDir dir;
+    std::string path = dir / "sock";
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(SearchChannelClientTest, CompleteAnswerIsPrintedAsIs) {
+    {
+        ScriptedServer server(path, {{Answer(0, "OK! 2 found\n", std::string("/a/x\0/b/y\0", 10))}});
+        EXPECT_EQ(Ask(), std::optional<int>(0));
+    }
+    EXPECT_EQ(out.str(), std::string("/a/x\0/b/y\0", 10));
+    EXPECT_EQ(err.str(), "OK! 2 found\n");
+}
+
+TEST_F(SearchChannelClientTest, AnswerInSmallPiecesIsPrintedWhole) {
+    const std::string whole = Answer(1, "none\n", "");
+    std::vector<ScriptedServer::Step> steps;
+    for (char c : whole) steps.push_back({std::string(1, c), 5});
+    {
+        ScriptedServer server(path, steps);
+        EXPECT_EQ(Ask(), std::optional<int>(1));
+    }
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "none\n");
+}
+
+TEST_F(SearchChannelClientTest, NoProgramBusyRefusalOrSilenceMeansReadTheFile) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Ask(), std::nullopt);  // no socket at all
+    EXPECT_EQ(AskRunningProgram("", SampleRequest(), out, err), std::nullopt);
+    for (const std::string& first :
+         {std::string(1, kAnswerBusy), EncodeErrorAnswer("The request is too large"),
+          std::string("HTTP/1.1 400 Bad Request\r\n"), std::string()}) {
+        ScriptedServer server(path, {{first}});
+        EXPECT_EQ(Ask(), std::nullopt);
+        ::unlink(path.c_str());
+    }
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST_F(SearchChannelClientTest, ProgramThatNeverAnswersCostsOnlyTheFirstByteTime) {
+    // Connected (the kernel queues it) but never accepted, as with a stopped program.
+    ScriptedServer server(path, {}, false);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Ask({200, 5000}), std::nullopt);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(150));
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(SearchChannelClientTest, SilenceAfterTheSearchStartedStillFallsBackBeforeAnyOutput) {
+    ScriptedServer server(path, {{std::string(1, kAnswerRunning), 1500}});
+    EXPECT_EQ(Ask({200, 300}), std::nullopt);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(SearchChannelClientTest, AnswerBrokenOffDuringTheOutputIsAnError) {
+    std::string answer = Answer(0, "OK\n", std::string(1000, 'p'));
+    answer.resize(answer.size() - 400);
+    ScriptedServer server(path, {{answer}});
+    EXPECT_THROW(Ask(), Error);
+    EXPECT_EQ(out.str(), std::string(600, 'p'));
+}
+
+TEST_F(SearchChannelClientTest, OverlongStatusIsNotAnAnswer) {
+    ScriptedServer server(path, {{std::string(1, kAnswerRunning) + EncodeAnswerHeader({0, 0xFFFFFFFFu, 0})}});
+    EXPECT_EQ(Ask(), std::nullopt);
+}
+
+TEST(CommandSearchChannel, SocketLivesInTheRuntimeFolder) {
+    test::IsolatedHome home;
+    EXPECT_EQ(SearchChannelSocketPath(), home.RuntimeFolder() + "/TQuilloryForm1.search");
+}
+
+}  // namespace
+}  // namespace quillory::cli
