@@ -3,10 +3,10 @@
 // afresh from the file system (the catalogue's copy may be old), never following a symbolic
 // link, every value as the text the dialog shows.
 
-#include <sys/types.h>
 #include <optional>
 #include <string>
 
+#include "platform/file_status.h"
 #include "platform/locale_formats.h"
 
 namespace quillory {
@@ -20,10 +20,6 @@ struct FilePropertiesText {
     std::string created;      // the birth time, or the modification time where none is kept
     std::string permissions;  // "-rw-r--r-- (644)"
 };
-
-// The type letter and the nine permission letters as `ls -l` writes them, then the octal
-// mode in parentheses: "drwxr-x--- (750)", "-rwsr-xr-x (4755)".
-std::string PermissionsText(mode_t mode);
 
 // Nothing when the file does not exist (or cannot be examined).
 std::optional<FilePropertiesText> ReadFileProperties(const std::string& path, const LocaleFormats& formats);

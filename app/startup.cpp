@@ -158,15 +158,15 @@ int RunQuillory(int argc, char** argv) {
         command.command == StartCommand::OpenDatabase ? command.firstParameter : QString();
     if (!LoadStartupDatabase(context, namedFile)) return 1;
     context.keeper.PrepareNamesAhead();
-    // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
-    // that owns the command-word socket owns the channel beside it.
-    SearchServer searchServer(context.keeper, context.workingDatabasePath);
-    if (server.IsListening()) searchServer.Listen(SearchServerSocketPath());
 
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();
     // A later start finds this copy only once it is fully started.
     server.Listen();
+    // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
+    // that owns the command-word socket owns the channel beside it.
+    SearchServer searchServer(context.keeper, context.workingDatabasePath);
+    if (server.IsListening()) searchServer.Listen(SearchServerSocketPath());
     form.EnableStartupTimer();
     app.exec();
     return 0;

@@ -1,0 +1,116 @@
+#include "platform/local_socket.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace quillory {
+
+namespace {
+
+using Clock = LocalSocketConnection::Clock;
+
+int MsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits for `events` on `fd` until `deadline`; false on timeout or error.
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int ready = ::poll(&p, 1, MsLeft(deadline));
+        if (ready > 0) return true;
+        if (ready == 0) return false;
+        if (errno != EINTR) return false;
+    }
+}
+
+int Connect(const std::string& path, Clock::time_point deadline) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof(address.sun_path)) return -1;
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return fd;
+    // A full backlog: the peer is there but behind; wait as long as the deadline allows.
+    if ((errno == EAGAIN || errno == EINPROGRESS) && WaitFor(fd, POLLOUT, deadline)) {
+        int error = 0;
+        socklen_t size = sizeof(error);
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0) return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+}  // namespace
+
+LocalSocketConnection::LocalSocketConnection(const std::string& path, Clock::time_point deadline)
+    : fd_(Connect(path, deadline)) {}
+
+LocalSocketConnection::~LocalSocketConnection() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LocalSocketConnection::SendAll(std::string_view bytes, Clock::time_point deadline) {
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<size_t>(sent));
+        } else if (sent < 0 && errno == EINTR) {
+            continue;
+        } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!WaitFor(fd_, POLLOUT, deadline)) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void LocalSocketConnection::FinishSending() {
+    ::shutdown(fd_, SHUT_WR);
+}
+
+size_t LocalSocketConnection::ReadSome(char* buffer, size_t size, Clock::time_point deadline) {
+    for (;;) {
+        const ssize_t got = ::recv(fd_, buffer, size, 0);
+        if (got > 0) return static_cast<size_t>(got);
+        if (got == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return 0;
+        if (!WaitFor(fd_, POLLIN, deadline)) return 0;
+    }
+}
+
+bool LocalSocketConnection::ReadExactly(char* buffer, size_t size, int progressMs) {
+    while (size > 0) {
+        const size_t got = ReadSome(buffer, size, Clock::now() + std::chrono::milliseconds(progressMs));
+        if (got == 0) return false;
+        buffer += got;
+        size -= got;
+    }
+    return true;
+}
+
+std::string UserRuntimeFolder() {
+    std::string folder;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        folder = runtime;
+    } else {
+        folder = "/run/user/" + std::to_string(::getuid());
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::string();
+    }
+    if (folder.back() != '/') folder.push_back('/');
+    return folder;
+}
+
+}  // namespace quillory

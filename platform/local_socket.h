@@ -1,0 +1,43 @@
+#pragma once
+// A client's stream connection to a local (Unix domain) socket, with deadlines on every wait:
+// a peer that is slow, stopped or gone never blocks the caller past its deadline.
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillory {
+
+class LocalSocketConnection {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    // Connects to the socket at `path`, waiting for a full backlog until `deadline`;
+    // Connected() is false when nothing answers.
+    LocalSocketConnection(const std::string& path, Clock::time_point deadline);
+    ~LocalSocketConnection();
+    LocalSocketConnection(const LocalSocketConnection&) = delete;
+    LocalSocketConnection& operator=(const LocalSocketConnection&) = delete;
+
+    bool Connected() const { return fd_ >= 0; }
+    // Sends every byte before `deadline`; false when that fails.
+    bool SendAll(std::string_view bytes, Clock::time_point deadline);
+    // Tells the peer that nothing more will be sent.
+    void FinishSending();
+    // Reads up to `size` bytes (at least one) before the deadline; 0 at the end of the stream,
+    // on timeout or on an error.
+    size_t ReadSome(char* buffer, size_t size, Clock::time_point deadline);
+    // Reads exactly `size` bytes, allowing `progressMs` for each part; false when they do not
+    // all come.
+    bool ReadExactly(char* buffer, size_t size, int progressMs);
+
+  private:
+    int fd_ = -1;
+};
+
+// The user's runtime folder: $XDG_RUNTIME_DIR, else /run/user/<uid> when it exists, else
+// empty. It ends with "/" unless empty.
+std::string UserRuntimeFolder();
+
+}  // namespace quillory
