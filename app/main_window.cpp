@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "actions/clipboard_text.h"
@@ -341,6 +342,14 @@ void TQuilloryForm1::ApplySettings(const DesktopSettings& settings) {
     }
     for (int column = 0; column < kResultColumnCount; ++column) {
         ListView1->setColumnWidth(column, view.columnWidths[static_cast<size_t>(column)]);
+    }
+    if (!view.stored) {
+        // The design width of "Date" cuts off the time in most locales: at the first start
+        // the column is as wide as a date and time of this locale need.
+        const int dateColumn = static_cast<int>(ResultColumn::Date);
+        const QString sample = FromBytes(DateText(44196.999988, LocaleFormats::FromEnvironment()));
+        const int fitted = ListView1->fontMetrics().horizontalAdvance(sample) + 16;
+        ListView1->setColumnWidth(dateColumn, std::max(ListView1->columnWidth(dateColumn), fitted));
     }
 }
 
