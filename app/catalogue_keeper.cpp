@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/memory_advice.h"
 #include "results/ranked_sort.h"
 
 namespace quillory::app {
@@ -123,6 +124,8 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
             // Only a head start: the search builds missing names itself, and a column click
             // without ranks sorts the results themselves.
         }
+        // The orders' build used a large temporary working set: give it back.
+        if (collation) ReturnFreeMemory();
         prepared_.store(true, std::memory_order_release);
     });
 }

@@ -99,7 +99,7 @@ if [[ -x $app ]]; then
 fi
 
 # The full path of one entry of the tree (without blanks or quotes), for the full-path question.
-full_path=$("$cli" --db "$work/bench.qdb" search --from-file --limit 0 quarterly 2>/dev/null | grep -E '^[A-Za-z0-9/._-]+$' | head -n 1)
+full_path=$("$cli" --db "$work/bench.qdb" search --from-file --limit 0 data 2>/dev/null | grep -E '^[A-Za-z0-9/._-]+$' | head -n 1 || true)
 
 echo
 echo "== whole process: quillory-cli search reading the file, with the program running, and plocate -i"

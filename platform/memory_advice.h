@@ -9,4 +9,8 @@ namespace quillory {
 // memory works all the same.
 void AdviseHugePages(void* p, size_t bytes) noexcept;
 
+// Gives memory the allocator holds free back to the system (after a large temporary working
+// set, such as building the column orders). Advice only.
+void ReturnFreeMemory() noexcept;
+
 }  // namespace quillory
