@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/catalogue_keeper.h"
+#include "endless_lister.h"
 #include "platform/directory_listing.h"
 #include "tests/results/result_builder.h"
 
@@ -34,30 +35,7 @@ const Catalogue* WaitForIdle(CatalogueKeeper& keeper) {
     return nullptr;
 }
 
-// A tree that never ends, one item a millisecond, until the walk is stopped.
-class EndlessListing final : public FolderListing {
-  public:
-    bool Next(ListedItem& item) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        name_ = "file" + std::to_string(count_++);
-        item = ListedItem{};
-        item.name = name_;
-        item.attributes = 0x80;
-        return true;
-    }
-    std::unique_ptr<FolderListing> OpenChild(std::string_view) override { return nullptr; }
-
-  private:
-    std::string name_;
-    size_t count_ = 0;
-};
-
-class EndlessLister final : public DirectoryLister {
-  public:
-    std::unique_ptr<FolderListing> OpenFolder(const std::string&) override {
-        return std::make_unique<EndlessListing>();
-    }
-};
+using quillory::test::EndlessLister;
 
 class SilentObserver final : public RescanObserver {
   public:

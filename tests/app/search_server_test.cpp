@@ -26,6 +26,7 @@
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "core/entry.h"
+#include "endless_lister.h"
 #include "platform/date_time.h"
 #include "platform/directory_listing.h"
 #include "scan/rescan_observer.h"
@@ -57,30 +58,7 @@ void FillSample(EntryList& entries) {
     AddResult(entries, {"data", "/srv/", 0, noon, kAttrDirectory});
 }
 
-// A tree that never ends, so a rescan runs until it is stopped.
-class EndlessListing final : public FolderListing {
-  public:
-    bool Next(ListedItem& item) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        name_ = "file" + std::to_string(count_++);
-        item = ListedItem{};
-        item.name = name_;
-        item.attributes = 0x80;
-        return true;
-    }
-    std::unique_ptr<FolderListing> OpenChild(std::string_view) override { return nullptr; }
-
-  private:
-    std::string name_;
-    size_t count_ = 0;
-};
-
-class EndlessLister final : public DirectoryLister {
-  public:
-    std::unique_ptr<FolderListing> OpenFolder(const std::string&) override {
-        return std::make_unique<EndlessListing>();
-    }
-};
+using quillory::test::EndlessLister;
 
 class QuietObserver final : public RescanObserver {
   public:

@@ -15,6 +15,7 @@
 #include "app/rescan_form.h"
 #include "app/result_list_model.h"
 #include "core/activity_log.h"
+#include "endless_lister.h"
 #include "fake_prompts.h"
 #include "platform/directory_listing.h"
 #include "tests/support/temp_dir.h"
@@ -22,34 +23,7 @@
 namespace quillory::app {
 namespace {
 
-// A tree that never ends: one item a millisecond, every twentieth a folder of the same kind,
-// until the walk is stopped.
-class EndlessListing final : public FolderListing {
-  public:
-    bool Next(ListedItem& item) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const bool folder = count_ % 20 == 19;
-        name_ = (folder ? "dir" : "file") + std::to_string(count_++) + (folder ? "" : ".txt");
-        item = ListedItem{};
-        item.name = name_;
-        item.attributes = folder ? 0x10 : 0x80;
-        return true;
-    }
-    std::unique_ptr<FolderListing> OpenChild(std::string_view) override {
-        return std::make_unique<EndlessListing>();
-    }
-
-  private:
-    std::string name_;
-    size_t count_ = 0;
-};
-
-class EndlessLister final : public DirectoryLister {
-  public:
-    std::unique_ptr<FolderListing> OpenFolder(const std::string&) override {
-        return std::make_unique<EndlessListing>();
-    }
-};
+using quillory::test::EndlessLister;
 
 class WindowRescanTest : public ::testing::Test {
   protected:
@@ -117,7 +91,8 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
     EXPECT_TRUE(window->RescanButton()->isEnabled());
     EXPECT_FALSE(window->RescanForm()->isVisible());
     EXPECT_GT(window->Model()->rowCount(), 0);
-    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("OK! "))) << window->StatusText().toStdString();
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("OK! ")))
+        << window->StatusText().toStdString();
     // A stopped rescan leaves the statistics as they were and keeps what it found.
     EXPECT_EQ(context.options().LastRescanTime, lastRescan);
     EXPECT_GT(context.catalogue().Entries.Count(), 10u);
