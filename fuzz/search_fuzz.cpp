@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         driver.Search(catalogue, text, options, INT64_MAX, results);
     }
-    const EntryList& searched = flags & 8 ? cached.Entries : catalogue;
+    // The streamed branch (flag 128) leaves the catalogue where it is, whatever flag 8 says.
+    const EntryList& searched = (flags & 8) && !(flags & 128) ? cached.Entries : catalogue;
 
     size_t next = 0;
     for (const TMyItem& e : searched.Entries()) {
