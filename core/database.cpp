@@ -244,13 +244,7 @@ class EntryListSink : public DatabaseRecordSink {
     void Records(std::span<const DatabaseRecord> records) override {
         for (const DatabaseRecord& r : records) {
             if (r.FolderStored) folder_ = list.InternFolder(r.Folder);
-            TMyItem& entry = list.AcquireEntry(r.Name);
-            entry.SetFolder(folder_);
-            entry.Modified = r.Modified;
-            entry.Created = r.Created;
-            entry.Accessed = r.Accessed;
-            entry.Size = r.Size;
-            entry.Attributes = r.Attributes;
+            AppendRecord(list, r, folder_);
         }
     }
 
@@ -370,6 +364,17 @@ void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::str
     // Only a load that got through every step replaces anything.
     catalogue.Swap(sink.list);
     CopyHeaderFields(std::move(fields), options);
+}
+
+TMyItem& AppendRecord(EntryList& list, const DatabaseRecord& record, FolderRef folder) {
+    TMyItem& entry = list.AcquireEntry(record.Name);
+    entry.SetFolder(folder);
+    entry.Modified = record.Modified;
+    entry.Created = record.Created;
+    entry.Accessed = record.Accessed;
+    entry.Size = record.Size;
+    entry.Attributes = record.Attributes;
+    return entry;
 }
 
 }  // namespace quillory

@@ -67,6 +67,10 @@ struct DatabaseRecord {
     uint32_t Attributes;
 };
 
+// Acquires an entry of `list` for `record` with `folder` as its folder and the record's
+// times, size and attributes.
+TMyItem& AppendRecord(EntryList& list, const DatabaseRecord& record, FolderRef folder);
+
 // Receives a database as it is read: the header, then the records in file order, a few
 // hundred at a time. When reading fails part-way (a damaged file), the error is thrown after
 // some records have been handed on; the receiver keeps nothing of them that counts.

@@ -41,13 +41,7 @@ void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
             folderText = r.Folder;
             anyFolder = true;
         }
-        TMyItem& entry = window_.AcquireEntry(r.Name);
-        entry.SetFolder(folder);
-        entry.Modified = r.Modified;
-        entry.Created = r.Created;
-        entry.Accessed = r.Accessed;
-        entry.Size = r.Size;
-        entry.Attributes = r.Attributes;
+        AppendRecord(window_, r, folder);
     }
 }
 
