@@ -259,14 +259,23 @@ void ResultSorter::StableOrder(const EntryList& entries, ResultColumn column, st
     }
 }
 
-void ResultSorter::Apply(EntryList& results, std::span<const uint32_t> order) {
-    const size_t n = results.Count();
+namespace {
+
+// Throws std::invalid_argument unless `order` holds each of 0 to n - 1 exactly once.
+void CheckPermutation(size_t n, std::span<const uint32_t> order) {
     if (order.size() != n) throw std::invalid_argument("the order does not cover the results");
     std::vector<bool> seen(n, false);
     for (const uint32_t index : order) {
         if (index >= n || seen[index]) throw std::invalid_argument("the order is not a permutation");
         seen[index] = true;
     }
+}
+
+}  // namespace
+
+void ResultSorter::Apply(EntryList& results, std::span<const uint32_t> order) {
+    const size_t n = results.Count();
+    CheckPermutation(n, order);
     numberKeys_.resize(n);
     for (size_t k = 0; k < n; ++k) numberKeys_[k].index = order[k];
     Permute(results.EditEntries(), numberKeys_, gathered_);
@@ -279,12 +288,7 @@ void SortResults(EntryList& results, ResultColumn column, bool descending, const
 
 void ApplyOrder(EntryList& results, std::span<const uint32_t> order) {
     const size_t n = results.Count();
-    if (order.size() != n) throw std::invalid_argument("the order does not cover the results");
-    std::vector<bool> seen(n, false);
-    for (const uint32_t index : order) {
-        if (index >= n || seen[index]) throw std::invalid_argument("the order is not a permutation");
-        seen[index] = true;
-    }
+    CheckPermutation(n, order);
     const std::span<TMyItem> entries = results.EditEntries();
     std::vector<TMyItem> gathered(n);
     for (size_t k = 0; k < n; ++k) gathered[k] = entries[order[k]];
