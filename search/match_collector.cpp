@@ -44,7 +44,6 @@ class Collector {
         : r_(request),
           upper_(!request.matcher.CaseSensitive()),
           literal_(request.plan.requiredLiteral),
-          literalHasSlash_(literal_.find('/') != std::string::npos),
           limit_(limit),
           out_(out) {}
 
@@ -107,9 +106,9 @@ class Collector {
                 folderHits_[t] = r_.matcher.TermMatches(t, folder_, scratch_) ? 1 : 0;
             }
         }
-        // No entry of such a folder can match unless its own name holds the literal.
-        namesNeedLiteral_ =
-            !literal_.empty() && splitsHere_ && !literalHasSlash_ && !Contains(folder_, literal_);
+        // No entry of such a folder can match unless its own name holds the literal: most
+        // folders of a search for a path are passed over without a look at their names.
+        namesNeedLiteral_ = !literal_.empty() && splitsHere_ && OnlyNamesCanHold(folder_, literal_);
     }
 
     void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {
@@ -227,7 +226,6 @@ class Collector {
     const MatchRequest& r_;
     const bool upper_;
     const std::string& literal_;
-    const bool literalHasSlash_;
     size_t limit_;
     std::vector<size_t>& out_;
     std::string scratch_;

@@ -73,6 +73,15 @@ SearchPlan MakeSearchPlan(const QueryMatcher& matcher) {
     return plan;
 }
 
+bool OnlyNamesCanHold(std::string_view casedFolder, std::string_view literal) {
+    if (FindBytes(casedFolder.data(), casedFolder.size(), literal) != nullptr) return false;
+    for (size_t slash = literal.find('/'); slash != std::string_view::npos;
+         slash = literal.find('/', slash + 1)) {
+        if (casedFolder.ends_with(literal.substr(0, slash + 1))) return false;
+    }
+    return true;
+}
+
 void ChooseRarestLiteral(SearchPlan& plan, std::string_view names) {
     if (plan.requiredLiterals.size() < 2) return;
     constexpr size_t kSampleBytes = 256 * 1024;

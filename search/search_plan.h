@@ -25,6 +25,13 @@ struct SearchPlan {
 
 SearchPlan MakeSearchPlan(const QueryMatcher& matcher);
 
+// For a full-path search: true when, in the full path of an entry of the folder `casedFolder`
+// (its text in the compared case, ending with "/" or empty), `literal` can only occur inside
+// the entry's own name. The full path is the folder followed by the name, so an occurrence that
+// begins in the folder and ends in the name has a folder part ending with the folder's final
+// "/": one of the literal's "/" must close a suffix of the folder.
+bool OnlyNamesCanHold(std::string_view casedFolder, std::string_view literal);
+
 // Makes the rarest required text in a sample of `names` (the start of a name buffer) the one
 // the search scans for.
 void ChooseRarestLiteral(SearchPlan& plan, std::string_view names);

@@ -1,6 +1,8 @@
 #include "search/streaming_search.h"
 
+#include "core/name_cache.h"
 #include "search/ascii_scan.h"
+#include "search/byte_search.h"
 #include "search/match_collector.h"
 
 namespace quillory {
@@ -12,7 +14,8 @@ StreamingSearch::StreamingSearch(const TWordList& words, const TSearchOptions& o
       results_(results),
       matcher_(words, options),
       plan_(MakeSearchPlan(matcher_)),
-      prefilterNames_(!options.CaseSensitive && !options.FullPath && !plan_.requiredLiteral.empty()) {
+      prefilterNames_(!options.CaseSensitive && !options.FullPath && !plan_.requiredLiteral.empty()),
+      prefilterFolders_(options.FullPath && !plan_.requiredLiteral.empty()) {
     results_.Clear();
 }
 
@@ -32,9 +35,20 @@ void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
     FolderRef folder;
     std::string_view folderText;
     bool anyFolder = false;
+    std::string_view runText;
+    bool anyRun = false;
+    bool namesOnly = false;
     for (size_t k = 0; k < records.size(); ++k) {
         if (prefilterNames_ && marks_[k] == 0) continue;
         const DatabaseRecord& r = records[k];
+        if (prefilterFolders_) {
+            if (!anyRun || r.Folder.data() != runText.data() || r.Folder.size() != runText.size()) {
+                runText = r.Folder;
+                anyRun = true;
+                namesOnly = OnlyNamesCanHoldLiteral(r.Folder);
+            }
+            if (namesOnly && !NameMayHoldLiteral(r.Name)) continue;
+        }
         // Records of one folder run share one folder view; a new view gets its own copy.
         if (!anyFolder || r.Folder.data() != folderText.data() || r.Folder.size() != folderText.size()) {
             folder = window_.InternFolder(r.Folder);
@@ -43,6 +57,20 @@ void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
         }
         AppendRecord(window_, r, folder);
     }
+}
+
+bool StreamingSearch::OnlyNamesCanHoldLiteral(std::string_view folder) {
+    casedFolder_.clear();
+    AppendCaseForm(casedFolder_, folder, !options_.CaseSensitive);
+    // Only after a "/" do a name's characters start afresh in the full path.
+    const bool splitsHere = casedFolder_.empty() || casedFolder_.back() == '/';
+    return splitsHere && OnlyNamesCanHold(casedFolder_, plan_.requiredLiteral);
+}
+
+bool StreamingSearch::NameMayHoldLiteral(std::string_view name) const {
+    const std::string& literal = plan_.requiredLiteral;
+    if (!options_.CaseSensitive) return NameMayHoldUpper(name, literal);
+    return FindBytes(name.data(), name.size(), literal) != nullptr;
 }
 
 void StreamingSearch::Records(std::span<const DatabaseRecord> records) {

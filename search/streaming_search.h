@@ -31,9 +31,14 @@ class StreamingSearch : public DatabaseRecordSink {
     bool Full() const;
 
   private:
-    // Copies the records that may match (all of them, or those whose name the required text
-    // does not rule out) into the small list that the engine's own loop then searches.
+    // Copies the records that may match (all of them, or those that the required text does
+    // not rule out by their name or their folder) into the small list that the engine's own loop then
+    // searches.
     void FillWindow(std::span<const DatabaseRecord> records);
+    // A full-path search: whether the required text can lie in an entry of `folder` only
+    // inside the entry's own name, and whether `name` may hold it.
+    bool OnlyNamesCanHoldLiteral(std::string_view folder);
+    bool NameMayHoldLiteral(std::string_view name) const;
 
     const TSearchOptions& options_;
     size_t limit_;
@@ -42,6 +47,9 @@ class StreamingSearch : public DatabaseRecordSink {
     SearchPlan plan_;
     // Names tested against the required text before any copy: a case-insensitive name search.
     bool prefilterNames_;
+    // Records tested folder run by folder run before any copy: a full-path search.
+    bool prefilterFolders_;
+    std::string casedFolder_;
     EntryList window_;
     std::vector<std::string_view> names_;
     std::vector<uint8_t> marks_;

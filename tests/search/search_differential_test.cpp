@@ -387,6 +387,84 @@ TEST(SearchDifferential, OnePassScanEqualsPlainReading) {
     EXPECT_GT(selective, 60u);  // the queries really select
 }
 
+// Full-path questions that name part of a path: texts holding "/" that lie in a folder, begin
+// in a folder and end in a name, or (in a catalogue read from elsewhere) lie in a name that
+// holds "/" itself; every way of searching against the plain reading.
+TEST(SearchDifferential, FullPathTextsWithSeparatorsEqualPlainReading) {
+    std::mt19937 rng(4242);
+    test::TempDir dir;
+    const ActivityLog log(dir / "q.log", LocaleFormats::ForLocale("en_US"), [] { return 46000.0; });
+    const std::string file = dir / "paths.qdb";
+    {
+        EntryList written = RandomCatalogue(rng, 3000);
+        for (const char* name : {"ab/", "b/ab", "x/\xc3", "/", "home/ab/Ab", "İi/ı"}) {
+            test::AddEntry(written, "/home/", name, false);
+            test::AddEntry(written, "", name, false);
+        }
+        SaveDatabase(written, TProgramOptions{"/\r\n"}, file, log);
+    }
+    Catalogue owned;
+    TProgramOptions loadedOptions{std::string()};
+    LoadDatabase(owned.Entries, loadedOptions, file, log);
+    const EntryList& catalogue = owned.Entries;
+
+    const std::vector<std::string> queries = {"ab/",
+                                              "/ab",
+                                              "home/ab/a",
+                                              "/home/",
+                                              "b/a",
+                                              "/x/\xc3/",
+                                              "ı/a",
+                                              "İi/",
+                                              "i/ı/",
+                                              "music/",
+                                              "Music/A*",
+                                              "*/ab*",
+                                              "s.folder/",
+                                              "\xc3/a",
+                                              "/odd\xc3"
+                                              "a",
+                                              "/",
+                                              "//",
+                                              "b/ab +\"/\"",
+                                              "ab/ -\"home\"",
+                                              "a/,/a",
+                                              "\"ä b/\"",
+                                              "/data/ä",
+                                              "ta/Ä B/ab",
+                                              "mp3s.FOLDER/mp3"};
+    TSearchDriver cached;
+    TSearchDriver streaming;
+    streaming.SetParallelThreshold(0);
+    TSearchDriver fromFile;
+    EntryList results;
+    size_t selective = 0;
+    for (const std::string& query : queries) {
+        for (int variant = 0; variant < 6; ++variant) {
+            TSearchOptions options;
+            options.FullPath = true;
+            options.CaseSensitive = variant % 2 == 1;
+            options.WholeWords = variant >= 4;
+            options.FindFolders = variant != 2;
+            const size_t limit = variant == 3 ? 5 : 100000;
+            const auto limit64 = static_cast<int64_t>(limit);
+            const std::string what = "query '" + query + "' case " + std::to_string(options.CaseSensitive) +
+                                     " words " + std::to_string(options.WholeWords) + " limit " +
+                                     std::to_string(limit);
+            cached.Search(owned, query, options, limit64, results);
+            const auto expected = RefSearch(catalogue, cached.Words(), options, limit);
+            ASSERT_EQ(test::FullPaths(results), expected) << "cached: " << what;
+            streaming.Search(catalogue, query, options, limit64, results);
+            ASSERT_EQ(test::FullPaths(results), expected) << "streaming: " << what;
+            TProgramOptions headerFields{std::string()};
+            fromFile.SearchDatabase(file, log, query, options, limit64, results, headerFields);
+            ASSERT_EQ(test::FullPaths(results), expected) << "from the file: " << what;
+            if (!expected.empty() && expected.size() < 300) ++selective;
+        }
+    }
+    EXPECT_GT(selective, 40u);  // the queries really select
+}
+
 TEST(SearchDifferential, MatcherEqualsPlainReadingOnSingleSubjects) {
     std::mt19937 rng(77);
     for (int q = 0; q < 3000; ++q) {
