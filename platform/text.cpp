@@ -64,11 +64,16 @@ void AppendMapped(std::string_view in, std::string& out) {
     const char* p = in.data();
     const char* end = p + in.size();
     while (p < end) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(Map(c)));
-            ++p;
-            continue;
+        // A run of ASCII goes in as one piece: most texts are mostly ASCII.
+        const char* run = p;
+        while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+        if (p > run) {
+            const size_t old = out.size();
+            out.resize(old + static_cast<size_t>(p - run));
+            char* to = out.data() + old;
+            for (const char* c = run; c < p; ++c)
+                *to++ = static_cast<char>(Map(static_cast<unsigned char>(*c)));
+            if (p == end) break;
         }
         const CodePoint cp = DecodeCodePoint(p, end);
         if (cp.value < 0) {

@@ -106,9 +106,9 @@ class Collector {
                 folderHits_[t] = r_.matcher.TermMatches(t, folder_, scratch_) ? 1 : 0;
             }
         }
-        // No entry of such a folder can match unless its own name holds the literal: most
-        // folders of a search for a path are passed over without a look at their names.
-        namesNeedLiteral_ = !literal_.empty() && splitsHere_ && OnlyNamesCanHold(folder_, literal_);
+        // What an entry's own name must hold for the entry to match: most folders of a
+        // search for a path are passed over by one scan of their names.
+        namesNeed_ = splitsHere_ ? NameTextNeeded(folder_, literal_) : std::string_view();
     }
 
     void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {
@@ -118,8 +118,8 @@ class Collector {
             if (runFirst >= runLast) break;
             EnterFolder(cache.RunFolder(run));
             auto visit = [&](size_t i) { return VisitFullPath(i, cache.Name(i)); };
-            if (namesNeedLiteral_) {
-                if (!ForEachNameHit(cache, literal_, runFirst, runLast, visit)) return;
+            if (!namesNeed_.empty()) {
+                if (!ForEachNameHit(cache, namesNeed_, runFirst, runLast, visit)) return;
                 continue;
             }
             for (size_t i = runFirst; i < runLast; ++i) {
@@ -151,8 +151,9 @@ class Collector {
                     AppendCaseForm(folderText_, folder, upper_);
                     EnterFolder(folderText_);
                 }
-                if (namesNeedLiteral_ &&
-                    (upper_ ? !NameMayHoldUpper(rawName, literal_) : !Contains(rawName, literal_))) {
+                if (!namesNeed_.empty() &&
+                    (upper_ && namesNeed_ != kSeparatorText ? !NameMayHoldUpper(rawName, namesNeed_)
+                                                            : !Contains(rawName, namesNeed_))) {
                     continue;
                 }
                 keepGoing = VisitFullPath(i, CasedName(rawName));
@@ -236,7 +237,7 @@ class Collector {
     std::string_view folder_;
     bool splitsHere_ = false;
     bool folderParts_ = false;
-    bool namesNeedLiteral_ = false;
+    std::string_view namesNeed_;
     std::vector<uint8_t> folderHits_;
     std::string batchText_;
     std::vector<std::string_view> batchNames_;

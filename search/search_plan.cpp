@@ -73,13 +73,15 @@ SearchPlan MakeSearchPlan(const QueryMatcher& matcher) {
     return plan;
 }
 
-bool OnlyNamesCanHold(std::string_view casedFolder, std::string_view literal) {
-    if (FindBytes(casedFolder.data(), casedFolder.size(), literal) != nullptr) return false;
-    for (size_t slash = literal.find('/'); slash != std::string_view::npos;
-         slash = literal.find('/', slash + 1)) {
-        if (casedFolder.ends_with(literal.substr(0, slash + 1))) return false;
+std::string_view NameTextNeeded(std::string_view casedFolder, std::string_view literal) {
+    if (literal.empty() || FindBytes(casedFolder.data(), casedFolder.size(), literal) != nullptr) return {};
+    const size_t last = literal.rfind('/');
+    if (last == std::string_view::npos) return literal;
+    if (casedFolder.ends_with(literal.substr(0, last + 1))) return {};
+    for (size_t slash = literal.find('/'); slash < last; slash = literal.find('/', slash + 1)) {
+        if (casedFolder.ends_with(literal.substr(0, slash + 1))) return kSeparatorText;
     }
-    return true;
+    return literal;
 }
 
 void ChooseRarestLiteral(SearchPlan& plan, std::string_view names) {

@@ -25,12 +25,16 @@ struct SearchPlan {
 
 SearchPlan MakeSearchPlan(const QueryMatcher& matcher);
 
-// For a full-path search: true when, in the full path of an entry of the folder `casedFolder`
-// (its text in the compared case, ending with "/" or empty), `literal` can only occur inside
-// the entry's own name. The full path is the folder followed by the name, so an occurrence that
-// begins in the folder and ends in the name has a folder part ending with the folder's final
-// "/": one of the literal's "/" must close a suffix of the folder.
-bool OnlyNamesCanHold(std::string_view casedFolder, std::string_view literal);
+// For a full-path search: a text that the name of an entry of the folder `casedFolder` (the
+// folder in the compared case, ending with "/" or empty) must hold for the entry's full path to
+// hold `literal`, or an empty view when the folder alone may be enough. The full path is the
+// folder followed by the name, so an occurrence that begins in the folder and ends in the name
+// has a folder part that ends with the folder's final "/": when no "/" of the literal closes a
+// suffix of the folder, the name must hold the whole literal; when only a "/" before its last
+// one does, the rest of the literal, and so the name, holds a "/".
+// The "/" it may return has one form in every case.
+std::string_view NameTextNeeded(std::string_view casedFolder, std::string_view literal);
+inline constexpr std::string_view kSeparatorText = "/";
 
 // Makes the rarest required text in a sample of `names` (the start of a name buffer) the one
 // the search scans for.

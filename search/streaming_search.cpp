@@ -27,7 +27,10 @@ bool StreamingSearch::Full() const {
 
 void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
     window_.Clear();
-    if (prefilterNames_) {
+    // One scan of the window's names answers the case-insensitive question for the required
+    // text; asking name by name costs a scan's set-up per name.
+    const bool marked = prefilterNames_ || (prefilterFolders_ && !options_.CaseSensitive);
+    if (marked) {
         names_.clear();
         for (const DatabaseRecord& r : records) names_.push_back(r.Name);
         MarkNamesMayHoldUpper(names_, plan_.requiredLiteral, marks_);
@@ -37,7 +40,7 @@ void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
     bool anyFolder = false;
     std::string_view runText;
     bool anyRun = false;
-    bool namesOnly = false;
+    std::string_view namesNeed;
     for (size_t k = 0; k < records.size(); ++k) {
         if (prefilterNames_ && marks_[k] == 0) continue;
         const DatabaseRecord& r = records[k];
@@ -45,9 +48,14 @@ void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
             if (!anyRun || r.Folder.data() != runText.data() || r.Folder.size() != runText.size()) {
                 runText = r.Folder;
                 anyRun = true;
-                namesOnly = OnlyNamesCanHoldLiteral(r.Folder);
+                namesNeed = NameTextNeededIn(r.Folder);
             }
-            if (namesOnly && !NameMayHoldLiteral(r.Name)) continue;
+            if (!namesNeed.empty()) {
+                const bool may = marked && namesNeed == plan_.requiredLiteral
+                                     ? marks_[k] != 0
+                                     : NameMayHold(r.Name, namesNeed);
+                if (!may) continue;
+            }
         }
         // Records of one folder run share one folder view; a new view gets its own copy.
         if (!anyFolder || r.Folder.data() != folderText.data() || r.Folder.size() != folderText.size()) {
@@ -59,18 +67,17 @@ void StreamingSearch::FillWindow(std::span<const DatabaseRecord> records) {
     }
 }
 
-bool StreamingSearch::OnlyNamesCanHoldLiteral(std::string_view folder) {
+std::string_view StreamingSearch::NameTextNeededIn(std::string_view folder) {
     casedFolder_.clear();
     AppendCaseForm(casedFolder_, folder, !options_.CaseSensitive);
     // Only after a "/" do a name's characters start afresh in the full path.
     const bool splitsHere = casedFolder_.empty() || casedFolder_.back() == '/';
-    return splitsHere && OnlyNamesCanHold(casedFolder_, plan_.requiredLiteral);
+    return splitsHere ? NameTextNeeded(casedFolder_, plan_.requiredLiteral) : std::string_view();
 }
 
-bool StreamingSearch::NameMayHoldLiteral(std::string_view name) const {
-    const std::string& literal = plan_.requiredLiteral;
-    if (!options_.CaseSensitive) return NameMayHoldUpper(name, literal);
-    return FindBytes(name.data(), name.size(), literal) != nullptr;
+bool StreamingSearch::NameMayHold(std::string_view name, std::string_view text) const {
+    if (!options_.CaseSensitive && text != kSeparatorText) return NameMayHoldUpper(name, text);
+    return FindBytes(name.data(), name.size(), text) != nullptr;
 }
 
 void StreamingSearch::Records(std::span<const DatabaseRecord> records) {

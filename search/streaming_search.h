@@ -35,10 +35,10 @@ class StreamingSearch : public DatabaseRecordSink {
     // not rule out by their name or their folder) into the small list that the engine's own loop then
     // searches.
     void FillWindow(std::span<const DatabaseRecord> records);
-    // A full-path search: whether the required text can lie in an entry of `folder` only
-    // inside the entry's own name, and whether `name` may hold it.
-    bool OnlyNamesCanHoldLiteral(std::string_view folder);
-    bool NameMayHoldLiteral(std::string_view name) const;
+    // A full-path search: the text an entry's name must hold in `folder` (empty: none), and
+    // whether `name` may hold `text` in the compared case.
+    std::string_view NameTextNeededIn(std::string_view folder);
+    bool NameMayHold(std::string_view name, std::string_view text) const;
 
     const TSearchOptions& options_;
     size_t limit_;
