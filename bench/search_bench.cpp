@@ -176,6 +176,11 @@ int Time(const std::string& file, int repeats) {
 
     TSearchOptions fullPath;
     fullPath.FullPath = true;
+    // The full path of one folder of the catalogue, as a quoted term (a path may hold blanks).
+    std::string onePath;
+    for (size_t i = 0; i < catalogue.Count() && (onePath.empty() || i <= catalogue.Count() / 2); ++i) {
+        if (catalogue[i].Ext() == kFolderExt) onePath.assign(1, '"').append(EntryFullPath(catalogue[i])) += '"';
+    }
     TSearchOptions wholeWords;
     wholeWords.WholeWords = true;
     const BenchQuery queries[] = {
@@ -184,6 +189,7 @@ int Time(const std::string& file, int repeats) {
         {"whole word", "report", wholeWords},
         {"wildcard *.mp3", "*.mp3", {}},
         {"full-path substring", "photos", fullPath},
+        {"a full path", onePath.c_str(), fullPath},
         {"4-term boolean", "report +\"final\" -\"copy\" -\"pdf\"", {}},
         {"name substring, no match", "zqxj", {}},
     };

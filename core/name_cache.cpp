@@ -56,6 +56,7 @@ void NameCache::Update(const EntryList& catalogue) {
     starts_.push_back(names_.size());
     runStarts_.push_back(entries.size());
     folderStarts_.push_back(folders_.size());
+    namesHoldSeparator_ = names_.find('/') != std::string::npos;
     generation_ = catalogue.Generation();
     built_ = true;
 }
@@ -79,6 +80,11 @@ size_t NameCache::EntryAt(size_t offset, size_t hint) const {
 size_t NameCache::RunOf(size_t i) const {
     const auto next = std::upper_bound(runStarts_.begin(), runStarts_.end(), i);
     return static_cast<size_t>(next - runStarts_.begin()) - 1;
+}
+
+size_t NameCache::RunAtFolderOffset(size_t offset) const {
+    const auto next = std::upper_bound(folderStarts_.begin(), folderStarts_.end(), offset);
+    return static_cast<size_t>(next - folderStarts_.begin()) - 1;
 }
 
 size_t NameCache::BytesAllocated() const {

@@ -47,6 +47,14 @@ class NameCache {
     }
     // The run that holds entry i.
     size_t RunOf(size_t i) const;
+    // The folder texts of the runs laid end to end: run r's text starts at FolderStart(r), and
+    // FolderStart(RunCount()) is the buffer's size.
+    std::string_view FolderBuffer() const { return folders_; }
+    size_t FolderStart(size_t r) const { return folderStarts_[r]; }
+    // The run whose folder text holds buffer offset `offset`.
+    size_t RunAtFolderOffset(size_t offset) const;
+    // Whether any name holds a "/" (a catalogue read from a file may hold such names).
+    bool NamesHoldSeparator() const { return namesHoldSeparator_; }
 
     size_t BytesAllocated() const;
     // How often Update rebuilt the cache.
@@ -57,6 +65,7 @@ class NameCache {
     bool built_ = false;
     uint64_t generation_ = 0;
     size_t builds_ = 0;
+    bool namesHoldSeparator_ = false;
     std::string names_;
     std::vector<size_t> starts_;
     std::string folders_;

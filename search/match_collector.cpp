@@ -112,7 +112,19 @@ class Collector {
     }
 
     void RunFullPathCached(const NameCache& cache, size_t first, size_t last) {
-        for (size_t run = cache.RunOf(first); run < cache.RunCount(); ++run) {
+        const size_t firstRun = cache.RunOf(first);
+        const size_t lastRun = cache.RunOf(last - 1) + 1;
+        // With no "/" in any name, a text holding "/" lies in the folder or ends in the name
+        // after the folder's last "/": one scan of the folder texts finds the few runs to visit.
+        const bool byFolder = literal_.find('/') != std::string::npos && !cache.NamesHoldSeparator();
+        if (byFolder) FindRunsWhoseFolderHolds(cache, firstRun, lastRun);
+        size_t held = 0;
+        for (size_t run = firstRun; run < lastRun; ++run) {
+            if (byFolder) {
+                while (held < runsHolding_.size() && runsHolding_[held] < run) ++held;
+                const bool holds = held < runsHolding_.size() && runsHolding_[held] == run;
+                if (!holds && !MayEndInName(cache, run)) continue;
+            }
             const size_t runFirst = std::max(first, cache.RunStart(run));
             const size_t runLast = std::min(last, cache.RunStart(run + 1));
             if (runFirst >= runLast) break;
@@ -126,6 +138,35 @@ class Collector {
                 if (!visit(i)) return;
             }
         }
+    }
+
+    // The runs of [firstRun, lastRun) whose folder text holds the literal, in order.
+    void FindRunsWhoseFolderHolds(const NameCache& cache, size_t firstRun, size_t lastRun) {
+        runsHolding_.clear();
+        const char* buffer = cache.FolderBuffer().data();
+        size_t pos = cache.FolderStart(firstRun);
+        const size_t end = cache.FolderStart(lastRun);
+        while (pos < end) {
+            const char* hit = FindBytes(buffer + pos, end - pos, literal_);
+            if (hit == nullptr) break;
+            const auto offset = static_cast<size_t>(hit - buffer);
+            const size_t run = cache.RunAtFolderOffset(offset);
+            // An occurrence that runs over the folder's end crosses into the next run's text.
+            if (offset + literal_.size() > cache.FolderStart(run + 1)) {
+                pos = offset + 1;
+                continue;
+            }
+            runsHolding_.push_back(run);
+            pos = cache.FolderStart(run + 1);
+        }
+    }
+
+    // Whether the literal may begin in the folder of `run` and end in a name: the folder ends
+    // with the literal's part up to its last "/", or has no final "/" to split at.
+    bool MayEndInName(const NameCache& cache, size_t run) const {
+        const std::string_view folder = cache.RunFolder(run);
+        if (!folder.empty() && folder.back() != '/') return true;
+        return folder.ends_with(std::string_view(literal_).substr(0, literal_.rfind('/') + 1));
     }
 
     // Without a cache: each name (and each new folder) is put into the compared case here, and
@@ -239,6 +280,7 @@ class Collector {
     bool folderParts_ = false;
     std::string_view namesNeed_;
     std::vector<uint8_t> folderHits_;
+    std::vector<size_t> runsHolding_;
     std::string batchText_;
     std::vector<std::string_view> batchNames_;
     std::vector<uint8_t> batchMarks_;
