@@ -92,7 +92,8 @@ GeneratedTree Generate(const std::string& root, size_t count) {
         std::vector<std::string> used;
         for (int i = 0; i < subfolders && tree.entries.size() < count; ++i) {
             std::string name = Pick(rng, kFolderWords);
-            if (std::find(used.begin(), used.end(), name) != used.end()) name += "-" + std::to_string(i);
+            if (std::find(used.begin(), used.end(), name) != used.end())
+                name.append(1, '-').append(std::to_string(i));
             used.push_back(name);
             tree.entries.push_back({folder, name, true});
             tree.folders.push_back(tree.folders[folder] + name + "/");
@@ -179,7 +180,8 @@ int Time(const std::string& file, int repeats) {
     // The full path of one folder of the catalogue, as a quoted term (a path may hold blanks).
     std::string onePath;
     for (size_t i = 0; i < catalogue.Count() && (onePath.empty() || i <= catalogue.Count() / 2); ++i) {
-        if (catalogue[i].Ext() == kFolderExt) onePath.assign(1, '"').append(EntryFullPath(catalogue[i])) += '"';
+        if (catalogue[i].Ext() == kFolderExt)
+            onePath.assign(1, '"').append(EntryFullPath(catalogue[i])) += '"';
     }
     TSearchOptions wholeWords;
     wholeWords.WholeWords = true;
