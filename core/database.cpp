@@ -121,6 +121,22 @@ class FileSource {
     uint64_t Size() const { return size_; }
     uint64_t Remaining() const { return size_ - pos_; }
 
+    // The next n bytes (n never exceeds Remaining()): a view into the read buffer when they
+    // lie in it whole, otherwise copied into `spill`. Valid until the next call.
+    std::string_view Take(size_t n, std::string& spill) {
+        if (bufferLength_ - bufferPos_ >= n) {
+            const std::string_view bytes(buffer_.data() + bufferPos_, n);
+            bufferPos_ += n;
+            pos_ += n;
+            return bytes;
+        }
+        ReadInto(spill, n);
+        return spill;
+    }
+
+  private:
+    static constexpr size_t kBufferBytes = size_t{1} << 20;
+
     // Replaces `out` with the next n bytes; n never exceeds Remaining().
     void ReadInto(std::string& out, size_t n) {
         out.resize(n);
@@ -134,9 +150,6 @@ class FileSource {
         }
         pos_ += n;
     }
-
-  private:
-    static constexpr size_t kBufferBytes = size_t{1} << 20;
 
     void Refill() {
         const size_t n = file_.Read(buffer_.data(), buffer_.size());
@@ -153,8 +166,9 @@ class FileSource {
     size_t bufferLength_ = 0;
 };
 
-// Walks the blocks as the reading rule describes. The buffer holds one block: its content
-// followed, when another block follows, by that block's length.
+// Walks the blocks as the reading rule describes. The current block is its content followed,
+// when another block follows, by that block's length; it is read where the file's read buffer
+// holds it, and copied only when it spans two fills of that buffer.
 class BlockReader {
   public:
     explicit BlockReader(FileSource& file) : file_(file) {}
@@ -166,12 +180,12 @@ class BlockReader {
         const auto wanted = static_cast<uint64_t>(length);
         const uint64_t take = remaining < wanted ? wanted - 4 : wanted;
         if (remaining < take) ThrowReadError();
-        file_.ReadInto(block_, static_cast<size_t>(take));
+        block_ = file_.Take(static_cast<size_t>(take), spill_);
         pos_ = 0;
     }
     void TakeFirstBlock() {
         if (file_.Remaining() < 4) ThrowReadError();
-        file_.ReadInto(block_, 4);
+        block_ = file_.Take(4, spill_);
         pos_ = 0;
         TakeBlock(Read<int32_t>());
     }
@@ -189,7 +203,8 @@ class BlockReader {
 
   private:
     FileSource& file_;
-    std::string block_;
+    std::string_view block_;
+    std::string spill_;
     size_t pos_ = 0;
 };
 

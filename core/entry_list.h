@@ -3,7 +3,9 @@
 // one entry, and a used count. Entries 0 to Count()-1 are the content; slots beyond it are
 // spare and keep their entries (with stale values) for reuse, so rebuilding a list of the
 // same size allocates nothing. Entries are stored contiguously; names and folder texts live
-// in the list's text arena, each name once.
+// in the list's text arenas, each name once. Names are stored in the order the entries are
+// acquired, each followed by a NUL byte, so that a scan of the name bytes alone can tell
+// which entry a position belongs to (NameStretches).
 
 #include <cstdint>
 #include <span>
@@ -34,8 +36,24 @@ class EntryList {
     // The content for in-place changes that may reorder entries (a sort); counts as a change.
     std::span<TMyItem> EditEntries() {
         generation_ = NewEpoch();
+        namesInOrder_ = false;
         return {slots_.data(), count_};
     }
+
+    // A stretch of memory holding the names of consecutive entries back to back, each name
+    // followed by one NUL byte: `bytes` starts with the name of entry `firstEntry` and ends
+    // with the NUL after the last name. (A name itself may hold a NUL byte too: only a damaged
+    // database stores one, and a reader counting NULs must check that their number is the
+    // number of entries.)
+    struct NameStretch {
+        std::string_view bytes;
+        size_t firstEntry;
+    };
+    // Replaces `out` with the stretches that hold the names of entries [first, last) (the
+    // range within the used count), in order, and answers true; answers false (and leaves
+    // `out` empty) when the names are not laid out so: after the entries were reordered or
+    // the list shortened.
+    bool NameStretches(size_t first, size_t last, std::vector<NameStretch>& out) const;
 
     // Throws std::length_error for a name longer than TMyItem::kMaxNameBytes.
     // Adds 1 to the used count and returns the entry of that slot with `name` as its name:
@@ -76,11 +94,23 @@ class EntryList {
   private:
     static uint64_t NewEpoch();
 
+    // Where the names of entries from firstEntry on start; the next run begins where a name
+    // did not fit in the arena's chunk any more.
+    struct NameRun {
+        const char* begin;
+        size_t firstEntry;
+    };
+
     std::vector<TMyItem, LargeBlockAllocator<TMyItem>> slots_;
     size_t count_ = 0;
-    TextArena texts_;
+    TextArena names_;
+    TextArena folders_;
     FolderRef lastFolder_;
     uint64_t generation_;
+    // Whether entry i's name is the i-th name stored since the list was last emptied.
+    bool namesInOrder_ = true;
+    std::vector<NameRun> nameRuns_;
+    const char* namesEnd_ = nullptr;  // just after the NUL of the last name stored
 };
 
 // The catalogue operations by their program names.

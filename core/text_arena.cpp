@@ -13,22 +13,34 @@ void TextArena::ChunkDeleter::operator()(char* p) const noexcept {
 
 const char* TextArena::Store(std::string_view text) {
     if (text.empty()) return "";
-    while (current_ < chunks_.size() && used_ + text.size() > chunks_[current_].size) {
+    char* place = Place(text.size());
+    std::memcpy(place, text.data(), text.size());
+    return place;
+}
+
+const char* TextArena::StoreTerminated(std::string_view text) {
+    char* place = Place(text.size() + 1);
+    std::memcpy(place, text.data(), text.size());
+    place[text.size()] = '\0';
+    return place;
+}
+
+char* TextArena::Place(size_t size) {
+    while (current_ < chunks_.size() && used_ + size > chunks_[current_].size) {
         ++current_;
         used_ = 0;
     }
     if (current_ == chunks_.size()) {
         // Small lists (a handful of results) stay small; big ones get full, huge-page chunks.
         const size_t grown = std::clamp(BytesAllocated(), kFirstChunkSize, kChunkSize);
-        const size_t size = std::max(text.size(), grown);
-        chunks_.push_back({std::unique_ptr<char[], ChunkDeleter>(static_cast<char*>(AllocateLargeBlock(size)),
-                                                                 ChunkDeleter{size}),
-                           size});
+        const size_t chunkSize = std::max(size, grown);
+        chunks_.push_back({std::unique_ptr<char[], ChunkDeleter>(
+                               static_cast<char*>(AllocateLargeBlock(chunkSize)), ChunkDeleter{chunkSize}),
+                           chunkSize});
         used_ = 0;
     }
     char* place = chunks_[current_].data.get() + used_;
-    std::memcpy(place, text.data(), text.size());
-    used_ += text.size();
+    used_ += size;
     return place;
 }
 

@@ -24,6 +24,9 @@ class TextArena {
 
     // Copies `text` in and returns where it now lives.
     const char* Store(std::string_view text);
+    // The same, with one NUL byte after the text (also for an empty text). Texts stored this
+    // way one after another lie back to back in a chunk until it is full.
+    const char* StoreTerminated(std::string_view text);
 
     // Forgets every stored text; the chunks stay allocated for reuse.
     void Rewind();
@@ -31,6 +34,9 @@ class TextArena {
     size_t BytesAllocated() const;
 
   private:
+    // `size` bytes of the current chunk (or of a new one when they do not fit).
+    char* Place(size_t size);
+
     struct ChunkDeleter {
         size_t size;
         void operator()(char* p) const noexcept;

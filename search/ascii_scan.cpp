@@ -1,8 +1,11 @@
 #include "search/ascii_scan.h"
 
+#include <atomic>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -61,11 +64,6 @@ class NameCursor {
         if (p < name.data() || p + length > name.data() + name.size()) return -1;
         return static_cast<long>(next_);
     }
-    bool Done() const { return next_ >= names_.size(); }
-    // Where the name after `k` starts (or the buffer's end).
-    const char* After(size_t k) const {
-        return k + 1 < names_.size() ? names_[k + 1].data() : names_[k].data() + names_[k].size();
-    }
 
   private:
     std::span<const std::string_view> names_;
@@ -79,37 +77,199 @@ void MarkNonAscii(std::span<const std::string_view> names, std::vector<uint8_t>&
     }
 }
 
-// Marks the names holding a dotless i or a long s.
-void MarkUpperingToAscii(const char* data, size_t size, std::span<const std::string_view> names,
-                         std::vector<uint8_t>& marks) {
-    NameCursor cursor(names);
-    size_t i = 0;
+std::atomic<bool> g_wideScanAllowed{true};
+
+// The one scan behind both ways of marking names: for each position of a buffer it finds
+// whether the upper-cased word starts there ("hits"), whether a dotless i or a long s starts
+// there ("pairs"), and whether the byte is a NUL, and hands these on a block of positions at
+// a time as bit masks (bit b: position i + b) to a sink with
+//     void Block(size_t i, uint32_t hits, uint32_t pairs, uint32_t nuls);
+// Blocks come in increasing order and cover every position exactly once.
+class WordScan {
+  public:
+    // `needle`: as TerminatedScanApplies requires.
+    explicit WordScan(std::string_view needle) : needle_(needle), k_(needle.size()) {}
+
+    template <class Sink>
+    void Run(const char* data, size_t size, Sink& sink) const {
+        size_t i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+        static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+        if (hasAvx2 && g_wideScanAllowed.load(std::memory_order_relaxed)) i = BlocksAvx2(data, size, sink);
+#endif
 #if defined(__SSE2__)
-    const __m128i c4 = _mm_set1_epi8(static_cast<char>(0xC4));
-    const __m128i b1 = _mm_set1_epi8(static_cast<char>(0xB1));
-    const __m128i c5 = _mm_set1_epi8(static_cast<char>(0xC5));
-    const __m128i bf = _mm_set1_epi8(static_cast<char>(0xBF));
-    for (; i + 17 <= size; i += 16) {
-        const __m128i lead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
-        auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(lead, c4), _mm_cmpeq_epi8(next, b1)),
-                         _mm_and_si128(_mm_cmpeq_epi8(lead, c5), _mm_cmpeq_epi8(next, bf)))));
-        while (mask != 0) {
-            const auto bit = static_cast<size_t>(__builtin_ctz(mask));
-            const long k = cursor.NameHolding(data + i + bit, 2);
-            if (k >= 0) marks[static_cast<size_t>(k)] = 1;
-            mask &= mask - 1;
+        i = BlocksSse2(data, size, i, sink);
+#endif
+        Tail(data, size, i, sink);
+    }
+
+  private:
+    // Blocks read up to `reach` bytes past their last position: the word's last byte, or the
+    // byte after a possible lead byte.
+    size_t Reach() const {
+        return k_ > 2 ? k_ - 1 : 1;
+    }
+
+    // The hits among the candidates (positions where the word's first and last byte match).
+    uint32_t Verify(const char* block, uint32_t candidates) const {
+        if (k_ <= 2) return candidates;
+        uint32_t hits = 0;
+        while (candidates != 0) {
+            const int bit = __builtin_ctz(candidates);
+            if (EqualsUpper(block + bit + 1, needle_.data() + 1, k_ - 2)) hits |= uint32_t{1} << bit;
+            candidates &= candidates - 1;
         }
-        if (cursor.Done()) return;
+        return hits;
+    }
+
+    // OR-ing 0x20 into a byte turns both cases of an ASCII letter into the lower one, and no
+    // other byte into it; bytes compared against anything but a letter are left as they are.
+    static char FoldBit(char c) {
+        return static_cast<char>(IsUpperAscii(c) ? 0x20 : 0);
+    }
+    static char Wanted(char c) {
+        return static_cast<char>(c | FoldBit(c));
+    }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+    template <class Sink>
+    [[gnu::target("avx2,popcnt")]] size_t BlocksAvx2(const char* data, size_t size, Sink& sink) const {
+        const char first = needle_[0];
+        const char last = needle_[k_ - 1];
+        const __m256i firstFold = _mm256_set1_epi8(FoldBit(first));
+        const __m256i firstWant = _mm256_set1_epi8(Wanted(first));
+        const __m256i lastFold = _mm256_set1_epi8(FoldBit(last));
+        const __m256i lastWant = _mm256_set1_epi8(Wanted(last));
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i c4 = _mm256_set1_epi8(static_cast<char>(0xC4));
+        const __m256i b1 = _mm256_set1_epi8(static_cast<char>(0xB1));
+        const __m256i c5 = _mm256_set1_epi8(static_cast<char>(0xC5));
+        const __m256i bf = _mm256_set1_epi8(static_cast<char>(0xBF));
+        const size_t reach = Reach();
+        size_t i = 0;
+        for (; i + 32 + reach <= size; i += 32) {
+            const char* p = data + i;
+            const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+            const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + k_ - 1));
+            auto candidates = static_cast<uint32_t>(_mm256_movemask_epi8(
+                _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(head, firstFold), firstWant),
+                                 _mm256_cmpeq_epi8(_mm256_or_si256(tail, lastFold), lastWant))));
+            const auto nuls = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(head, zero)));
+            uint32_t pairs = 0;
+            // Only a block holding a byte of 0x80 or above can hold a dotless i or a long s.
+            if (_mm256_movemask_epi8(head) != 0) {
+                const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
+                pairs = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(
+                    _mm256_and_si256(_mm256_cmpeq_epi8(head, c4), _mm256_cmpeq_epi8(next, b1)),
+                    _mm256_and_si256(_mm256_cmpeq_epi8(head, c5), _mm256_cmpeq_epi8(next, bf)))));
+            }
+            sink.Block(i, candidates == 0 ? 0 : Verify(p, candidates), pairs, nuls);
+        }
+        return i;
     }
 #endif
-    for (; i + 2 <= size; ++i) {
-        if (!IsUpperingToAsciiAt(data + i)) continue;
-        const long k = cursor.NameHolding(data + i, 2);
-        if (k >= 0) marks[static_cast<size_t>(k)] = 1;
+
+#if defined(__SSE2__)
+    template <class Sink>
+    size_t BlocksSse2(const char* data, size_t size, size_t i, Sink& sink) const {
+        const char first = needle_[0];
+        const char last = needle_[k_ - 1];
+        const __m128i firstFold = _mm_set1_epi8(FoldBit(first));
+        const __m128i firstWant = _mm_set1_epi8(Wanted(first));
+        const __m128i lastFold = _mm_set1_epi8(FoldBit(last));
+        const __m128i lastWant = _mm_set1_epi8(Wanted(last));
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i c4 = _mm_set1_epi8(static_cast<char>(0xC4));
+        const __m128i b1 = _mm_set1_epi8(static_cast<char>(0xB1));
+        const __m128i c5 = _mm_set1_epi8(static_cast<char>(0xC5));
+        const __m128i bf = _mm_set1_epi8(static_cast<char>(0xBF));
+        const size_t reach = Reach();
+        for (; i + 16 + reach <= size; i += 16) {
+            const char* p = data + i;
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k_ - 1));
+            auto candidates = static_cast<uint32_t>(
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(head, firstFold), firstWant),
+                                                _mm_cmpeq_epi8(_mm_or_si128(tail, lastFold), lastWant))));
+            const auto nuls = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(head, zero)));
+            uint32_t pairs = 0;
+            if (_mm_movemask_epi8(head) != 0) {
+                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+                pairs = static_cast<uint32_t>(_mm_movemask_epi8(
+                    _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(head, c4), _mm_cmpeq_epi8(next, b1)),
+                                 _mm_and_si128(_mm_cmpeq_epi8(head, c5), _mm_cmpeq_epi8(next, bf)))));
+            }
+            sink.Block(i, candidates == 0 ? 0 : Verify(p, candidates), pairs, nuls);
+        }
+        return i;
     }
-}
+#endif
+
+    // The positions no block covered, one at a time.
+    template <class Sink>
+    void Tail(const char* data, size_t size, size_t i, Sink& sink) const {
+        for (; i < size; ++i) {
+            const bool hit = i + k_ <= size && EqualsUpper(data + i, needle_.data(), k_);
+            const bool pair = i + 2 <= size && IsUpperingToAsciiAt(data + i);
+            sink.Block(i, hit ? 1 : 0, pair ? 1 : 0, data[i] == '\0' ? 1 : 0);
+        }
+    }
+
+    std::string_view needle_;
+    size_t k_;
+};
+
+// Sets the marks of the names (views in increasing address order) that a hit or a pair lies
+// in whole.
+class MarkingSink {
+  public:
+    MarkingSink(const char* base, size_t needleSize, std::span<const std::string_view> names,
+                std::vector<uint8_t>& marks)
+        : base_(base), needleSize_(needleSize), cursor_(names), marks_(marks) {}
+
+    void Block(size_t i, uint32_t hits, uint32_t pairs, uint32_t) {
+        uint32_t any = hits | pairs;
+        while (any != 0) {
+            const int bit = __builtin_ctz(any);
+            const uint32_t mask = uint32_t{1} << bit;
+            const char* p = base_ + i + static_cast<size_t>(bit);
+            long name = (hits & mask) != 0 ? cursor_.NameHolding(p, needleSize_) : -1;
+            if (name < 0 && (pairs & mask) != 0) name = cursor_.NameHolding(p, 2);
+            if (name >= 0) marks_[static_cast<size_t>(name)] = 1;
+            any &= any - 1;
+        }
+    }
+
+  private:
+    const char* base_;
+    size_t needleSize_;
+    NameCursor cursor_;
+    std::vector<uint8_t>& marks_;
+};
+
+// Lists the names (each followed by one NUL) that a hit or a pair lies in: no hit or pair
+// holds a NUL, so it lies in the name after the NULs before it.
+class TerminatedSink {
+  public:
+    explicit TerminatedSink(std::vector<size_t>& out) : out_(out) {}
+
+    void Block(size_t, uint32_t hits, uint32_t pairs, uint32_t nuls) {
+        uint32_t any = hits | pairs;
+        while (any != 0) {
+            const int bit = __builtin_ctz(any);
+            const size_t name =
+                passed_ + static_cast<size_t>(__builtin_popcount(nuls & ((uint32_t{1} << bit) - 1)));
+            if (out_.empty() || out_.back() != name) out_.push_back(name);
+            any &= any - 1;
+        }
+        passed_ += static_cast<size_t>(__builtin_popcount(nuls));
+    }
+    size_t Passed() const { return passed_; }
+
+  private:
+    std::vector<size_t>& out_;
+    size_t passed_ = 0;  // names whose NUL lies before the block
+};
 
 }  // namespace
 
@@ -181,22 +341,35 @@ void MarkNamesMayHoldUpper(std::span<const std::string_view> names, std::string_
     }
     const char* begin = names.front().data();
     const char* end = names.back().data() + names.back().size();
-    const size_t k = upperLiteral.size();
-    NameCursor cursor(names);
-    const char* p = begin;
-    while (p < end) {
-        const char* hit = FindAsciiUpper(p, static_cast<size_t>(end - p), upperLiteral);
-        if (hit == nullptr) break;
-        const long name = cursor.NameHolding(hit, k);
-        if (name < 0) {
-            p = hit + 1;
-            continue;
+    if (!TerminatedScanApplies(upperLiteral)) {
+        // A NUL in the word: the plain test, name by name.
+        for (size_t k = 0; k < names.size(); ++k) {
+            if (NameMayHoldUpper(names[k], upperLiteral)) marks[k] = 1;
         }
-        marks[static_cast<size_t>(name)] = 1;
-        p = cursor.After(static_cast<size_t>(name));
-        if (p <= hit) p = hit + 1;
+        return;
     }
-    MarkUpperingToAscii(begin, static_cast<size_t>(end - begin), names, marks);
+    MarkingSink sink(begin, upperLiteral.size(), names, marks);
+    WordScan(upperLiteral).Run(begin, static_cast<size_t>(end - begin), sink);
+}
+
+bool TerminatedScanApplies(std::string_view upperLiteral) {
+    if (upperLiteral.empty()) return false;
+    for (const char c : upperLiteral) {
+        if (c == '\0' || IsLowerAscii(c) || static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+size_t FindTerminatedNamesMayHoldUpper(std::string_view names, std::string_view upperLiteral,
+                                       std::vector<size_t>& out) {
+    out.clear();
+    TerminatedSink sink(out);
+    WordScan(upperLiteral).Run(names.data(), names.size(), sink);
+    return sink.Passed();
+}
+
+void AllowWideScan(bool allow) {
+    g_wideScanAllowed.store(allow, std::memory_order_relaxed);
 }
 
 }  // namespace quillory

@@ -36,4 +36,22 @@ bool NameMayHoldUpper(std::string_view name, std::string_view upperLiteral);
 void MarkNamesMayHoldUpper(std::span<const std::string_view> names, std::string_view upperLiteral,
                            std::vector<uint8_t>& marks);
 
+// Whether FindTerminatedNamesMayHoldUpper can answer for `upperLiteral`: a text of ASCII
+// characters other than lower-case letters and NUL, not empty.
+bool TerminatedScanApplies(std::string_view upperLiteral);
+
+// The same question for names laid back to back, each followed by one NUL byte, so that a
+// name's position is the number of NULs before it: replaces `out` with the positions (0 for
+// the first name) of the names that may hold `upperLiteral` once upper-cased, in increasing
+// order, each once, and answers the number of NULs in `names`. That is the number of names
+// exactly when no name holds a NUL itself; otherwise the positions are not the names' and the
+// caller must ask another way. One scan of the bytes answers it, and nothing but `names` is
+// read. Requires TerminatedScanApplies(upperLiteral).
+size_t FindTerminatedNamesMayHoldUpper(std::string_view names, std::string_view upperLiteral,
+                                       std::vector<size_t>& out);
+
+// For tests: whether the scans may use the 32-byte instructions where the processor has them
+// (on by default); off, they take the 16-byte path that every x86-64 processor has.
+void AllowWideScan(bool allow);
+
 }  // namespace quillory

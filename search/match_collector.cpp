@@ -212,13 +212,39 @@ class Collector {
         return nameText_;
     }
 
-    // A case-insensitive name search with a required text: the names of a batch of entries are
-    // laid end to end and one scan over them, comparing both cases of each ASCII letter, finds
-    // the few that can match; only those are upper-cased and tested.
+    // A case-insensitive name search with a required text: one scan over the stored names,
+    // comparing both cases of each ASCII letter, finds the few that can match; only those are
+    // upper-cased and tested.
     void RunNamesOnePass(size_t first, size_t last) {
+        if (!TerminatedScanApplies(literal_) || !r_.catalogue.NameStretches(first, last, stretches_)) {
+            RunNamesOnePassCopied(first, last);
+            return;
+        }
+        // The names lie back to back in entry order: scanned where they are, and a hit's entry
+        // is told by its position, so no entry is read but the candidates'.
+        for (size_t s = 0; s < stretches_.size(); ++s) {
+            if (Stopped()) return;
+            const EntryList::NameStretch& stretch = stretches_[s];
+            const size_t stretchLast = s + 1 < stretches_.size() ? stretches_[s + 1].firstEntry : last;
+            if (FindTerminatedNamesMayHoldUpper(stretch.bytes, literal_, positions_) !=
+                stretchLast - stretch.firstEntry) {
+                // A name holding a NUL byte: its stretch is asked name by name.
+                if (!RunNamesOnePassCopied(stretch.firstEntry, stretchLast)) return;
+                continue;
+            }
+            for (const size_t k : positions_) {
+                const size_t i = stretch.firstEntry + k;
+                if (!VisitName(i, CasedName(r_.catalogue[i].Name()))) return;
+            }
+        }
+    }
+
+    // The same with the names of a batch of entries laid end to end first. False once the
+    // search is to end.
+    bool RunNamesOnePassCopied(size_t first, size_t last) {
         constexpr size_t kBatch = 1024;
         for (size_t batchFirst = first; batchFirst < last; batchFirst += kBatch) {
-            if (Stopped()) return;
+            if (Stopped()) return false;
             const size_t batchLast = std::min(last, batchFirst + kBatch);
             size_t bytes = 0;
             for (size_t i = batchFirst; i < batchLast; ++i) bytes += r_.catalogue[i].Name().size() + 1;
@@ -235,9 +261,10 @@ class Collector {
             MarkNamesMayHoldUpper(batchNames_, literal_, batchMarks_);
             for (size_t k = 0; k < batchNames_.size(); ++k) {
                 if (batchMarks_[k] == 0) continue;
-                if (!VisitName(batchFirst + k, CasedName(batchNames_[k]))) return;
+                if (!VisitName(batchFirst + k, CasedName(batchNames_[k]))) return false;
             }
         }
+        return true;
     }
 
     // The type first, then the full path, which is assembled only for entries that pass it.
@@ -284,6 +311,8 @@ class Collector {
     std::string batchText_;
     std::vector<std::string_view> batchNames_;
     std::vector<uint8_t> batchMarks_;
+    std::vector<EntryList::NameStretch> stretches_;
+    std::vector<size_t> positions_;
 };
 
 }  // namespace

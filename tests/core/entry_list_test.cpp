@@ -173,3 +173,59 @@ TEST(EntryList, GenerationChangesWithContentAndDiffersBetweenLists) {
 
 }  // namespace
 }  // namespace quillory
+
+namespace quillory {
+namespace {
+
+std::vector<std::pair<std::string, size_t>> Stretches(const EntryList& list, size_t first, size_t last) {
+    std::vector<EntryList::NameStretch> stretches;
+    std::vector<std::pair<std::string, size_t>> out;
+    if (!list.NameStretches(first, last, stretches)) return {{"not in order", 0}};
+    for (const auto& s : stretches) out.emplace_back(std::string(s.bytes), s.firstEntry);
+    return out;
+}
+
+TEST(EntryList, NamesLieBackToBackInEntryOrderUntilReorderedOrShortened) {
+    using Runs = std::vector<std::pair<std::string, size_t>>;
+    EntryList list;
+    EXPECT_EQ(Stretches(list, 0, 5), Runs{});
+    list.AcquireEntry("ab").SetFolder(list.InternFolder("/folder texts are kept apart/"));
+    list.AcquireEntry("");
+    list.AcquireEntry("cde");
+    EXPECT_EQ(Stretches(list, 0, 3), (Runs{{std::string("ab\0\0cde\0", 8), 0}}));
+    EXPECT_EQ(Stretches(list, 1, 2), (Runs{{std::string("\0", 1), 1}}));
+    EXPECT_EQ(Stretches(list, 2, 99), (Runs{{std::string("cde\0", 4), 2}}));
+    EXPECT_EQ(list[0].Name(), "ab");
+
+    // A name that does not fit in the current chunk starts a new stretch.
+    const std::string big(TextArena::kFirstChunkSize - 4, 'x');
+    list.AcquireEntry(big);
+    const Runs runs = Stretches(list, 0, 4);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1], std::make_pair(big + std::string(1, '\0'), size_t{3}));
+    EXPECT_EQ(Stretches(list, 3, 4), Runs{runs[1]});
+
+    // Reordered, shortened (later names would not follow on): no longer laid out so, until
+    // the list is emptied. A swap carries the layout along.
+    EntryList other;
+    other.AcquireEntry("z");
+    other.Swap(list);
+    EXPECT_EQ(Stretches(other, 0, 1), (Runs{{std::string("ab\0", 3), 0}}));
+    EXPECT_EQ(Stretches(list, 0, 1), (Runs{{std::string("z\0", 2), 0}}));
+    other.EditEntries();
+    EXPECT_EQ(Stretches(other, 0, 1), (Runs{{"not in order", 0}}));
+    other.Clear();
+    other.AcquireEntry("q");
+    EXPECT_EQ(Stretches(other, 0, 1), (Runs{{std::string("q\0", 2), 0}}));
+    other.AcquireEntry("r");
+    other.Truncate(1);
+    EXPECT_EQ(Stretches(other, 0, 1), (Runs{{"not in order", 0}}));
+    list.AcquireEntry("y");
+    list.TrimEntries(2);  // spare slots only
+    EXPECT_EQ(Stretches(list, 0, 2), (Runs{{std::string("z\0y\0", 4), 0}}));
+    list.TrimEntries(1);
+    EXPECT_EQ(Stretches(list, 0, 1), (Runs{{"not in order", 0}}));
+}
+
+}  // namespace
+}  // namespace quillory

@@ -141,5 +141,128 @@ TEST(AsciiScan, MarkingAllNamesAtOnceEqualsAskingEachName) {
     }
 }
 
+// Names laid back to back, each followed by a NUL, as a catalogue stores them.
+struct TerminatedNames {
+    std::string bytes;
+    std::vector<std::string> names;
+    void Add(std::string_view name) {
+        names.emplace_back(name);
+        bytes.append(name).push_back('\0');
+    }
+    // The positions the scan must list: the names the one-name test does not rule out.
+    std::vector<size_t> Expected(std::string_view literal) const {
+        std::vector<size_t> expected;
+        for (size_t k = 0; k < names.size(); ++k) {
+            if (NameMayHoldUpper(names[k], literal)) expected.push_back(k);
+        }
+        return expected;
+    }
+};
+
+// Both widths of the block scan (where the processor has the wider one) and the tail.
+class TerminatedScan : public testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { AllowWideScan(GetParam()); }
+    void TearDown() override { AllowWideScan(true); }
+};
+
+TEST_P(TerminatedScan, ListsExactlyTheNamesThatMayHoldTheWord) {
+    std::mt19937 rng(GetParam() ? 7 : 8);
+    std::uniform_int_distribution<int> nameCount(0, 30);
+    size_t listed = 0;
+    std::vector<size_t> found;
+    for (int q = 0; q < 3000; ++q) {
+        const std::string literal = AsciiUpper(RandomText(rng, 2));
+        if (!TerminatedScanApplies(literal)) continue;
+        TerminatedNames t;
+        // Names of every length (the empty one too), so that names, words and pairs straddle
+        // the edges of 16- and 32-byte blocks.
+        for (int n = nameCount(rng); n > 0; --n) t.Add(RandomText(rng, 8));
+        ASSERT_EQ(FindTerminatedNamesMayHoldUpper(t.bytes, literal, found), t.names.size());
+        ASSERT_EQ(found, t.Expected(literal)) << "literal '" << literal << "' in '" << t.bytes << "'";
+        listed += found.size();
+    }
+    EXPECT_GT(listed, 3000u);
+}
+
+TEST_P(TerminatedScan, WordsAndPairsAtBlockEdgesAndAcrossNames) {
+    std::vector<size_t> found;
+    for (size_t pad = 0; pad < 70; ++pad) {
+        const std::string filler(pad, 'x');
+        // A word split over two names belongs to neither.
+        TerminatedNames split;
+        split.Add(filler + "REPO");
+        split.Add("RT" + filler);
+        split.Add(filler + "rEpOrT");
+        EXPECT_EQ(FindTerminatedNamesMayHoldUpper(split.bytes, "REPORT", found), 3u);
+        EXPECT_EQ(found, (std::vector<size_t>{2})) << pad;
+        // A dotless i (C4 B1) or long s (C5 BF) whose two bytes fall into two blocks; the lead
+        // byte alone, or the second byte leading the next name, is no such character.
+        TerminatedNames pairs;
+        pairs.Add(filler + "\xc4");
+        pairs.Add("\xb1" + filler);
+        pairs.Add(filler + "ı");
+        pairs.Add(filler);
+        pairs.Add(filler + "ſ" + filler);
+        pairs.Add(filler + "\xff\xc5");
+        EXPECT_EQ(FindTerminatedNamesMayHoldUpper(pairs.bytes, "QQ", found), 6u);
+        EXPECT_EQ(found, (std::vector<size_t>{2, 4})) << pad;
+        EXPECT_EQ(found, pairs.Expected("QQ"));
+        // A one-byte word, and a word as long as a whole name.
+        EXPECT_EQ(FindTerminatedNamesMayHoldUpper(split.bytes, "T", found), 3u);
+        EXPECT_EQ(found, (std::vector<size_t>{1, 2})) << pad;
+        TerminatedNames whole;
+        whole.Add(filler);
+        whole.Add("Quarterly");
+        whole.Add(filler + "quarterl");
+        EXPECT_EQ(FindTerminatedNamesMayHoldUpper(whole.bytes, "QUARTERLY", found), 3u);
+        EXPECT_EQ(found, (std::vector<size_t>{1})) << pad;
+    }
+}
+
+TEST_P(TerminatedScan, NulInsideANameShowsInTheCount) {
+    std::vector<size_t> found;
+    const std::string bytes = std::string("ab\0REPORT\0x\0", 12);
+    // Three names stored, but four NULs: the caller learns that the positions are not names.
+    EXPECT_EQ(FindTerminatedNamesMayHoldUpper(std::string_view(bytes.data(), bytes.size()), "REPORT", found),
+              3u);
+    EXPECT_EQ(FindTerminatedNamesMayHoldUpper({}, "REPORT", found), 0u);
+    EXPECT_TRUE(found.empty());
+    EXPECT_FALSE(TerminatedScanApplies(""));
+    EXPECT_FALSE(TerminatedScanApplies("CAFÉ"));
+    EXPECT_FALSE(TerminatedScanApplies("report"));
+    EXPECT_FALSE(TerminatedScanApplies(std::string_view("A\0B", 3)));
+    EXPECT_TRUE(TerminatedScanApplies("REPORT 2.TXT"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, TerminatedScan, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Wide" : "Narrow";
+                         });
+
+TEST(AsciiScan, MarkingWithTheNarrowScanEqualsTheWideOne) {
+    std::mt19937 rng(5);
+    for (int q = 0; q < 500; ++q) {
+        const std::string literal = text::UpperCase(RandomText(rng, 2));
+        std::string buffer;
+        std::vector<std::pair<size_t, size_t>> spans;
+        for (int n = 0; n < 30; ++n) {
+            buffer += "\xc4";
+            const std::string name = RandomText(rng, 8);
+            spans.emplace_back(buffer.size(), name.size());
+            buffer += name;
+        }
+        std::vector<std::string_view> names;
+        for (const auto& [start, size] : spans) names.emplace_back(buffer.data() + start, size);
+        std::vector<uint8_t> wide;
+        std::vector<uint8_t> narrow;
+        MarkNamesMayHoldUpper(names, literal, wide);
+        AllowWideScan(false);
+        MarkNamesMayHoldUpper(names, literal, narrow);
+        AllowWideScan(true);
+        ASSERT_EQ(wide, narrow) << literal;
+    }
+}
+
 }  // namespace
 }  // namespace quillory

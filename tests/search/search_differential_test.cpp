@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "core/database.h"
@@ -12,6 +13,7 @@
 
 #include "catalogue_builder.h"
 #include "platform/text.h"
+#include "search/ascii_scan.h"
 #include "search/match_collector.h"
 #include "search/name_matching.h"
 #include "search/query_parser.h"
@@ -474,6 +476,81 @@ void ExpectFullPathTextsEqualPlainReading(bool slashInNames) {
 TEST(SearchDifferential, FullPathTextsWithSeparatorsEqualPlainReading) {
     ExpectFullPathTextsEqualPlainReading(false);
     ExpectFullPathTextsEqualPlainReading(true);
+}
+
+// A copy of `source`'s entries, in their order.
+EntryList CopyOf(const EntryList& source) {
+    EntryList copy;
+    for (const TMyItem& entry : source.Entries()) copy.AppendCopy(entry);
+    return copy;
+}
+
+// The one-pass scan of the names where the catalogue stores them, against the plain reading:
+// enough names to fill several chunks of the text store (a name that does not fit starts the
+// next one), ranges that begin and end inside a chunk (two threads), both widths of the block
+// scan, and lists whose names are not back to back in entry order (reordered, shortened and
+// refilled) or that hold a NUL byte inside a name.
+TEST(SearchDifferential, OnePassScanOfStoredNamesEqualsPlainReading) {
+    std::mt19937 rng(8128);
+    const EntryList catalogue = WordCatalogue(rng, 9000);
+    std::vector<EntryList::NameStretch> stretches;
+    ASSERT_TRUE(catalogue.NameStretches(0, catalogue.Count(), stretches));
+    ASSERT_GE(stretches.size(), 3u);
+    size_t entry = 0;
+    for (const EntryList::NameStretch& stretch : stretches) {
+        ASSERT_EQ(stretch.firstEntry, entry);
+        ASSERT_EQ(stretch.bytes.data(), catalogue[entry].Name().data());
+        entry += static_cast<size_t>(std::count(stretch.bytes.begin(), stretch.bytes.end(), '\0'));
+    }
+    ASSERT_EQ(entry, catalogue.Count());
+
+    EntryList reordered = CopyOf(catalogue);
+    const std::span<TMyItem> entries = reordered.EditEntries();
+    std::reverse(entries.begin(), entries.end());
+    EXPECT_FALSE(reordered.NameStretches(0, reordered.Count(), stretches));
+    EntryList refilled = CopyOf(catalogue);
+    refilled.Truncate(5000);
+    for (size_t i = 0; i < 3000; ++i) refilled.AppendCopy(catalogue[i]);
+    EXPECT_FALSE(refilled.NameStretches(0, refilled.Count(), stretches));
+    EntryList withNul = CopyOf(catalogue);
+    for (const std::string_view name : {std::string_view("REPORT\0x", 8), std::string_view("\0data", 5),
+                                        std::string_view("q\0uarterly", 10)}) {
+        for (int n = 0; n < 3; ++n) test::AddEntry(withNul, "/n/", name, false);
+        for (size_t i = 0; i < 2000; ++i) withNul.AppendCopy(catalogue[i]);
+    }
+    EXPECT_TRUE(withNul.NameStretches(0, withNul.Count(), stretches));
+
+    const std::pair<const char*, const EntryList*> lists[] = {
+        {"in order", &catalogue}, {"reordered", &reordered}, {"refilled", &refilled}, {"with NUL", &withNul}};
+    TSearchDriver one;
+    one.SetParallelThreshold(0);
+    TSearchDriver split;
+    split.SetParallelThreshold(1000);
+    EntryList results;
+    size_t selective = 0;
+    for (const bool wide : {true, false}) {
+        AllowWideScan(wide);
+        for (const auto& [label, list] : lists) {
+            for (const std::string& query : kWordQueries) {
+                for (int variant = 0; variant < 3; ++variant) {
+                    TSearchOptions options;
+                    options.WholeWords = variant == 1;
+                    options.FindFolders = variant != 2;
+                    const size_t limit = variant == 2 ? 9 : 100000;
+                    const std::string what = std::string(label) + (wide ? " wide" : " narrow") + ": query '" +
+                                             query + "' variant " + std::to_string(variant);
+                    one.Search(*list, query, options, static_cast<int64_t>(limit), results);
+                    const auto expected = RefSearch(*list, one.Words(), options, limit);
+                    ASSERT_EQ(test::FullPaths(results), expected) << "one thread, " << what;
+                    split.Search(*list, query, options, static_cast<int64_t>(limit), results);
+                    ASSERT_EQ(test::FullPaths(results), expected) << "two threads, " << what;
+                    if (!expected.empty() && expected.size() < 1000) ++selective;
+                }
+            }
+        }
+    }
+    AllowWideScan(true);
+    EXPECT_GT(selective, 200u);  // the queries really select
 }
 
 TEST(SearchDifferential, MatcherEqualsPlainReadingOnSingleSubjects) {
