@@ -1,8 +1,11 @@
 #include "core/entry_list.h"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <string>
+
+#include "core/gather_entries.h"
 
 namespace quillory {
 
@@ -76,6 +79,20 @@ void EntryList::TrimEntries(size_t first) {
     generation_ = NewEpoch();
     slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(first), slots_.end());
     if (count_ > slots_.size()) count_ = slots_.size();
+}
+
+void EntryList::Reorder(std::span<const uint32_t> order, Slots& spare) {
+    if (order.size() != count_) throw std::invalid_argument("the order does not cover the entries");
+    uint32_t highest = 0;
+    for (const uint32_t index : order) highest = std::max(highest, index);
+    if (count_ != 0 && highest >= count_) throw std::invalid_argument("the order names no entry");
+    // Entries the gather overwrites anyway are constructed only where the spare has none yet,
+    // and a reallocation copies nothing.
+    if (spare.capacity() < count_) spare.clear();
+    spare.resize(count_);
+    GatherEntries(Entries(), order, spare.data());
+    slots_.swap(spare);
+    generation_ = NewEpoch();
 }
 
 void EntryList::Swap(EntryList& other) noexcept {
