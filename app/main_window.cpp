@@ -507,23 +507,27 @@ void TQuilloryForm1::Invertselection1Click() {
 }
 
 void TQuilloryForm1::ListView1ColumnClick(int column) {
-    // The selection follows the entries through the new order; the focused row stays.
-    const std::vector<bool> before = selection_->SelectedRows();
+    // The selection follows the entries through the new order; the focused row stays. With
+    // nothing selected there is nothing to carry (the common case, and a million-row pass).
+    const bool anySelected = selection_->AnySelected();
+    const std::vector<bool> before = anySelected ? selection_->SelectedRows() : std::vector<bool>{};
     // The catalogue's ranks serve when the catalogue is free this instant; a click never
     // stops a rescan or waits for the ranks' build.
     const Catalogue* catalogue = context_.keeper.IdleCatalogue();
-    const std::vector<uint32_t> order =
+    const std::span<const uint32_t> order =
         SortColumnClick(sortState_, context_.results, sorter_, column,
                         catalogue ? &catalogue->Ranks : nullptr, resultOrigin_);
     // Ranks that were missing are built now, for the next click.
     if (catalogue) context_.keeper.PrepareOrdersAhead();
     if (order.empty()) return;
-    std::vector<bool> after(order.size(), false);
-    for (size_t place = 0; place < order.size(); ++place) {
-        after[place] = order[place] < before.size() && before[order[place]];
-    }
     model_->ResultsReordered();
-    selection_->SelectRows(after);
+    if (anySelected) {
+        std::vector<bool> after(order.size(), false);
+        for (size_t place = 0; place < order.size(); ++place) {
+            after[place] = order[place] < before.size() && before[order[place]];
+        }
+        selection_->SelectRows(after);
+    }
     ListView1->horizontalHeader()->setSortIndicatorShown(true);
     ListView1->horizontalHeader()->setSortIndicator(
         sortState_.SortColumn, sortState_.SortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
@@ -542,6 +546,7 @@ void TQuilloryForm1::Button1Click() {
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
     size_t found = 0;
+    size_t catalogueEntries = 0;
     {
         // The search may bring the name cache up to date: the search channel declines meanwhile.
         const auto writing = context_.keeper.Modify();
@@ -550,11 +555,17 @@ void TQuilloryForm1::Button1Click() {
         found = searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount,
                                      context_.results);
         resultOrigin_.Record(catalogue.Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
+        catalogueEntries = catalogue.Entries.Count();
     }
     SetStatusText(FromBytes(searchDriver_.StatusText()));
     model_->ShowResults(found);
     Button1->setEnabled(true);
     ListView1->setFocus();
+    // Once the results are shown, the sorter's memory for a click on them is made ready, so
+    // the first click on a million results pays no page faults.
+    QTimer::singleShot(0, this, [this, catalogueEntries] {
+        sorter_.PrepareClicks(context_.results.Count(), catalogueEntries);
+    });
     // The search took the catalogue back: a build of the column ranks goes on.
     context_.keeper.PrepareOrdersAhead();
 }

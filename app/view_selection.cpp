@@ -1,8 +1,8 @@
 #include "app/view_selection.h"
 
 #include <QItemSelectionModel>
-#include <algorithm>
 #include <QTableView>
+#include <algorithm>
 
 #include "app/result_list_model.h"
 #include "results/result_columns.h"
@@ -49,8 +49,8 @@ bool ViewSelection::IsSelected(size_t row) const {
 
 void ViewSelection::SetSelected(size_t row, bool selected) {
     if (row >= ItemCount() || IsSelected(row) == selected) return;
-    const auto flags = (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                       QItemSelectionModel::Rows;
+    const auto flags =
+        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows;
     view_.selectionModel()->select(model_.index(static_cast<int>(row), 0), flags);
 }
 
@@ -59,7 +59,8 @@ void ViewSelection::SetRangeSelected(size_t first, size_t last, bool selected) {
     if (first >= last) return;
     const QItemSelection range(model_.index(static_cast<int>(first), 0),
                                model_.index(static_cast<int>(last - 1), kResultColumnCount - 1));
-    view_.selectionModel()->select(range, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    view_.selectionModel()->select(range,
+                                   selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 std::optional<size_t> ViewSelection::FocusedRow() const {
@@ -87,6 +88,10 @@ size_t ViewSelection::SelectedCount() const {
     // Ranges may overlap (a row selected twice by different clicks), so count rows, not ranges.
     const std::vector<bool> rows = SelectedRows();
     return static_cast<size_t>(std::count(rows.begin(), rows.end(), true));
+}
+
+bool ViewSelection::AnySelected() const {
+    return view_.selectionModel()->hasSelection();
 }
 
 std::vector<bool> ViewSelection::SelectedRows() const {

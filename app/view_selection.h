@@ -28,6 +28,8 @@ class ViewSelection : public ResultSelection {
     void Repaint() override;
     size_t SelectedCount() const override;
 
+    // True when any row is selected (without a pass over the rows).
+    bool AnySelected() const;
     // The selected state of every row, as one vector (a linear pass over the ranges).
     std::vector<bool> SelectedRows() const;
     // Replaces the selection with `rows` (true = selected), built into ranges first.

@@ -7,9 +7,10 @@
 // catalogue of --catalogue entries (default COUNT), the time to build the ranks of all five
 // columns, and each click with the ranks ready beside today's click on the same results.
 //
-//   sort-bench COUNT [--reference] [--names FILE] [--catalogue N]
+//   sort-bench COUNT [--reference] [--names FILE] [--catalogue N] [--ranked-only]
 //
-// --names writes the generated names, one per line, for a peer sort tool to sort.
+// --names writes the generated names, one per line, for a peer sort tool to sort;
+// --ranked-only times the clicks from the ranks and nothing else.
 
 #include <algorithm>
 #include <chrono>
@@ -94,26 +95,61 @@ int RankedClicks(size_t count, size_t catalogueSize, const Collation& collation)
         picked.AppendCopy(catalogue.Entries[index]);
         indices.push_back(index);
     }
-    // The two parts of a click from the ranks: the order alone, then moving the 64-byte
-    // entries into it (which today's click does as well).
-    {
-        std::vector<uint32_t> catalogueIndex(indices.begin(), indices.end());
-        std::vector<uint32_t> order;
-        RankedSortMemory memory;
-        const ColumnRank* rank =
-            catalogue.Ranks.Find(0, catalogue.Entries.Generation(), collation.LocaleId());
-        RankedOrder(*rank, catalogueIndex, false, order, memory);
-        start = std::chrono::steady_clock::now();
-        RankedOrder(*rank, catalogueIndex, false, order, memory);
-        const double orderMs = Milliseconds(std::chrono::steady_clock::now() - start);
-        EntryList results;
-        for (const TMyItem& e : picked.Entries()) results.AppendCopy(e);
-        ResultSorter sorter(collation);
-        sorter.Apply(results, order);
-        start = std::chrono::steady_clock::now();
-        sorter.Apply(results, order);
-        std::printf("ranked name order alone %8.1f ms; moving the %zu entries into it %8.1f ms\n", orderMs,
-                    count, Milliseconds(std::chrono::steady_clock::now() - start));
+    // The parts of a click from the ranks, as SortColumnClick does it: working out the order
+    // from the ranks, moving the 64-byte entries into it, the catalogue indices following
+    // them; then what the window adds when a third of the rows is selected (the selection's
+    // rows carried to their new places; the list view's own work is not part of this
+    // program). First the first click of a fresh sorter (its working memory faulted in) and
+    // the click again (descending), then the first click after PrepareClicks, which the window
+    // runs after a search.
+    for (const int column : {0, 2}) {
+        for (const bool prepared : {false, true}) {
+            EntryList results;
+            for (const TMyItem& e : picked.Entries()) results.AppendCopy(e);
+            ResultOrigin origin;
+            origin.Record(catalogue.Entries.Generation(), indices, results);
+            ResultSorter sorter(collation);
+            double prepareMs = 0;
+            if (prepared) {
+                start = std::chrono::steady_clock::now();
+                sorter.PrepareClicks(count, catalogueSize);
+                prepareMs = Milliseconds(std::chrono::steady_clock::now() - start);
+            }
+            const ColumnRank* rank =
+                catalogue.Ranks.Find(column, catalogue.Entries.Generation(), collation.LocaleId());
+            std::vector<bool> selected(count, false);
+            for (size_t k = 0; k < count; k += 3) selected[k] = true;
+            for (const bool descending : {false, true}) {
+                if (prepared && descending) break;
+                std::vector<uint32_t>& order = sorter.ClickOrder();
+                start = std::chrono::steady_clock::now();
+                RankedOrder(*rank, origin.CatalogueIndex(), descending, order, sorter.RankedMemory());
+                const double orderMs = Milliseconds(std::chrono::steady_clock::now() - start);
+                start = std::chrono::steady_clock::now();
+                sorter.ApplyPermutation(results, order);
+                const double moveMs = Milliseconds(std::chrono::steady_clock::now() - start);
+                start = std::chrono::steady_clock::now();
+                origin.Reordered(order, results);
+                const double originMs = Milliseconds(std::chrono::steady_clock::now() - start);
+                start = std::chrono::steady_clock::now();
+                std::vector<bool> after(order.size(), false);
+                for (size_t place = 0; place < order.size(); ++place) after[place] = selected[order[place]];
+                selected.swap(after);
+                const double selectionMs = Milliseconds(std::chrono::steady_clock::now() - start);
+                char when[96];
+                if (prepared) {
+                    std::snprintf(when, sizeof when, "first click, sorter readied after the search (%.1f ms)",
+                                  prepareMs);
+                } else {
+                    std::snprintf(when, sizeof when, "%s",
+                                  descending ? "again (descending)" : "first click of a fresh sorter");
+                }
+                std::printf(
+                    "click %-6s parts, %s: order from the ranks %.1f ms, moving the %zu entries %.1f ms, "
+                    "catalogue indices following %.1f ms; a third selected: rows carried %.1f ms\n",
+                    column == 0 ? "name" : "size", when, orderMs, count, moveMs, originMs, selectionMs);
+            }
+        }
     }
     struct Click {
         const char* label;
@@ -127,6 +163,8 @@ int RankedClicks(size_t count, size_t catalogueSize, const Collation& collation)
             origin.Record(catalogue.Entries.Generation(), indices, results);
             SortState state;
             ResultSorter sorter(collation);
+            // As the window does after a search (timed in the "parts" lines above).
+            if (ranked) sorter.PrepareClicks(count, catalogueSize);
             double ms[2];
             for (double& m : ms) {
                 start = std::chrono::steady_clock::now();
@@ -151,20 +189,24 @@ int RankedClicks(size_t count, size_t catalogueSize, const Collation& collation)
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: sort-bench COUNT [--reference] [--names FILE]\n");
+        std::fprintf(
+            stderr, "usage: sort-bench COUNT [--reference] [--names FILE] [--catalogue N] [--ranked-only]\n");
         return 2;
     }
     const size_t count = std::strtoull(argv[1], nullptr, 10);
     bool reference = false;
     std::string namesFile;
     size_t catalogueSize = count;
+    bool rankedOnly = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--reference") reference = true;
+        if (arg == "--ranked-only") rankedOnly = true;
         if (arg == "--names" && i + 1 < argc) namesFile = argv[++i];
         if (arg == "--catalogue" && i + 1 < argc) catalogueSize = std::strtoull(argv[++i], nullptr, 10);
     }
     const Collation collation = Collation::FromEnvironment(CollationStrength::Tertiary);
+    if (rankedOnly) return RankedClicks(count, std::max(catalogueSize, count), collation);
     EntryList list;
     if (!namesFile.empty()) {
         Generate(list, count, 42);

@@ -12,9 +12,13 @@
 # one ResultSorter as the window does, and include carrying the selection across the sort.
 # "ranks:" is the time to sort the catalogue by all five columns (done once per catalogue
 # state, on a worker); the "click ... (ranks ready)" lines sort the same results from those
-# ranks, beside "(today)", the sort the window does without them. The 100,000 results are
-# picked evenly from a 1,000,000-entry catalogue. "ranked name order alone" splits a click
-# from the ranks into working out the order and moving the 64-byte entries into it.
+# ranks, with the sorter readied after the search as the window does it, beside "(today)",
+# the sort the window does without them. The 100,000 results are
+# picked evenly from a 1,000,000-entry catalogue. The "click ... parts" lines split a click
+# from the ranks (the first one of a fresh sorter, which pays the page faults of its working
+# memory, and the one after it) into working out the order, moving the 64-byte entries into
+# it and the catalogue indices following them, and show what carrying a selection of a third
+# of the rows adds (the list view's own part of that is not measured here).
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)

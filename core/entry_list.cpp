@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/gather_entries.h"
+
 namespace quillory {
 
 namespace {
@@ -89,6 +91,21 @@ void EntryList::TrimEntries(size_t first) {
         count_ = slots_.size();
         namesInOrder_ = false;
     }
+}
+
+void EntryList::Reorder(std::span<const uint32_t> order, Slots& spare) {
+    if (order.size() != count_) throw std::invalid_argument("the order does not cover the entries");
+    uint32_t highest = 0;
+    for (const uint32_t index : order) highest = std::max(highest, index);
+    if (count_ != 0 && highest >= count_) throw std::invalid_argument("the order names no entry");
+    // Entries the gather overwrites anyway are constructed only where the spare has none yet,
+    // and a reallocation copies nothing.
+    if (spare.capacity() < count_) spare.clear();
+    spare.resize(count_);
+    GatherEntries(Entries(), order, spare.data());
+    slots_.swap(spare);
+    generation_ = NewEpoch();
+    namesInOrder_ = false;
 }
 
 void EntryList::Swap(EntryList& other) noexcept {

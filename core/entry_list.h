@@ -20,6 +20,9 @@ namespace quillory {
 
 class EntryList {
   public:
+    // The slot storage; a reordering borrows a second one (see Reorder).
+    using Slots = std::vector<TMyItem, LargeBlockAllocator<TMyItem>>;
+
     EntryList();
     EntryList(EntryList&&) noexcept = default;
     EntryList& operator=(EntryList&&) noexcept = default;
@@ -80,6 +83,14 @@ class EntryList {
     // is at or beyond the number of slots. The used count never exceeds the slots left.
     void TrimEntries(size_t first);
 
+    // Puts entry order[k] at place k for every k below Count(); spare slots are dropped. The
+    // new order is built in `spare` (GatherEntries) and swapped in, so each entry is copied
+    // once and `spare` receives the old slots, to be passed again by the next reordering,
+    // which then touches no fresh memory. Counts as a change. Throws std::invalid_argument,
+    // with the list unchanged, when `order` does not hold Count() indices below Count(); a
+    // repeated index is not looked for (it repeats an entry of this list).
+    void Reorder(std::span<const uint32_t> order, Slots& spare);
+
     void Reserve(size_t slots) { slots_.reserve(slots); }
     void Swap(EntryList& other) noexcept;
 
@@ -101,7 +112,7 @@ class EntryList {
         size_t firstEntry;
     };
 
-    std::vector<TMyItem, LargeBlockAllocator<TMyItem>> slots_;
+    Slots slots_;
     size_t count_ = 0;
     TextArena names_;
     TextArena folders_;

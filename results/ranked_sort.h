@@ -31,13 +31,24 @@ bool BuildColumnRanks(const EntryList& entries, const Collation& collation, Colu
 struct RankedSortMemory {
     std::vector<uint64_t> keys;
     std::vector<uint64_t> other;
+    std::vector<uint32_t> places;
 };
 
 // The order of results whose result k is a copy of catalogue entry catalogueIndex[k], sorted
 // by `rank`'s column: order[k] is the result that goes to place k (as ResultSorter::Order).
-// Linear in the number of results (a radix sort of their ranks). False, with `order`
-// unspecified, when an index lies outside the ranked catalogue.
+// Linear in the number of results, or in the catalogue's size when the results are a good
+// part of it. False, with `order` unspecified, when an index lies outside the ranked
+// catalogue or (ScatterRankedOrder) names one catalogue entry twice.
 bool RankedOrder(const ColumnRank& rank, std::span<const uint32_t> catalogueIndex, bool descending,
                  std::vector<uint32_t>& order, RankedSortMemory& memory);
+
+// The two ways RankedOrder chooses between; they give the same order. The radix sort of the
+// results' ranks costs the same for every result whatever the catalogue's size; the scatter
+// puts each result at its rank in a list as long as the catalogue, then collects them in one
+// pass, which is cheaper when the results are more than a small share of the catalogue.
+bool RadixRankedOrder(const ColumnRank& rank, std::span<const uint32_t> catalogueIndex, bool descending,
+                      std::vector<uint32_t>& order, RankedSortMemory& memory);
+bool ScatterRankedOrder(const ColumnRank& rank, std::span<const uint32_t> catalogueIndex, bool descending,
+                        std::vector<uint32_t>& order, RankedSortMemory& memory);
 
 }  // namespace quillory

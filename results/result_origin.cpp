@@ -16,6 +16,9 @@ void ResultOrigin::Record(uint64_t catalogueGeneration, std::span<const size_t> 
         }
         index_[k] = static_cast<uint32_t>(catalogueIndex[k]);
     }
+    // The reordering's working memory, made ready now: a column click then touches no fresh
+    // memory for the indices.
+    scratch_.resize(index_.size());
     catalogueGeneration_ = catalogueGeneration;
     resultsGeneration_ = results.Generation();
 }

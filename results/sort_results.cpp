@@ -104,17 +104,11 @@ uint64_t OrderedBits(double value) {
     return (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
 }
 
-// Puts entry order[k].index at place k: a gather into `scratch` in the new order (reading
-// ahead, since the reads jump around the list), then one sequential copy back.
+// The indices of sorted keys, as an order.
 template <typename Key>
-void Permute(std::span<TMyItem> entries, const std::vector<Key>& order, std::vector<TMyItem>& scratch) {
-    constexpr size_t kAhead = 8;
-    scratch.resize(order.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        if (k + kAhead < order.size()) __builtin_prefetch(&entries[order[k + kAhead].index]);
-        scratch[k] = entries[order[k].index];
-    }
-    std::copy(scratch.begin(), scratch.end(), entries.begin());
+void IndicesOf(const std::vector<Key>& keys, std::vector<uint32_t>& order) {
+    order.resize(keys.size());
+    for (size_t k = 0; k < keys.size(); ++k) order[k] = keys[k].index;
 }
 
 }  // namespace
@@ -126,7 +120,9 @@ void ResultSorter::ReleaseMemory() {
     arenas_ = {};
     textKeys_ = {};
     numberKeys_ = {};
-    gathered_ = {};
+    spare_ = {};
+    order_ = {};
+    clickOrder_ = {};
     rankedMemory_ = {};
 }
 
@@ -144,10 +140,11 @@ bool ResultSorter::SortKeys(const EntryList& results, ResultColumn column, bool 
 void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending) {
     if (results.Count() < 2) return;
     if (SortKeys(results, column, descending)) {
-        Permute(results.EditEntries(), textKeys_, gathered_);
+        IndicesOf(textKeys_, order_);
     } else {
-        Permute(results.EditEntries(), numberKeys_, gathered_);
+        IndicesOf(numberKeys_, order_);
     }
+    ApplyPermutation(results, order_);
 }
 
 std::vector<uint32_t> ResultSorter::Order(const EntryList& results, ResultColumn column, bool descending) {
@@ -276,9 +273,20 @@ void CheckPermutation(size_t n, std::span<const uint32_t> order) {
 void ResultSorter::Apply(EntryList& results, std::span<const uint32_t> order) {
     const size_t n = results.Count();
     CheckPermutation(n, order);
-    numberKeys_.resize(n);
-    for (size_t k = 0; k < n; ++k) numberKeys_[k].index = order[k];
-    Permute(results.EditEntries(), numberKeys_, gathered_);
+    ApplyPermutation(results, order);
+}
+
+void ResultSorter::PrepareClicks(size_t results, size_t catalogueEntries) {
+    // Grown only (a smaller list reuses the larger memory); a reallocation copies nothing.
+    if (spare_.capacity() < results) spare_.clear();
+    if (spare_.size() < results) spare_.resize(results);
+    if (clickOrder_.size() < results + 1) clickOrder_.resize(results + 1);
+    std::vector<uint32_t>& places = rankedMemory_.places;
+    if (places.size() < catalogueEntries) places.resize(catalogueEntries);
+}
+
+void ResultSorter::ApplyPermutation(EntryList& results, std::span<const uint32_t> order) {
+    results.Reorder(order, spare_);
 }
 
 void SortResults(EntryList& results, ResultColumn column, bool descending, const Collation& collation) {
@@ -289,10 +297,8 @@ void SortResults(EntryList& results, ResultColumn column, bool descending, const
 void ApplyOrder(EntryList& results, std::span<const uint32_t> order) {
     const size_t n = results.Count();
     CheckPermutation(n, order);
-    const std::span<TMyItem> entries = results.EditEntries();
-    std::vector<TMyItem> gathered(n);
-    for (size_t k = 0; k < n; ++k) gathered[k] = entries[order[k]];
-    std::copy(gathered.begin(), gathered.end(), entries.begin());
+    EntryList::Slots spare;
+    results.Reorder(order, spare);
 }
 
 std::vector<uint32_t> InverseOrder(std::span<const uint32_t> order) {
@@ -325,20 +331,20 @@ std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, Resu
     return order;
 }
 
-std::vector<uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter, int column,
-                                      const ColumnRanks* ranks, ResultOrigin& origin) {
+std::span<const uint32_t> SortColumnClick(SortState& state, EntryList& results, ResultSorter& sorter,
+                                          int column, const ColumnRanks* ranks, ResultOrigin& origin) {
     if (!NoteColumnClick(state, column)) return {};
     const bool known = origin.Describes(results);
     const ColumnRank* rank =
         ranks && known ? ranks->Find(column, origin.CatalogueGeneration(), sorter.GetCollation().LocaleId())
                        : nullptr;
     TrimEntries(results, results.Count());
-    std::vector<uint32_t> order;
+    std::vector<uint32_t>& order = sorter.ClickOrder();
     if (!rank ||
         !RankedOrder(*rank, origin.CatalogueIndex(), state.SortDescending, order, sorter.RankedMemory())) {
         order = sorter.Order(results, static_cast<ResultColumn>(column), state.SortDescending);
     }
-    sorter.Apply(results, order);
+    sorter.ApplyPermutation(results, order);
     if (known) {
         origin.Reordered(order, results);
     } else {

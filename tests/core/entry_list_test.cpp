@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 namespace quillory {
 namespace {
 
@@ -171,6 +178,83 @@ TEST(EntryList, GenerationChangesWithContentAndDiffersBetweenLists) {
     EXPECT_EQ(a.Count(), 0u);
 }
 
+// A list of `count` entries whose every field tells its place i.
+EntryList Numbered(size_t count) {
+    EntryList list;
+    for (size_t i = 0; i < count; ++i) {
+        const FolderRef folder = list.InternFolder("/f" + std::to_string(i / 7) + "/");
+        TMyItem& e = list.AcquireEntry("n" + std::to_string(i));
+        e.SetFolder(folder);
+        e.Size = static_cast<int64_t>(i);
+        e.Modified = static_cast<double>(i) + 0.5;
+        e.Created = -static_cast<double>(i);
+        e.Accessed = static_cast<double>(i) * 2;
+        e.Attributes = static_cast<uint32_t>(i * 3);
+        e.IconIndex = static_cast<int32_t>(i % 1000);
+        e.Selected = i % 3 == 0;
+    }
+    return list;
+}
+
+void ExpectEntryFrom(const TMyItem& e, size_t i, size_t place) {
+    ASSERT_EQ(e.Name(), "n" + std::to_string(i)) << "place " << place;
+    ASSERT_EQ(e.Folder(), "/f" + std::to_string(i / 7) + "/") << "place " << place;
+    ASSERT_EQ(e.Size, static_cast<int64_t>(i));
+    ASSERT_EQ(e.Modified, static_cast<double>(i) + 0.5);
+    ASSERT_EQ(e.Created, -static_cast<double>(i));
+    ASSERT_EQ(e.Accessed, static_cast<double>(i) * 2);
+    ASSERT_EQ(e.Attributes, static_cast<uint32_t>(i * 3));
+    ASSERT_EQ(e.IconIndex, static_cast<int32_t>(i % 1000));
+    ASSERT_EQ(e.Selected, i % 3 == 0);
+}
+
+TEST(Reorder, MovesWholeEntriesShortAndLongListsWithOneSpare) {
+    // Short lists are copied plainly; long ones on two threads past the caches. One spare is
+    // passed through lists of growing, shrinking and growing sizes, as one sorter's is.
+    std::mt19937 random(4);
+    EntryList::Slots spare;
+    for (const size_t count : {0u, 1u, 5u, 1000u, 70'001u, 3u, 40'000u, 100'000u, 2u}) {
+        EntryList list = Numbered(count);
+        std::vector<uint32_t> order(count);
+        std::iota(order.begin(), order.end(), 0u);
+        std::shuffle(order.begin(), order.end(), random);
+        const uint64_t before = list.Generation();
+        list.Reorder(order, spare);
+        ASSERT_EQ(list.Count(), count);
+        EXPECT_NE(list.Generation(), before);
+        for (size_t k = 0; k < count; ++k) ExpectEntryFrom(list[k], order[k], k);
+        // Back again: the spare now holds the first reordering's old slots.
+        std::vector<uint32_t> inverse(count);
+        for (size_t k = 0; k < count; ++k) inverse[order[k]] = static_cast<uint32_t>(k);
+        list.Reorder(inverse, spare);
+        for (size_t k = 0; k < count; ++k) ExpectEntryFrom(list[k], k, k);
+        // The list goes on growing after a reordering, with the texts it already held.
+        list.AcquireEntry("after");
+        EXPECT_EQ(list[count].Name(), "after");
+        if (count > 0) ExpectEntryFrom(list[count - 1], count - 1, count - 1);
+    }
+}
+
+TEST(Reorder, DropsSpareSlotsAndRefusesOrdersThatNameNoEntry) {
+    EntryList list = Numbered(6);
+    list.Truncate(4);
+    EntryList::Slots spare;
+    const uint64_t generation = list.Generation();
+    const std::vector<std::vector<uint32_t>> bad = {{0, 1, 2}, {0, 1, 2, 3, 4}, {0, 1, 2, 4}, {9, 0, 1, 2}};
+    for (const std::vector<uint32_t>& order : bad) {
+        EXPECT_THROW(list.Reorder(order, spare), std::invalid_argument);
+        EXPECT_EQ(list.Generation(), generation) << "a refused order changes nothing";
+        EXPECT_EQ(list.SlotCount(), 6u);
+    }
+    list.Reorder(std::vector<uint32_t>{3, 2, 1, 0}, spare);
+    EXPECT_EQ(list.Count(), 4u);
+    EXPECT_EQ(list.SlotCount(), 4u) << "spare slots dropped";
+    for (size_t k = 0; k < 4; ++k) ExpectEntryFrom(list[k], 3 - k, k);
+    EntryList empty;
+    empty.Reorder({}, spare);
+    EXPECT_EQ(empty.Count(), 0u);
+}
+
 }  // namespace
 }  // namespace quillory
 
@@ -225,6 +309,14 @@ TEST(EntryList, NamesLieBackToBackInEntryOrderUntilReorderedOrShortened) {
     EXPECT_EQ(Stretches(list, 0, 2), (Runs{{std::string("z\0y\0", 4), 0}}));
     list.TrimEntries(1);
     EXPECT_EQ(Stretches(list, 0, 1), (Runs{{"not in order", 0}}));
+    other.Clear();
+    other.AcquireEntry("a");
+    other.AcquireEntry("b");
+    EntryList::Slots spare;
+    const std::vector<uint32_t> reversed = {1, 0};
+    other.Reorder(reversed, spare);
+    EXPECT_EQ(other[0].Name(), "b");
+    EXPECT_EQ(Stretches(other, 0, 2), (Runs{{"not in order", 0}}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -323,6 +324,135 @@ TEST(RankedSort, StoppedBuildKeepsFinishedColumnsOnly) {
     EXPECT_TRUE(BuildColumnRanks(catalogue, UsCollation(), ranks, &stop));
     EXPECT_TRUE(ranks.Complete(catalogue.Generation(), UsCollation().LocaleId()));
     EXPECT_GE(ranks.BytesAllocated(), 5 * 100 * sizeof(uint32_t));
+}
+
+// The order a click from the ranks must give, worked out from the entries alone: by the
+// column's key, equal keys in catalogue order in both directions.
+std::vector<uint32_t> ExpectedOrder(const EntryList& catalogue, const std::vector<uint32_t>& index,
+                                    ResultColumn column, bool descending) {
+    std::vector<uint32_t> order(index.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const int c = CompareResults(catalogue, index[a], index[b], column, false, UsCollation());
+        if (c != 0) return descending ? c > 0 : c < 0;
+        return index[a] < index[b];
+    });
+    return order;
+}
+
+TEST(RankedSort, RadixAndScatterGiveTheOneRightOrder) {
+    // Results of every share of the catalogue, in catalogue order (as a search leaves them)
+    // and shuffled (as an earlier click leaves them), by both ways and both directions.
+    std::mt19937 random(21);
+    for (const size_t size : {1u, 2u, 63u, 64u, 65u, 2000u}) {
+        EntryList catalogue;
+        FillRandom(catalogue, size, random);
+        ColumnRanks ranks;
+        ASSERT_TRUE(BuildColumnRanks(catalogue, UsCollation(), ranks));
+        for (const size_t wanted : {size_t{1}, size / 20 + 1, size / 2 + 1, size}) {
+            std::vector<uint32_t> index(size);
+            std::iota(index.begin(), index.end(), 0u);
+            std::shuffle(index.begin(), index.end(), random);
+            index.resize(wanted);
+            for (const bool shuffled : {false, true}) {
+                if (!shuffled) std::sort(index.begin(), index.end());
+                for (int column = 0; column < kResultColumnCount; ++column) {
+                    const ColumnRank& rank =
+                        *ranks.Find(column, catalogue.Generation(), UsCollation().LocaleId());
+                    for (const bool descending : {false, true}) {
+                        const std::string what = std::to_string(wanted) + " of " + std::to_string(size) +
+                                                 ", column " + std::to_string(column) +
+                                                 (descending ? " descending" : "") +
+                                                 (shuffled ? ", shuffled" : "");
+                        const std::vector<uint32_t> expected =
+                            ExpectedOrder(catalogue, index, static_cast<ResultColumn>(column), descending);
+                        RankedSortMemory memory;
+                        std::vector<uint32_t> order;
+                        ASSERT_TRUE(RadixRankedOrder(rank, index, descending, order, memory)) << what;
+                        ASSERT_EQ(order, expected) << "radix, " << what;
+                        ASSERT_TRUE(ScatterRankedOrder(rank, index, descending, order, memory)) << what;
+                        ASSERT_EQ(order, expected) << "scatter, " << what;
+                        ASSERT_TRUE(RankedOrder(rank, index, descending, order, memory)) << what;
+                        ASSERT_EQ(order, expected) << what;
+                    }
+                }
+                std::shuffle(index.begin(), index.end(), random);
+            }
+        }
+    }
+}
+
+TEST(RankedSort, ScatterRefusesACatalogueEntryTwice) {
+    // Results are copies of distinct catalogue entries; a list naming one twice is not, and
+    // the scatter (one result per place) must not lose one of them.
+    EntryList catalogue = test::ResultsNamed({"b", "a", "c", "d"});
+    ColumnRanks ranks;
+    ASSERT_TRUE(BuildColumnRanks(catalogue, UsCollation(), ranks));
+    const ColumnRank& rank = *ranks.Find(0, catalogue.Generation(), UsCollation().LocaleId());
+    const std::vector<uint32_t> twice = {0, 2, 0};
+    RankedSortMemory memory;
+    std::vector<uint32_t> order;
+    EXPECT_FALSE(ScatterRankedOrder(rank, twice, false, order, memory));
+    // RankedOrder still orders every result (ties in result order).
+    ASSERT_TRUE(RankedOrder(rank, twice, false, order, memory));
+    EXPECT_EQ(order, (std::vector<uint32_t>{0, 2, 1}));
+    const std::vector<uint32_t> outside = {1, 4};
+    EXPECT_FALSE(ScatterRankedOrder(rank, outside, false, order, memory));
+    // Damaged run starts (place 0 must begin a run) are refused, not half-collected.
+    ColumnRank damaged = rank;
+    damaged.groupStarts[0] &= ~uint64_t{1};
+    const std::vector<uint32_t> all = {0, 1, 2, 3};
+    EXPECT_FALSE(ScatterRankedOrder(damaged, all, true, order, memory));
+    damaged.groupStarts.clear();
+    EXPECT_FALSE(ScatterRankedOrder(damaged, all, false, order, memory));
+}
+
+TEST(RankedSort, OneSorterThroughClicksOnListsOfEverySize) {
+    // The window keeps one sorter: its reused memory must serve lists larger and smaller than
+    // the last, from the ranks and without them, and long lists take the two-thread move.
+    std::mt19937 random(17);
+    Catalogue catalogue;
+    FillRandom(catalogue.Entries, 40'000, random);
+    ASSERT_TRUE(BuildColumnRanks(catalogue.Entries, UsCollation(), catalogue.Ranks));
+    ResultSorter sorter(UsCollation());
+    SortState state;
+    for (const unsigned share : {8u, 1u, 7u, 0u, 3u}) {
+        EntryList results;
+        const std::vector<size_t> picked = CopySome(catalogue.Entries, results, share, random);
+        ResultOrigin origin;
+        origin.Record(catalogue.Entries.Generation(), picked, results);
+        state.NewSearch();
+        for (const int column : {0, 2, 2, 1}) {
+            const bool withRanks = share != 3;
+            EntryList before = test::CopyOf(results);
+            const std::vector<uint32_t> index(origin.CatalogueIndex().begin(), origin.CatalogueIndex().end());
+            const std::span<const uint32_t> order = SortColumnClick(
+                state, results, sorter, column, withRanks ? &catalogue.Ranks : nullptr, origin);
+            const std::string what = "share " + std::to_string(share) + ", column " + std::to_string(column);
+            // The order returned is the one applied.
+            ASSERT_EQ(order.size(), results.Count()) << what;
+            for (size_t k = 0; k < order.size(); ++k) {
+                ASSERT_EQ(results[k].Name(), before[order[k]].Name()) << what;
+                ASSERT_EQ(origin.CatalogueIndex()[k], index[order[k]]) << what;
+            }
+            if (withRanks) {
+                // The radix sort, checked against the entries above, is the reference here.
+                const ColumnRank& rank =
+                    *catalogue.Ranks.Find(column, catalogue.Entries.Generation(), UsCollation().LocaleId());
+                RankedSortMemory memory;
+                std::vector<uint32_t> expected;
+                ASSERT_TRUE(RadixRankedOrder(rank, index, state.SortDescending, expected, memory));
+                ASSERT_EQ(std::vector<uint32_t>(order.begin(), order.end()), expected) << what;
+            } else {
+                for (size_t k = 1; k < results.Count(); ++k) {
+                    ASSERT_LE(CompareResults(results, k - 1, k, static_cast<ResultColumn>(column),
+                                             state.SortDescending, UsCollation()),
+                              0)
+                        << what;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
