@@ -4,6 +4,7 @@
 
 #include "platform/memory_advice.h"
 #include "results/ranked_sort.h"
+#include "results/sort_results.h"
 
 namespace quillory::app {
 
@@ -98,6 +99,21 @@ void CatalogueKeeper::CollectRescan() {
     if (rescanEnded_) rescanEnded_(result);
 }
 
+void CatalogueKeeper::BuildRanks(Catalogue& catalogue, const Collation& collation) {
+    // The search channel reads finished columns under the shared hold: each column is built
+    // aside and put in place under the exclusive one, so a reader sees it whole or not at all.
+    ResultSorter sorter(collation);
+    const uint64_t generation = catalogue.Entries.Generation();
+    for (int column = 0; column < ColumnRanks::kColumns; ++column) {
+        if (stopPreparing_.load(std::memory_order_relaxed)) return;
+        if (catalogue.Ranks.Find(column, generation, collation.LocaleId())) continue;
+        ColumnRank built;
+        BuildColumnRank(catalogue.Entries, sorter, column, built);
+        const std::unique_lock<std::shared_mutex> writing(lock_);
+        std::swap(catalogue.Ranks.Edit(column), built);
+    }
+}
+
 void CatalogueKeeper::PrepareNamesAhead(bool caseSensitiveToo) {
     Acquire();
     StartPreparation(true, caseSensitiveToo);
@@ -118,8 +134,7 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
                 catalogue->PrepareNameCache(false);
                 if (caseSensitiveToo) catalogue->PrepareNameCache(true);
             }
-            if (collation)
-                BuildColumnRanks(catalogue->Entries, *collation, catalogue->Ranks, &stopPreparing_);
+            if (collation) BuildRanks(*catalogue, *collation);
         } catch (const std::exception&) {
             // Only a head start: the search builds missing names itself, and a column click
             // without ranks sorts the results themselves.

@@ -97,6 +97,8 @@ class CatalogueKeeper {
     // Stops the ranks' build, waits for the worker.
     void JoinPreparation();
     void StartPreparation(bool names, bool caseSensitiveToo);
+    // On the preparation worker: the stale column ranks, each put in place when finished.
+    void BuildRanks(Catalogue& catalogue, const Collation& collation);
 
     // Held shared by TryRead, exclusively by every change to catalogue_ or what it holds that
     // another thread could see: Modify(), Replace, handing the catalogue to a rescan and

@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <sstream>
 
+#include "app/answer_stream.h"
 #include "app/catalogue_keeper.h"
 #include "app/instance_channel.h"
 #include "command/command_status.h"
@@ -73,7 +73,8 @@ std::string SearchServerSocketPath() {
 SearchServer::SearchServer(CatalogueKeeper& keeper, std::string workingDatabasePath)
     : keeper_(keeper),
       workingDatabasePath_(std::move(workingDatabasePath)),
-      environment_(cli::OutputEnvironment()) {}
+      environment_(cli::OutputEnvironment()),
+      sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)) {}
 
 SearchServer::~SearchServer() {
     Stop();
@@ -202,39 +203,36 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
         return;
     }
 
-    cli::SearchOutcome outcome;
+    // Search, sort and format run under the shared hold, with the catalogue's own entries
+    // (no copies): CPU work bounded by the answer's size, a few milliseconds. The blocks go
+    // out as far as the socket takes them without waiting; the rest is sent after the hold.
+    AnswerStream stream(fd);
+    cli::CatalogueAnswer answer;
+    int exitStatus = cli::kExitError;
     bool started = false;
+    bool formatted = false;
     const bool searched = keeper_.TryRead([&](const Catalogue& catalogue) {
         // One byte to an empty socket never waits; the client now allows the search its time.
         started = SendAll(fd, std::string(1, cli::kAnswerRunning), 0);
         if (!started) return;
-        cli::SearchEntries(search, catalogue.Entries, catalogue.CurrentNames(search.search.CaseSensitive),
-                           outcome);
+        try {
+            cli::SearchCatalogue(search, catalogue.Entries,
+                                 catalogue.CurrentNames(search.search.CaseSensitive), &catalogue.Ranks,
+                                 sorter_, answer);
+            exitStatus = cli::FormatSearchRows(
+                search, catalogue.Entries.Entries(), answer.rows, request.outputIsTerminal,
+                [&stream](std::string& block) { return stream.AddBlock(block); });
+            formatted = exitStatus != cli::kExitError;
+        } catch (const std::exception&) {
+            // The client sees the answer end early: before any output it reads the file.
+        }
     });
     if (!searched) {
         SendAll(fd, busy, sendMs_);
         return;
     }
-    if (!started) return;
-
-    // The results are copies: sorting and formatting run with the catalogue let go.
-    std::ostringstream out;
-    std::ostringstream err;
-    int exitStatus = cli::kExitError;
-    try {
-        exitStatus = cli::WriteSearchOutcome(search, outcome, out, err, request.outputIsTerminal);
-    } catch (const std::exception&) {
-        return;  // the client sees the answer end early and reads the file
-    }
-    const std::string status = err.str();
-    const std::string output = std::move(out).str();
-    cli::AnswerHeader header;
-    header.exitStatus = static_cast<uint32_t>(exitStatus);
-    header.errBytes = static_cast<uint32_t>(status.size());
-    header.outBytes = output.size();
-    if (!SendAll(fd, cli::EncodeAnswerHeader(header), sendMs_)) return;
-    if (!SendAll(fd, status, sendMs_)) return;
-    SendAll(fd, output, sendMs_);
+    if (!started || !formatted) return;
+    stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), answer.statusText + "\n"), sendMs_);
 }
 
 }  // namespace quillory::app

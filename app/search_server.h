@@ -3,16 +3,21 @@
 // hands it a search and it answers from the catalogue in memory.
 //
 // Everything happens on one worker thread, never on the window's: it accepts a connection
-// (only from the same user), reads one request (size-limited, time-limited), searches with a
+// (only from the same user), reads one request (size-limited, time-limited), and with a
 // shared hold on the catalogue taken without waiting (CatalogueKeeper::TryRead: while a
 // rescan owns the catalogue, or the window changes it, the answer is "busy" and the client
-// reads the file), lets go of the catalogue, and only then formats and sends the answer. So
-// neither a slow client nor a long answer ever holds up the window. The window's result list,
-// search history and busy state are never touched.
+// reads the file) searches, sorts (from the catalogue's column ranks when they are ready) and
+// formats straight from the catalogue's entries. Meanwhile the output goes to the client only
+// as far as its socket takes it without waiting; whatever is left is sent after the hold is
+// let go. So a slow or stopped client never keeps the window (or a rescan) waiting: the hold
+// lasts as long as the search and the formatting. The window's result list, search history
+// and busy state are never touched.
 
 #include <atomic>
 #include <string>
 #include <thread>
+
+#include "results/sort_results.h"
 
 namespace quillory::app {
 
@@ -55,6 +60,9 @@ class SearchServer {
     int requestMs_ = 2000;
     int sendMs_ = 10000;
     std::atomic<size_t> answered_{0};
+    // The worker's alone: the output sort's collation (the environment is the client's, as
+    // the request's check ensures) and its working memory.
+    ResultSorter sorter_;
     std::jthread worker_;
 };
 

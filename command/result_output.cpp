@@ -1,7 +1,6 @@
 #include "command/result_output.h"
 
 #include <array>
-#include <ostream>
 #include <string_view>
 
 #include "actions/export_writers.h"
@@ -104,39 +103,68 @@ void CheckResultOutputOptions(const std::string& command, const ResultOutputOpti
     }
 }
 
-void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options) {
-    if (!options.sortColumn) return;
-    ResultSorter sorter(Collation::FromEnvironment(CollationStrength::Tertiary));
-    SortState state;
-    if (options.sortDescending) {
-        // The state a first click on the column leaves, so this click is the second one.
-        state.ResultsSorted = true;
-        state.SortColumn = static_cast<int8_t>(*options.sortColumn);
+std::vector<size_t> OutputOrder(const EntryList& results, const ResultOutputOptions& options,
+                                ResultSorter& sorter) {
+    std::vector<size_t> rows(results.Count());
+    if (!options.sortColumn || results.Count() < 2) {
+        for (size_t k = 0; k < rows.size(); ++k) rows[k] = k;
+        return rows;
     }
-    MemorySelection selection(results.Count());
-    SortByColumn(state, results, selection, sorter, *options.sortColumn);
+    const std::vector<uint32_t> order =
+        sorter.Order(results, static_cast<ResultColumn>(*options.sortColumn), options.sortDescending, true);
+    for (size_t k = 0; k < rows.size(); ++k) rows[k] = order[k];
+    return rows;
 }
 
-bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options,
-                       bool terminal) {
-    if (!options.format) return false;
-    if (terminal) {
-        // Line by line, so only the names' control characters become "?", not the line ends.
-        const LocaleFormats formats = LocaleFormats::FromEnvironment();
-        for (const TMyItem& entry : results.Entries()) {
-            const std::string line = *options.format == ResultFormat::List
-                                         ? std::string(entry.Folder()) + std::string(entry.Name())
-                                         : ResultTableRow(entry, options.fields, formats);
-            out << TerminalSafeText(line) << kExportLineEnd;
+bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> rows,
+                      const ResultOutputOptions& options, char terminator, bool terminal,
+                      const OutputBlockSink& sink) {
+    std::string block;
+    block.reserve(kOutputBlockBytes + 4096);
+    // Each row is appended whole; a full block goes out before the next row.
+    const auto rowDone = [&]() {
+        if (block.size() < kOutputBlockBytes) return true;
+        const bool more = sink(block);
+        block.clear();
+        block.reserve(kOutputBlockBytes + 4096);
+        return more;
+    };
+    if (!options.format) {
+        for (const size_t row : rows) {
+            const TMyItem& entry = entries[row];
+            if (terminal) {
+                block.append(TerminalSafeText(entry.Folder()));
+                block.append(TerminalSafeText(entry.Name()));
+            } else {
+                block.append(entry.Folder());
+                block.append(entry.Name());
+            }
+            block.push_back(terminator);
+            if (!rowDone()) return false;
         }
-        return true;
-    }
-    if (*options.format == ResultFormat::List) {
-        WriteFileList(out, results);
+    } else if (*options.format == ResultFormat::List) {
+        for (const size_t row : rows) {
+            const TMyItem& entry = entries[row];
+            if (terminal) {
+                // Only the names' control characters become "?", not the line ends.
+                block.append(TerminalSafeText(std::string(entry.Folder()) + std::string(entry.Name())));
+            } else {
+                block.append(entry.Folder());
+                block.append(entry.Name());
+            }
+            block.append(kExportLineEnd);
+            if (!rowDone()) return false;
+        }
     } else {
-        WriteResultTable(out, results, options.fields, LocaleFormats::FromEnvironment());
+        const LocaleFormats formats = LocaleFormats::FromEnvironment();
+        for (const size_t row : rows) {
+            const std::string line = ResultTableRow(entries[row], options.fields, formats);
+            block.append(terminal ? TerminalSafeText(line) : line);
+            block.append(kExportLineEnd);
+            if (!rowDone()) return false;
+        }
     }
-    return true;
+    return block.empty() || sink(block);
 }
 
 }  // namespace quillory::cli

@@ -3,13 +3,15 @@
 // clicks on a column header would; --format list|table writes them as the exports do, the
 // table with the fields --fields names (default: the export's default ticks).
 
-#include <iosfwd>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "actions/export_fields.h"
 #include "core/entry_list.h"
+#include "results/sort_results.h"
 
 namespace quillory::cli {
 
@@ -32,14 +34,23 @@ bool ParseResultOutputOption(const std::string& command, const std::vector<std::
 // Checks the options together once all are parsed (--fields belongs to --format table).
 void CheckResultOutputOptions(const std::string& command, const ResultOutputOptions& options);
 
-// Sorts by the chosen column with the user's collation: one click for ascending, a second
-// click on the same column for descending. Nothing happens without --sort.
-void SortResultsForOutput(EntryList& results, const ResultOutputOptions& options);
+// Receives the formatted output a block at a time (about kOutputBlockBytes each); answers
+// false to stop the formatting (the reader has gone).
+using OutputBlockSink = std::function<bool(std::string& block)>;
+inline constexpr size_t kOutputBlockBytes = 256 * 1024;
 
-// Writes every result as the chosen export writes it ("list": full paths; "table": the CSV
-// rows) with the user's locale formats. Returns false, writing nothing, when no format was
-// chosen. For a terminal every control character in a name is shown as "?".
-bool WriteResultOutput(std::ostream& out, const EntryList& results, const ResultOutputOptions& options,
-                       bool terminal = false);
+// The order --sort asks for, as places into `results` (identity without --sort): the order
+// of clicks on the column header with the user's collation (`sorter`'s), one click for
+// ascending, a second for descending; equal keys keep their list order in both directions.
+std::vector<size_t> OutputOrder(const EntryList& results, const ResultOutputOptions& options,
+                                ResultSorter& sorter);
+
+// Formats rows entries[rows[0]], entries[rows[1]], ... as the search command prints them:
+// without a format each full path followed by `terminator`; "list": full paths; "table": the
+// CSV rows with the user's locale formats. For a terminal every control character in a name
+// is shown as "?". Blocks go to `sink` as they fill; false when the sink stopped it.
+bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> rows,
+                      const ResultOutputOptions& options, char terminator, bool terminal,
+                      const OutputBlockSink& sink);
 
 }  // namespace quillory::cli

@@ -11,10 +11,6 @@ void PutU32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-void PutU64(std::string& out, uint64_t value) {
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 uint64_t GetLittle(std::string_view bytes, size_t count) {
     uint64_t value = 0;
     for (size_t i = 0; i < count; ++i) value |= uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
@@ -71,20 +67,22 @@ DecodeStatus DecodeRequest(std::string_view bytes, ChannelRequest& request) {
     return DecodeStatus::Complete;
 }
 
-std::string EncodeAnswerHeader(const AnswerHeader& header) {
+std::string EncodeBlockLength(uint32_t bytes) {
     std::string out;
-    PutU32(out, header.exitStatus);
-    PutU32(out, header.errBytes);
-    PutU64(out, header.outBytes);
+    PutU32(out, bytes);
     return out;
 }
 
-AnswerHeader DecodeAnswerHeader(std::string_view bytes) {
-    AnswerHeader header;
-    header.exitStatus = static_cast<uint32_t>(GetLittle(bytes, 4));
-    header.errBytes = static_cast<uint32_t>(GetLittle(bytes.substr(4), 4));
-    header.outBytes = GetLittle(bytes.substr(8), 8);
-    return header;
+std::string EncodeAnswerEnd(uint32_t exitStatus, std::string_view statusLine) {
+    std::string out;
+    PutU32(out, 0);
+    PutU32(out, exitStatus);
+    PutString(out, statusLine);
+    return out;
+}
+
+uint32_t DecodeU32(std::string_view bytes) {
+    return static_cast<uint32_t>(GetLittle(bytes, 4));
 }
 
 std::string EncodeErrorAnswer(std::string_view message) {

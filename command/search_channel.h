@@ -3,16 +3,19 @@
 // over a local socket beside the program's command-word socket, and prints the answer
 // instead of reading the database file.
 //
-// Request:  "QSC1", payload length (u32, little-endian, at most kMaxRequestBytes), payload =
+// Request:  "QSC2", payload length (u32, little-endian, at most kMaxRequestBytes), payload =
 //           strings, each a u32 length and its bytes: the database the command would read,
 //           "t" when its stdout is a terminal (else ""), OutputEnvironment(), then the search
 //           command's arguments.
 // Answer:   one byte. 'B': the program cannot answer now (a rescan owns its catalogue, it
 //           has another database, another locale); 'E', u32 length, text: the request was
-//           refused (damaged, too large); 'A': the search runs, followed by the exit status
-//           (u32), the status line's length (u32), stdout's length (u64), the status line
-//           and stdout's bytes.
-// A client treats anything but a complete 'A' answer as "read the file instead".
+//           refused (damaged, too large); 'A': the search runs, followed by stdout's bytes in
+//           blocks, each a u32 length (1 to kMaxAnswerBlockBytes) and its bytes, as they are
+//           formatted; then the end: a u32 0, the exit status (u32), the status line's
+//           length (u32) and the status line.
+// A client treats anything but a complete 'A' answer as "read the file instead"; once it has
+// printed part of the output it can only report the answer as broken off. A program that
+// knows another version of the format refuses the request, so the client reads the file.
 
 #include <cstdint>
 #include <string>
@@ -21,7 +24,7 @@
 
 namespace quillory::cli {
 
-inline constexpr std::string_view kSearchChannelMagic = "QSC1";
+inline constexpr std::string_view kSearchChannelMagic = "QSC2";
 inline constexpr uint32_t kMaxRequestBytes = 256 * 1024;
 inline constexpr char kAnswerRunning = 'A';
 inline constexpr char kAnswerBusy = 'B';
@@ -43,14 +46,13 @@ enum class DecodeStatus { Complete, NeedMore, Invalid, TooLarge };
 // soon as the header announces more than kMaxRequestBytes; Invalid for anything malformed.
 DecodeStatus DecodeRequest(std::string_view bytes, ChannelRequest& request);
 
-struct AnswerHeader {
-    uint32_t exitStatus = 0;
-    uint32_t errBytes = 0;
-    uint64_t outBytes = 0;
-};
-inline constexpr size_t kAnswerHeaderBytes = 16;
-std::string EncodeAnswerHeader(const AnswerHeader& header);
-AnswerHeader DecodeAnswerHeader(std::string_view bytes);  // exactly kAnswerHeaderBytes
+// A block of the output longer than this is not one of ours.
+inline constexpr uint32_t kMaxAnswerBlockBytes = 64 * 1024 * 1024;
+// A block's length field (`bytes` must be 1 to kMaxAnswerBlockBytes).
+std::string EncodeBlockLength(uint32_t bytes);
+// The end of the answer: the zero length, the exit status and the status line.
+std::string EncodeAnswerEnd(uint32_t exitStatus, std::string_view statusLine);
+uint32_t DecodeU32(std::string_view bytes);  // the first four bytes, little-endian
 std::string EncodeErrorAnswer(std::string_view message);
 
 // The settings that shape what the search command prints (locale categories and the time

@@ -36,28 +36,38 @@ std::optional<int> AskRunningProgram(const std::string& socketPath, const Channe
 
     char kind = 0;
     if (connection.ReadSome(&kind, 1, firstByteDeadline) != 1 || kind != kAnswerRunning) return std::nullopt;
-    char headerBytes[kAnswerHeaderBytes];
-    if (!connection.ReadExactly(headerBytes, sizeof(headerBytes), timeouts.progressMs)) return std::nullopt;
-    const AnswerHeader header = DecodeAnswerHeader(std::string_view(headerBytes, sizeof(headerBytes)));
-    if (header.errBytes > kMaxStatusBytes) return std::nullopt;
-    std::string status(header.errBytes, '\0');
-    if (!connection.ReadExactly(status.data(), status.size(), timeouts.progressMs)) return std::nullopt;
 
-    // From here on the output goes out as it arrives.
-    char buffer[64 * 1024];
-    uint64_t left = header.outBytes;
-    while (left > 0) {
-        const size_t want = left < sizeof(buffer) ? static_cast<size_t>(left) : sizeof(buffer);
-        const size_t got =
-            connection.ReadSome(buffer, want, Clock::now() + std::chrono::milliseconds(timeouts.progressMs));
-        if (got == 0) throw Error("The running program stopped answering; the output is incomplete");
-        out.write(buffer, static_cast<std::streamsize>(got));
-        left -= got;
+    // The output goes out block by block as it arrives. Until its first byte is written, an
+    // answer that breaks off leaves the file to be read; after it, it can only be reported.
+    bool written = false;
+    const auto brokenOff = [&written]() -> std::optional<int> {
+        if (written) throw Error("The running program stopped answering; the output is incomplete");
+        return std::nullopt;
+    };
+    std::string block;
+    char field[4];
+    for (;;) {
+        if (!connection.ReadExactly(field, sizeof(field), timeouts.progressMs)) return brokenOff();
+        const uint32_t length = DecodeU32(std::string_view(field, sizeof(field)));
+        if (length == 0) break;
+        if (length > kMaxAnswerBlockBytes) return brokenOff();
+        block.resize(length);
+        if (!connection.ReadExactly(block.data(), length, timeouts.progressMs)) return brokenOff();
+        out.write(block.data(), static_cast<std::streamsize>(length));
+        if (!out) throw Error("Cannot write the output");
+        written = true;
     }
+    char end[8];
+    if (!connection.ReadExactly(end, sizeof(end), timeouts.progressMs)) return brokenOff();
+    const uint32_t exitStatus = DecodeU32(std::string_view(end, 4));
+    const uint32_t statusBytes = DecodeU32(std::string_view(end + 4, 4));
+    if (statusBytes > kMaxStatusBytes) return brokenOff();
+    std::string status(statusBytes, '\0');
+    if (!connection.ReadExactly(status.data(), status.size(), timeouts.progressMs)) return brokenOff();
     out.flush();
     err << status;
     if (!out) throw Error("Cannot write the output");
-    return static_cast<int>(header.exitStatus);
+    return static_cast<int>(exitStatus);
 }
 
 }  // namespace quillory::cli

@@ -1,14 +1,13 @@
 #include "command/search_command.h"
 
-#include "core/activity_log.h"
-
 #include <charconv>
 #include <ostream>
 
 #include "command/command_status.h"
 #include "core/activity_log.h"
 #include "platform/error.h"
-#include "platform/terminal.h"
+#include "results/collation.h"
+#include "results/ranked_sort.h"
 #include "search/query_parser.h"
 #include "search/search_driver.h"
 
@@ -24,21 +23,6 @@ int64_t ParseLimit(const std::string& value) {
         throw UsageError{"search: --limit needs a whole number of 0 or more, not \"" + value + "\""};
     }
     return limit;
-}
-
-// Writes the full path of every result, in result order, each followed by the terminator.
-void WriteResults(std::ostream& out, const EntryList& results, char terminator, bool terminal) {
-    for (const TMyItem& entry : results.Entries()) {
-        const std::string_view folder = entry.Folder();
-        const std::string_view name = entry.Name();
-        if (terminal) {
-            out << TerminalSafeText(folder) << TerminalSafeText(name);
-        } else {
-            out.write(folder.data(), static_cast<std::streamsize>(folder.size()));
-            out.write(name.data(), static_cast<std::streamsize>(name.size()));
-        }
-        out.put(terminator);
-    }
 }
 
 }  // namespace
@@ -94,17 +78,6 @@ SearchRequest ParseSearchArguments(const std::vector<std::string>& args) {
     return request;
 }
 
-void SearchEntries(const SearchRequest& request, const EntryList& entries, const NameCache* names,
-                   SearchOutcome& outcome) {
-    TSearchDriver driver;
-    TWordList words;
-    ParseQuery(request.text, request.search.CaseSensitive, false, words);
-    driver.BeginSearch(outcome.results);
-    const int64_t limit = request.limit == 0 ? INT64_MAX : request.limit;
-    driver.RunSearch(entries, names, words, request.search, limit, outcome.results);
-    outcome.statusText = driver.StatusText();
-}
-
 void SearchDatabaseFile(const SearchRequest& request, const std::string& path, SearchOutcome& outcome) {
     TSearchDriver driver;
     TProgramOptions databaseOptions{std::string()};
@@ -114,17 +87,68 @@ void SearchDatabaseFile(const SearchRequest& request, const std::string& path, S
     outcome.statusText = driver.StatusText();
 }
 
-int WriteSearchOutcome(const SearchRequest& request, SearchOutcome& outcome, std::ostream& out,
-                       std::ostream& err, bool outputIsTerminal) {
-    SortResultsForOutput(outcome.results, request.output);
-    const bool terminal = outputIsTerminal && request.terminator == '\n';
-    if (!WriteResultOutput(out, outcome.results, request.output, terminal)) {
-        WriteResults(out, outcome.results, request.terminator, terminal);
+void SearchCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
+                     const ColumnRanks* ranks, ResultSorter& sorter, CatalogueAnswer& answer) {
+    TSearchDriver driver;
+    TWordList words;
+    ParseQuery(request.text, request.search.CaseSensitive, false, words);
+    EntryList unused;
+    driver.BeginSearch(unused);
+    const int64_t limit = request.limit == 0 ? INT64_MAX : request.limit;
+    driver.FindMatches(entries, names, words, request.search, limit);
+    answer.statusText = driver.StatusText();
+    const std::span<const size_t> matches = driver.MatchIndices();
+    answer.rows.assign(matches.begin(), matches.end());
+    const ResultOutputOptions& output = request.output;
+    if (!output.sortColumn || matches.size() < 2) return;
+
+    const ColumnRank* rank =
+        ranks ? ranks->Find(*output.sortColumn, entries.Generation(), sorter.GetCollation().LocaleId())
+              : nullptr;
+    std::vector<uint32_t> order;
+    if (rank) {
+        const std::vector<uint32_t> catalogueIndex(matches.begin(), matches.end());
+        if (matches.size() < UINT32_MAX &&
+            RankedOrder(*rank, catalogueIndex, output.sortDescending, order, sorter.RankedMemory())) {
+            for (size_t k = 0; k < order.size(); ++k) answer.rows[k] = matches[order[k]];
+            return;
+        }
     }
+    // No ranks for these entries: the matches are copied and sorted as the file's are.
+    EntryList copies;
+    copies.Reserve(matches.size());
+    for (const size_t index : matches) copies.AppendCopy(entries[index]);
+    const std::vector<size_t> places = OutputOrder(copies, output, sorter);
+    for (size_t k = 0; k < places.size(); ++k) answer.rows[k] = matches[places[k]];
+}
+
+int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entries,
+                     std::span<const size_t> rows, bool outputIsTerminal, const OutputBlockSink& sink) {
+    const bool terminal = outputIsTerminal && request.terminator == '\n';
+    if (!FormatResultRows(entries, rows, request.output, request.terminator, terminal, sink))
+        return kExitError;
+    return rows.empty() ? kExitNoResults : kExitOk;
+}
+
+int WriteSearchOutcome(const SearchRequest& request, const SearchOutcome& outcome, std::ostream& out,
+                       std::ostream& err, bool outputIsTerminal) {
+    std::vector<size_t> rows;
+    if (request.output.sortColumn) {
+        ResultSorter sorter(Collation::FromEnvironment(CollationStrength::Tertiary));
+        rows = OutputOrder(outcome.results, request.output, sorter);
+    } else {
+        rows.resize(outcome.results.Count());
+        for (size_t k = 0; k < rows.size(); ++k) rows[k] = k;
+    }
+    const int status = FormatSearchRows(
+        request, outcome.results.Entries(), rows, outputIsTerminal, [&out](std::string& block) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            return true;
+        });
     out.flush();
     err << outcome.statusText << '\n';
     if (!out) throw Error("Cannot write the output");
-    return outcome.results.Empty() ? kExitNoResults : kExitOk;
+    return status;
 }
 
 }  // namespace quillory::cli

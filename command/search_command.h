@@ -1,15 +1,18 @@
 #pragma once
-// The search command of quillory-cli as three steps that both the command line and the
-// running program's search channel run: parse the arguments, search an entry list, write
-// what the command prints. Whoever answers, the same arguments over the same entries give
-// the same bytes on stdout, the same status line and the same exit status.
+// The search command of quillory-cli as steps that both the command line and the running
+// program's search channel run: parse the arguments, search (the file, or a catalogue in
+// memory), order the matches and format what the command prints. Both answers order and
+// format with the same code, so the same arguments over the same entries give the same bytes
+// on stdout, the same status line and the same exit status.
 
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "command/result_output.h"
+#include "core/column_ranks.h"
 #include "core/entry_list.h"
 #include "core/name_cache.h"
 #include "core/program_options.h"
@@ -34,20 +37,35 @@ struct SearchOutcome {
     std::string statusText;
 };
 
-// Searches `entries`. `names`, when given, must hold their names up to date in the compared
-// case of the request (Catalogue::CurrentNames); without it each name is cased as the loop
-// reaches it. Only reads `entries` and `names`.
-void SearchEntries(const SearchRequest& request, const EntryList& entries, const NameCache* names,
-                   SearchOutcome& outcome);
-
 // Searches the database file `path` as it is read: no catalogue is built, only the matches
 // are kept. Results, status text and errors are those of loading the file and then searching.
 void SearchDatabaseFile(const SearchRequest& request, const std::string& path, SearchOutcome& outcome);
 
-// Sorts the results as asked and writes them to `out` (a terminal gets "?" for a name's
-// control characters, unless -0), then the status line to `err`. Returns the exit status:
-// 0 with results, 1 without. Throws Error when `out` failed.
-int WriteSearchOutcome(const SearchRequest& request, SearchOutcome& outcome, std::ostream& out,
+// A search answered from a catalogue without copying it: the rows of `entries` to print, in
+// the order they are printed, and the status text.
+struct CatalogueAnswer {
+    std::vector<size_t> rows;
+    std::string statusText;
+};
+
+// Searches `entries` and orders the matches as --sort asks. `names`, when given, must hold
+// their names up to date in the compared case of the request (Catalogue::CurrentNames).
+// `ranks` (the catalogue's) serve the sort when they hold its column for exactly these
+// entries in `sorter`'s locale; otherwise the matches are sorted as OutputOrder sorts them.
+// Either way the order is the same. Only reads `entries`, `names` and `ranks`.
+void SearchCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
+                     const ColumnRanks* ranks, ResultSorter& sorter, CatalogueAnswer& answer);
+
+// The search command's output of rows entries[rows[k]] (see FormatResultRows), to `sink` a
+// block at a time. Returns the exit status: 0 with rows, 1 without; `kExitError` when the
+// sink stopped the formatting.
+int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entries,
+                     std::span<const size_t> rows, bool outputIsTerminal, const OutputBlockSink& sink);
+
+// The file's answer: sorts the results as asked and writes them to `out` (a terminal gets
+// "?" for a name's control characters, unless -0), then the status line to `err`. Returns
+// the exit status: 0 with results, 1 without. Throws Error when `out` failed.
+int WriteSearchOutcome(const SearchRequest& request, const SearchOutcome& outcome, std::ostream& out,
                        std::ostream& err, bool outputIsTerminal);
 
 }  // namespace quillory::cli

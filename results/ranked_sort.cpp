@@ -50,22 +50,26 @@ void RadixSortHigh(std::vector<uint64_t>& keys, std::vector<uint64_t>& other, un
 
 }  // namespace
 
+void BuildColumnRank(const EntryList& entries, ResultSorter& sorter, int column, ColumnRank& rank) {
+    // Half-built ranks must never pass for finished ones (an exception may end the build).
+    rank.generation = 0;
+    std::vector<uint32_t> order;
+    sorter.StableOrder(entries, static_cast<ResultColumn>(column), order, rank.groupStarts);
+    rank.rank.resize(order.size());
+    for (size_t place = 0; place < order.size(); ++place)
+        rank.rank[order[place]] = static_cast<uint32_t>(place);
+    rank.localeId = sorter.GetCollation().LocaleId();
+    rank.generation = entries.Generation();
+}
+
 bool BuildColumnRanks(const EntryList& entries, const Collation& collation, ColumnRanks& ranks,
                       const std::atomic<bool>* stop) {
     ResultSorter sorter(collation);
-    std::vector<uint32_t> order;
     for (int column = 0; column < ColumnRanks::kColumns; ++column) {
         if (stop && stop->load(std::memory_order_relaxed)) return false;
         ColumnRank& rank = ranks.Edit(column);
         if (rank.Describes(entries.Generation(), collation.LocaleId())) continue;
-        // Half-built ranks must never pass for finished ones (an exception may end the build).
-        rank.generation = 0;
-        sorter.StableOrder(entries, static_cast<ResultColumn>(column), order, rank.groupStarts);
-        rank.rank.resize(order.size());
-        for (size_t place = 0; place < order.size(); ++place)
-            rank.rank[order[place]] = static_cast<uint32_t>(place);
-        rank.localeId = collation.LocaleId();
-        rank.generation = entries.Generation();
+        BuildColumnRank(entries, sorter, column, rank);
     }
     return true;
 }

@@ -27,6 +27,13 @@ namespace quillory {
 bool BuildColumnRanks(const EntryList& entries, const Collation& collation, ColumnRanks& ranks,
                       const std::atomic<bool>* stop = nullptr);
 
+class ResultSorter;
+
+// One column of BuildColumnRanks, built into `rank` (whatever it held is replaced) with
+// `sorter`'s collation: for an owner that builds the columns aside and puts each in place
+// itself (while other threads read the finished ones).
+void BuildColumnRank(const EntryList& entries, ResultSorter& sorter, int column, ColumnRank& rank);
+
 // Working memory of RankedOrder, kept between calls so repeated clicks allocate nothing.
 struct RankedSortMemory {
     std::vector<uint64_t> keys;

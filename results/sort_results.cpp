@@ -147,13 +147,14 @@ void ResultSorter::Sort(EntryList& results, ResultColumn column, bool descending
     ApplyPermutation(results, order_);
 }
 
-std::vector<uint32_t> ResultSorter::Order(const EntryList& results, ResultColumn column, bool descending) {
+std::vector<uint32_t> ResultSorter::Order(const EntryList& results, ResultColumn column, bool descending,
+                                          bool tiesByIndex) {
     std::vector<uint32_t> order(results.Count());
     if (results.Count() < 2) {
         for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<uint32_t>(k);
         return order;
     }
-    if (SortKeys(results, column, descending)) {
+    if (SortKeys(results, column, descending, tiesByIndex)) {
         for (size_t k = 0; k < order.size(); ++k) order[k] = textKeys_[k].index;
     } else {
         for (size_t k = 0; k < order.size(); ++k) order[k] = numberKeys_[k].index;

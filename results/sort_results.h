@@ -43,7 +43,10 @@ class ResultSorter {
     void Sort(EntryList& results, ResultColumn column, bool descending);
     // The order Sort would give, without moving anything: order[k] is the index of the
     // result that goes to place k. A list model may use it to move its persistent rows.
-    std::vector<uint32_t> Order(const EntryList& results, ResultColumn column, bool descending);
+    // With `tiesByIndex` equal keys keep their list order (in both directions), as the
+    // catalogue's ranks order them.
+    std::vector<uint32_t> Order(const EntryList& results, ResultColumn column, bool descending,
+                                bool tiesByIndex = false);
 
     // The catalogue order of a column: `order` receives the indices of `entries` sorted
     // ascending, equal keys in index order (so the order is unique), and `groupStarts` a bit

@@ -21,7 +21,10 @@ inline bool IsFolderEntry(const TMyItem& entry) {
     return entry.Ext() == kFolderExt;
 }
 
+// Wanting both kinds (the default) needs no look at the entry: the search of a cached name
+// then never touches the entry of a name that matched.
 inline bool PassesTypeFilter(const TMyItem& entry, const TSearchOptions& options) {
+    if (options.FindFolders && options.FindFiles) return true;
     return IsFolderEntry(entry) ? options.FindFolders : options.FindFiles;
 }
 

@@ -72,6 +72,21 @@ void TSearchDriver::BeginSearch(EntryList& results) {
 size_t TSearchDriver::RunSearch(const EntryList& entries, const NameCache* names, const TWordList& words,
                                 const TSearchOptions& options, int64_t maxResultsCount, EntryList& results) {
     results.Clear();
+    Collect(entries, names, words, options, maxResultsCount);
+    CopyMatches(entries, results);
+    status_ = FoundStatusText(results.Count(), ElapsedText(ticks_() - startTick_) + " sec.");
+    return results.Count();
+}
+
+size_t TSearchDriver::FindMatches(const EntryList& entries, const NameCache* names, const TWordList& words,
+                                  const TSearchOptions& options, int64_t maxResultsCount) {
+    Collect(entries, names, words, options, maxResultsCount);
+    status_ = FoundStatusText(matches_.size(), ElapsedText(ticks_() - startTick_) + " sec.");
+    return matches_.size();
+}
+
+void TSearchDriver::Collect(const EntryList& entries, const NameCache* names, const TWordList& words,
+                            const TSearchOptions& options, int64_t maxResultsCount) {
     const QueryMatcher matcher(words, options);
     SearchPlan plan = MakeSearchPlan(matcher);
     if (names) ChooseRarestLiteral(plan, names->Buffer());
@@ -85,9 +100,6 @@ size_t TSearchDriver::RunSearch(const EntryList& entries, const NameCache* names
     } else {
         CollectAll(request, count, limit);
     }
-    CopyMatches(entries, results);
-    status_ = FoundStatusText(results.Count(), ElapsedText(ticks_() - startTick_) + " sec.");
-    return results.Count();
 }
 
 void TSearchDriver::CollectAll(const MatchRequest& request, size_t count, size_t limit) {

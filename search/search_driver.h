@@ -64,6 +64,12 @@ class TSearchDriver {
     size_t RunSearch(const EntryList& entries, const NameCache* names, const TWordList& words,
                      const TSearchOptions& options, int64_t maxResultsCount, EntryList& results);
 
+    // RunSearch without the copies: MatchIndices() receives the first matches' indices in
+    // catalogue order and StatusText() the same text RunSearch gives (BeginSearch first).
+    // For a reader that formats the matches straight from `entries`.
+    size_t FindMatches(const EntryList& entries, const NameCache* names, const TWordList& words,
+                       const TSearchOptions& options, int64_t maxResultsCount);
+
     const TWordList& Words() const { return words_; }
     const std::string& StatusText() const { return status_; }
     // The last search's results as indices of the searched entries: result k is a copy of
@@ -74,6 +80,9 @@ class TSearchDriver {
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
 
   private:
+    // Fills matches_ with the indices of the first matches, in catalogue order.
+    void Collect(const EntryList& entries, const NameCache* names, const TWordList& words,
+                 const TSearchOptions& options, int64_t maxResultsCount);
     // Fills matches_ with the indices of the first `limit` matches, in catalogue order.
     void CollectAll(const MatchRequest& request, size_t count, size_t limit);
     void CollectInTwoHalves(const MatchRequest& request, size_t count, size_t limit);

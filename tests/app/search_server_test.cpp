@@ -29,6 +29,7 @@
 #include "endless_lister.h"
 #include "platform/date_time.h"
 #include "platform/directory_listing.h"
+#include "results/collation.h"
 #include "scan/rescan_observer.h"
 #include "tests/results/result_builder.h"
 #include "tests/support/run_process.h"
@@ -95,6 +96,14 @@ class SearchServerTest : public ::testing::Test {
         ProcessResult result = test::RunCli(args, env);
         result.err = WithoutTime(result.err);
         return result;
+    }
+
+    // Saves `entries` as the database and makes the catalogue in memory what the file holds.
+    void UseCatalogue(const EntryList& entries) {
+        SaveDatabase(entries, TProgramOptions(std::string("/home/u/\r\n")), dbPath, ActivityLog());
+        auto catalogue = std::make_unique<Catalogue>();
+        LoadDatabase(catalogue->Entries, catalogue->Options, dbPath, ActivityLog());
+        keeper->Replace(std::move(catalogue));
     }
 
     // Replaces the file with one that finds nothing, so an answer from the file shows.
@@ -190,6 +199,20 @@ TEST_F(SearchServerTest, DeclinesWhileTheCatalogueIsNotFree) {
     EXPECT_FALSE(keeper->Rescanning());
 }
 
+// Many entries with long names: every answer's output is megabytes, far more than a socket
+// buffer holds. Sizes, dates and names repeat, so sorts meet many equal keys.
+void FillLarge(EntryList& entries, size_t count) {
+    const DateTime noon = EncodeDateTime({2024, 3, 5, 12, 0, 0, 0});
+    std::string folder;
+    for (size_t i = 0; i < count; ++i) {
+        if (i % 100 == 0)
+            folder = "/srv/archive/" + std::string(60, 'f') + std::to_string(i / 100 % 37) + "/";
+        const std::string name = (i % 3 == 0 ? "Report " : "report ") + std::string(80, 'x') +
+                                 std::to_string(i % 501) + (i % 5 == 0 ? ".mp3" : ".txt");
+        AddResult(entries, {name, folder, static_cast<int64_t>(i % 97), noon + static_cast<double>(i % 13)});
+    }
+}
+
 // Raw bytes on a connection of their own; returns what the server sent before it closed.
 std::string Exchange(const std::string& bytes, bool closeWriting = true) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -209,15 +232,24 @@ std::string Exchange(const std::string& bytes, bool closeWriting = true) {
 }
 
 TEST_F(SearchServerTest, DamagedOversizedAndSlowRequestsGetAnErrorNotACrash) {
+    const std::string kMagic(cli::kSearchChannelMagic);
     EXPECT_EQ(Exchange("GET / HTTP/1.1\r\n\r\n").substr(0, 1), std::string(1, cli::kAnswerError));
-    EXPECT_EQ(Exchange("QSC1\xff\xff\xff\x7f").substr(0, 1), std::string(1, cli::kAnswerError));
-    EXPECT_EQ(Exchange("QSC1\x10\0\0\0abc").substr(0, 1), std::string(1, cli::kAnswerError));  // ends early
+    EXPECT_EQ(Exchange(kMagic + "\xff\xff\xff\x7f").substr(0, 1), std::string(1, cli::kAnswerError));
+    EXPECT_EQ(Exchange(kMagic + std::string("\x10\0\0\0abc", 7)).substr(0, 1),
+              std::string(1, cli::kAnswerError));  // ends early
     // A real request over the limit.
     cli::ChannelRequest large;
     large.databasePath = dbPath;
     large.environment = cli::OutputEnvironment();
     large.args = {std::string(cli::kMaxRequestBytes, 'a')};
     EXPECT_EQ(Exchange(cli::EncodeRequest(large)).substr(0, 1), std::string(1, cli::kAnswerError));
+    // A request of another version of the format (an older client): refused, so it reads the file.
+    cli::ChannelRequest valid;
+    valid.databasePath = dbPath;
+    valid.environment = cli::OutputEnvironment();
+    valid.args = {"mp3"};
+    EXPECT_EQ(Exchange("QSC1" + cli::EncodeRequest(valid).substr(4)).substr(0, 1),
+              std::string(1, cli::kAnswerError));
     // Arguments the search command refuses.
     cli::ChannelRequest bad;
     bad.databasePath = dbPath;
@@ -230,7 +262,7 @@ TEST_F(SearchServerTest, DamagedOversizedAndSlowRequestsGetAnErrorNotACrash) {
     // A client that stops halfway is dropped after the request time, and the next one is served.
     server->SetTimeouts(200, 1000);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Exchange("QSC1\x40\0\0\0", false), "");
+    EXPECT_EQ(Exchange(kMagic + std::string("\x40\0\0\0", 4), false), "");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(Cli({"mp3"}).status, 0);
 }
@@ -267,6 +299,124 @@ TEST_F(SearchServerTest, ConnectionsOfAnotherUserGetNoAnswer) {
     EXPECT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Cli({"mp3"}).status, 0);  // the owner still is answered
+}
+
+TEST_F(SearchServerTest, LargeAnswersAndSortsWithAndWithoutRanksEqualTheFile) {
+    EntryList entries;
+    FillLarge(entries, 60000);
+    AddResult(entries, {"music", "/home/u/", 0, 0, kAttrDirectory});
+    UseCatalogue(entries);
+    const std::vector<std::vector<std::string>> queries = {
+        {"--limit", "0", "report"},  // about 12 MB: many blocks, more than the socket holds
+        {"--limit", "0", "--sort", "name", "x"},
+        {"--limit", "0", "--sort", "name:desc", "x"},
+        {"--limit", "0", "--sort", "folder", "mp3"},
+        {"--limit", "0", "--sort", "folder:desc", "mp3"},
+        {"--limit", "0", "--sort", "size", "5"},
+        {"--limit", "0", "--sort", "size:desc", "5"},
+        {"--limit", "0", "--sort", "date", "7"},
+        {"--limit", "0", "--sort", "date:desc", "7"},
+        {"--limit", "0", "--sort", "ext:desc", "1"},
+        {"--limit", "5000", "--sort", "ext", "r"},
+        {"--sort", "size", "--format", "table", "9"},
+        {"--no-files", "--sort", "name", "music"},
+    };
+    const auto compare = [&](const std::string& label) {
+        for (const std::vector<std::string>& query : queries) {
+            SCOPED_TRACE(::testing::PrintToString(query) + label);
+            const ProcessResult fromFile = Cli(query, true);
+            const size_t answered = server->Answered();
+            const ProcessResult fromMemory = Cli(query);
+            EXPECT_EQ(server->Answered(), answered + 1);
+            EXPECT_EQ(fromMemory.status, fromFile.status);
+            EXPECT_TRUE(fromMemory.out == fromFile.out)
+                << fromMemory.out.size() << " " << fromFile.out.size();
+            EXPECT_EQ(fromMemory.err, fromFile.err);
+        }
+    };
+    compare(" without ranks");
+    keeper->SetSortCollation(Collation::FromEnvironment(CollationStrength::Tertiary));
+    keeper->PrepareNamesAhead();
+    // The names and the ranks are built (an Acquire would stop the ranks' build).
+    const Catalogue* idle = nullptr;
+    for (int wait = 0; wait < 3000 && !idle; ++wait) {
+        idle = keeper->IdleCatalogue();
+        if (!idle) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(idle, nullptr);
+    const Catalogue& catalogue = *idle;
+    ASSERT_TRUE(catalogue.Ranks.Complete(catalogue.Entries.Generation(),
+                                         Collation::FromEnvironment(CollationStrength::Tertiary).LocaleId()));
+    compare(" with ranks");
+}
+
+// Connects, sends `request` and reads `bytes` of the answer (all of it with SIZE_MAX) before
+// closing; returns the connection still open when `keepOpen`.
+int PartialClient(const cli::ChannelRequest& request, size_t bytes, bool keepOpen) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = SearchServerSocketPath();
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    const std::string frame = cli::EncodeRequest(request);
+    EXPECT_EQ(::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL), static_cast<ssize_t>(frame.size()));
+    ::shutdown(fd, SHUT_WR);
+    std::vector<char> buffer(bytes);
+    size_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = ::read(fd, buffer.data() + got, bytes - got);
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    EXPECT_EQ(got, bytes);
+    if (keepOpen) return fd;
+    ::close(fd);
+    return -1;
+}
+
+TEST_F(SearchServerTest, ClientsThatLeaveOrStopReadingMidAnswerHurtNeitherServerNorWindow) {
+    EntryList entries;
+    FillLarge(entries, 60000);
+    UseCatalogue(entries);
+    keeper->PrepareNamesAhead();
+    keeper->Acquire();
+    cli::ChannelRequest request;
+    request.databasePath = dbPath;
+    request.environment = cli::OutputEnvironment();
+    request.args = {"--limit", "0", "report"};
+    const ProcessResult whole = Cli(request.args);
+    ASSERT_GT(whole.out.size(), size_t{8} << 20);
+
+    // Gone after the first block: the server notices, stops and serves the next client.
+    server->SetTimeouts(2000, 5000);
+    auto start = std::chrono::steady_clock::now();
+    const size_t answered = server->Answered();
+    PartialClient(request, 1 + 4 + 1000, false);
+    EXPECT_EQ(Cli(request.args).out, whole.out);
+    EXPECT_EQ(server->Answered(), answered + 2);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+
+    // Still connected but reading nothing: the catalogue is let go once the answer is
+    // formatted (the window can change it at once), and the client is dropped after the send
+    // time.
+    server->SetTimeouts(2000, 700);
+    const int stalled = PartialClient(request, 1, true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the answer is formatted
+    start = std::chrono::steady_clock::now();
+    {
+        const auto writing = keeper->Modify();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    }
+    const size_t beforeDrop = server->Answered();
+    while (server->Answered() == beforeDrop &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(server->Answered(), beforeDrop + 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(Cli(request.args).out, whole.out);
+    EXPECT_EQ(server->Answered(), beforeDrop + 2);
+    ::close(stalled);
 }
 
 // The window's thread changes the catalogue in every way it can while a client keeps asking;

@@ -58,18 +58,20 @@ TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
     // Not our magic: known at the first byte, not only once a header has arrived.
     EXPECT_EQ(DecodeRequest("G", decoded), DecodeStatus::Invalid);
     EXPECT_EQ(DecodeRequest("GET / HTTP/1.1\r\n\r\n", decoded), DecodeStatus::Invalid);
+    // A request of another version of the format.
+    EXPECT_EQ(DecodeRequest("QSC1" + frame.substr(4), decoded), DecodeStatus::Invalid);
     // Bytes after the request.
     EXPECT_EQ(DecodeRequest(frame + "x", decoded), DecodeStatus::Invalid);
     // A header announcing more than the limit is refused before the bytes arrive.
-    std::string huge = "QSC1";
+    std::string huge(kSearchChannelMagic);
     const uint32_t tooMany = kMaxRequestBytes + 1;
     for (int i = 0; i < 4; ++i) huge.push_back(static_cast<char>((tooMany >> (8 * i)) & 0xFF));
     EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
-    huge = "QSC1\xff\xff\xff\xff";
+    huge = std::string(kSearchChannelMagic) + "\xff\xff\xff\xff";
     EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
     // A field longer than what is left, too few fields, a flag that is neither "" nor "t".
     const auto withPayload = [](const std::string& payload) {
-        std::string f = "QSC1";
+        std::string f(kSearchChannelMagic);
         for (int i = 0; i < 4; ++i) f.push_back(static_cast<char>((payload.size() >> (8 * i)) & 0xFF));
         return f + payload;
     };
@@ -83,14 +85,15 @@ TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
     EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0", 2)), decoded), DecodeStatus::Invalid);
 }
 
-TEST(CommandSearchChannel, AnswerHeaderSurvivesTheRoundTrip) {
-    const AnswerHeader header{1, 77, 0x1'2345'6789ULL};
-    const std::string bytes = EncodeAnswerHeader(header);
-    ASSERT_EQ(bytes.size(), kAnswerHeaderBytes);
-    const AnswerHeader decoded = DecodeAnswerHeader(bytes);
-    EXPECT_EQ(decoded.exitStatus, 1u);
-    EXPECT_EQ(decoded.errBytes, 77u);
-    EXPECT_EQ(decoded.outBytes, 0x1'2345'6789ULL);
+TEST(CommandSearchChannel, AnswerFieldsAreLittleEndianLengthsAndTheEndCarriesTheStatus) {
+    EXPECT_EQ(EncodeBlockLength(0x01020304u), std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(DecodeU32(EncodeBlockLength(0xFEDCBA98u)), 0xFEDCBA98u);
+    const std::string end = EncodeAnswerEnd(1, "OK! 0 files found.\n");
+    ASSERT_EQ(end.size(), 12u + 19u);
+    EXPECT_EQ(DecodeU32(end), 0u);  // the zero length that ends the output
+    EXPECT_EQ(DecodeU32(end.substr(4)), 1u);
+    EXPECT_EQ(DecodeU32(end.substr(8)), 19u);
+    EXPECT_EQ(end.substr(12), "OK! 0 files found.\n");
 }
 
 // A server that takes one connection, reads the request to its end and plays `script`:
@@ -133,9 +136,15 @@ class ScriptedServer {
     std::thread thread_;
 };
 
-std::string Answer(uint32_t status, const std::string& err, const std::string& out) {
-    return std::string(1, kAnswerRunning) +
-           EncodeAnswerHeader({status, static_cast<uint32_t>(err.size()), out.size()}) + err + out;
+// A whole answer whose output comes in blocks of at most `blockBytes`.
+std::string Answer(uint32_t status, const std::string& err, const std::string& out,
+                   size_t blockBytes = 4096) {
+    std::string answer(1, kAnswerRunning);
+    for (size_t at = 0; at < out.size(); at += blockBytes) {
+        const std::string block = out.substr(at, blockBytes);
+        answer += EncodeBlockLength(static_cast<uint32_t>(block.size())) + block;
+    }
+    return answer + EncodeAnswerEnd(status, err);
 }
 
 class SearchChannelClientTest : public ::testing::Test {
@@ -205,17 +214,54 @@ TEST_F(SearchChannelClientTest, SilenceAfterTheSearchStartedStillFallsBackBefore
     EXPECT_EQ(err.str(), "");
 }
 
-TEST_F(SearchChannelClientTest, AnswerBrokenOffDuringTheOutputIsAnError) {
-    std::string answer = Answer(0, "OK\n", std::string(1000, 'p'));
-    answer.resize(answer.size() - 400);
+TEST_F(SearchChannelClientTest, AnswerBrokenOffAfterPrintedOutputIsAnError) {
+    // Two blocks: the first one is printed whole, the second never ends.
+    std::string answer = Answer(0, "OK\n", std::string(600, 'p') + std::string(400, 'q'), 600);
+    answer.resize(answer.size() - 12 - 3 - 100);
     ScriptedServer server(path, {{answer}});
     EXPECT_THROW(Ask(), Error);
     EXPECT_EQ(out.str(), std::string(600, 'p'));
+    EXPECT_EQ(err.str(), "");
 }
 
-TEST_F(SearchChannelClientTest, OverlongStatusIsNotAnAnswer) {
-    ScriptedServer server(path, {{std::string(1, kAnswerRunning) + EncodeAnswerHeader({0, 0xFFFFFFFFu, 0})}});
-    EXPECT_EQ(Ask(), std::nullopt);
+TEST_F(SearchChannelClientTest, AnswerBrokenOffBeforeAnyOutputMeansReadTheFile) {
+    const std::string whole = Answer(0, "OK\n", std::string(1000, 'p'), 2000);
+    // After the first byte, inside the first block's length, inside the first block.
+    for (const size_t keep : {size_t{1}, size_t{3}, size_t{1 + 4 + 300}}) {
+        {
+            ScriptedServer server(path, {{whole.substr(0, keep)}});
+            EXPECT_EQ(Ask(), std::nullopt) << keep;
+        }
+        ::unlink(path.c_str());
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(err.str(), "");
+    }
+}
+
+TEST_F(SearchChannelClientTest, ManyBlocksArePrintedInOrder) {
+    std::string output;
+    for (int i = 0; i < 20000; ++i) output += "/some/folder/file number " + std::to_string(i) + "\n";
+    {
+        ScriptedServer server(path, {{Answer(0, "OK! 20000\n", output, 256 * 1024)}});
+        EXPECT_EQ(Ask(), std::optional<int>(0));
+    }
+    EXPECT_EQ(out.str(), output);
+    EXPECT_EQ(err.str(), "OK! 20000\n");
+}
+
+TEST_F(SearchChannelClientTest, OverlongStatusOrBlockIsNotAnAnswer) {
+    {
+        ScriptedServer server(path, {{std::string(1, kAnswerRunning) + EncodeBlockLength(0) +
+                                      EncodeBlockLength(0) + EncodeBlockLength(0xFFFFFFFFu)}});
+        EXPECT_EQ(Ask(), std::nullopt);
+    }
+    ::unlink(path.c_str());
+    {
+        ScriptedServer server(
+            path, {{std::string(1, kAnswerRunning) + EncodeBlockLength(kMaxAnswerBlockBytes + 1)}});
+        EXPECT_EQ(Ask(), std::nullopt);
+    }
+    EXPECT_EQ(out.str(), "");
 }
 
 TEST(CommandSearchChannel, SocketLivesInTheRuntimeFolder) {

@@ -1,0 +1,74 @@
+#include "app/answer_stream.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+#include "command/search_channel.h"
+
+namespace quillory::app {
+
+void AnswerStream::Add(std::string piece) {
+    if (!piece.empty()) pieces_.push_back(std::move(piece));
+}
+
+bool AnswerStream::AddBlock(std::string& block) {
+    if (failed_) return false;
+    // Blocks longer than the format allows go out in parts.
+    std::string_view rest = block;
+    while (!rest.empty()) {
+        const size_t part = std::min<size_t>(rest.size(), cli::kMaxAnswerBlockBytes);
+        Add(cli::EncodeBlockLength(static_cast<uint32_t>(part)));
+        if (part == block.size()) {
+            Add(std::move(block));
+        } else {
+            Add(std::string(rest.substr(0, part)));
+        }
+        rest.remove_prefix(part);
+    }
+    block.clear();
+    return Flush(-1);
+}
+
+bool AnswerStream::Finish(std::string_view end, int progressMs) {
+    if (failed_) return false;
+    Add(std::string(end));
+    return Flush(progressMs);
+}
+
+size_t AnswerStream::Waiting() const {
+    size_t bytes = 0;
+    for (const std::string& piece : pieces_) bytes += piece.size();
+    return bytes - sentOfFront_;
+}
+
+bool AnswerStream::Flush(int progressMs) {
+    while (!pieces_.empty()) {
+        const std::string& piece = pieces_.front();
+        const ssize_t sent = ::send(fd_, piece.data() + sentOfFront_, piece.size() - sentOfFront_,
+                                    MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            sentOfFront_ += static_cast<size_t>(sent);
+            if (sentOfFront_ == piece.size()) {
+                pieces_.pop_front();
+                sentOfFront_ = 0;
+            }
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (progressMs < 0) return true;  // the rest waits for the next chance
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
+        }
+        // Gone, or no progress within the deadline: nothing more goes to this client.
+        failed_ = true;
+        pieces_.clear();
+        sentOfFront_ = 0;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillory::app
