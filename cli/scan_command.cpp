@@ -203,7 +203,10 @@ int RunScan(Context& context, const std::vector<std::string>& args) {
     const ActivityLog log;
     Catalogue catalogue;
     if (PathExists(path)) {
-        LoadDatabase(catalogue.Entries, catalogue.Options, path, log);
+        // The walk refills the catalogue from nothing: of the old database only the header is
+        // kept. Every record is still read through, so a damaged file is refused as a load
+        // refuses it; the record count sizes the catalogue for the walk.
+        catalogue.Entries.Reserve(CheckDatabase(path, log, catalogue.Options));
     } else {
         catalogue.Options = TProgramOptions();
     }

@@ -8,6 +8,7 @@
 
 #include "core/database_header.h"
 #include "platform/atomic_file.h"
+#include "platform/background_file_writer.h"
 #include "platform/error.h"
 #include "platform/full_path.h"
 #include "platform/regular_file_reader.h"
@@ -20,7 +21,11 @@ static_assert(std::endian::native == std::endian::little,
 namespace {
 
 constexpr size_t kMinRecordBytes = 40;
+// The fixed part of a record after its two texts: three dates, the size and the attributes.
+constexpr size_t kRecordTailBytes = 3 * sizeof(double) + sizeof(int64_t) + sizeof(uint32_t);
 constexpr size_t kFlushBytes = size_t{4} << 20;
+// A save's buffer: a flush's worth and room for the block that crosses it.
+constexpr size_t kBufferBytes = kFlushBytes + (size_t{1} << 20);
 // Records handed to a sink per call at most (a damaged block may claim any number).
 constexpr size_t kRecordsPerBatch = 256;
 
@@ -201,6 +206,15 @@ class BlockReader {
     std::string_view ReadString() { return ReadDbString(block_, pos_); }
     bool ReadBool() { return Read<uint8_t>() != 0; }
 
+    // Passes over one record as ReadRecord reads it: it fails exactly where ReadRecord would,
+    // with the same error, since every field of a record is a length check and a copy.
+    void SkipRecord() {
+        ReadString();
+        ReadString();
+        if (Unread() < kRecordTailBytes) ThrowReadError();
+        pos_ += kRecordTailBytes;
+    }
+
   private:
     FileSource& file_;
     std::string_view block_;
@@ -293,8 +307,11 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
     CheckAllLengths(catalogue, options);
 
     AtomicFileWriter file(path);
+    // The records are encoded here while the bytes encoded before are written on the
+    // writer's thread.
+    BackgroundFileWriter writer(file);
     std::string out;
-    out.reserve(kFlushBytes + (size_t{1} << 20));
+    out.reserve(kBufferBytes);
     size_t blockStart = 0;
     Put<int32_t>(out, 0);
     PutHeader(out, options, static_cast<int32_t>(count));
@@ -318,57 +335,83 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
         if (i % kRecordsPerBlock == kRecordsPerBlock - 1) {
             CloseBlock(out, blockStart);
             if (out.size() >= kFlushBytes) {
-                file.Write(out);
-                out.clear();
+                writer.Write(out);
+                out.reserve(kBufferBytes);
             }
             blockStart = out.size();
             Put<int32_t>(out, 0);
         }
     }
     CloseBlock(out, blockStart);
-    file.Write(out);
+    writer.Write(out);
+    writer.Finish();
     file.Commit();
     log.AppendLog(log_messages::kEndSave);
 }
 
-size_t ReadDatabase(const std::string& path, const ActivityLog& log, DatabaseRecordSink& sink,
-                    TProgramOptions& options) {
-    log.AppendLog(log_messages::kStartLoad);
-    FileSource file(FullPath(path));
-    BlockReader in(file);
-    in.TakeFirstBlock();
-    Header header = ReadHeader(in, log);
-    sink.Begin(static_cast<size_t>(header.count), file.Size());
+namespace {
 
+// The records after the header by the reading rule, handed to `sink` or, without one, only
+// checked; returns how many were read.
+size_t ReadRecords(BlockReader& in, size_t count, DatabaseRecordSink* sink) {
     // A record that stores no folder text takes the previous one's; across a block end that
     // text is kept here, as the block that held it is replaced.
     std::string carriedFolder;
     std::vector<DatabaseRecord> records;
     size_t read = 0;
-    size_t count = static_cast<size_t>(header.count);
     for (;;) {
-        records.clear();
-        std::string_view previousFolder = carriedFolder;
-        while (in.Unread() > 10) {
-            records.push_back(ReadRecord(in, previousFolder));
-            previousFolder = records.back().Folder;
-            if (records.size() == kRecordsPerBatch) {
-                sink.Records(records);
-                read += records.size();
-                records.clear();
+        if (sink) {
+            records.clear();
+            std::string_view previousFolder = carriedFolder;
+            while (in.Unread() > 10) {
+                records.push_back(ReadRecord(in, previousFolder));
+                previousFolder = records.back().Folder;
+                if (records.size() == kRecordsPerBatch) {
+                    sink->Records(records);
+                    read += records.size();
+                    records.clear();
+                }
+            }
+            sink->Records(records);
+            read += records.size();
+            if (previousFolder.data() != carriedFolder.data()) carriedFolder.assign(previousFolder);
+        } else {
+            while (in.Unread() > 10) {
+                in.SkipRecord();
+                ++read;
             }
         }
-        sink.Records(records);
-        read += records.size();
-        if (previousFolder.data() != carriedFolder.data()) carriedFolder.assign(previousFolder);
         if (in.AtFileEnd()) count = read;
         if (read == count) break;
         in.TakeBlock(in.Read<int32_t>());
     }
+    return read;
+}
+
+size_t ReadFile(const std::string& path, const ActivityLog& log, DatabaseRecordSink* sink,
+                TProgramOptions& options) {
+    log.AppendLog(log_messages::kStartLoad);
+    FileSource file(FullPath(path));
+    BlockReader in(file);
+    in.TakeFirstBlock();
+    Header header = ReadHeader(in, log);
+    if (sink) sink->Begin(static_cast<size_t>(header.count), file.Size());
+    const size_t read = ReadRecords(in, static_cast<size_t>(header.count), sink);
     log.AppendLog(std::string(log_messages::kRealCountOfRecords) + std::to_string(read));
     log.AppendLog(log_messages::kEndLoad);
     CopyHeaderFields(std::move(header.fields), options);
     return read;
+}
+
+}  // namespace
+
+size_t ReadDatabase(const std::string& path, const ActivityLog& log, DatabaseRecordSink& sink,
+                    TProgramOptions& options) {
+    return ReadFile(path, log, &sink, options);
+}
+
+size_t CheckDatabase(const std::string& path, const ActivityLog& log, TProgramOptions& options) {
+    return ReadFile(path, log, nullptr, options);
 }
 
 void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,

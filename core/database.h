@@ -91,6 +91,13 @@ class DatabaseRecordSink {
 size_t ReadDatabase(const std::string& path, const ActivityLog& log, DatabaseRecordSink& sink,
                     TProgramOptions& options);
 
+// Reads `path` exactly as LoadDatabase does (same checks, errors and log lines) but keeps no
+// record: for a caller that needs only the header, such as a rescan, which refills the
+// catalogue from the file system, yet must refuse a damaged file as a load would. On success
+// sets the database fields of `options` from the header and returns the number of records
+// read; a read that fails changes no option.
+size_t CheckDatabase(const std::string& path, const ActivityLog& log, TProgramOptions& options);
+
 // Replaces the catalogue with the records of `path` and sets the database fields of
 // `options` from its header. A load that fails changes neither.
 void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::string& path,

@@ -130,7 +130,14 @@ void AtomicFileWriter::Write(std::string_view bytes) {
         if (n == 0) throw SystemError("Stream write error", ENOSPC);
         p += n;
         left -= static_cast<size_t>(n);
+        written_ += n;
     }
+}
+
+void AtomicFileWriter::StartWriteback() noexcept {
+    if (fd_ < 0 || direct_ || written_ == writtenBack_) return;
+    sync_file_range(fd_, writtenBack_, written_ - writtenBack_, SYNC_FILE_RANGE_WRITE);
+    writtenBack_ = written_;
 }
 
 void AtomicFileWriter::Commit() {

@@ -34,6 +34,9 @@ class AtomicFileWriter {
 
     // Throws Error "Stream write error: <reason>" when the bytes cannot be written.
     void Write(std::string_view bytes);
+    // Asks the system to start putting the bytes written so far on disk, without waiting for
+    // it: the flush of Commit then waits for less. Advice only; nothing is reported.
+    void StartWriteback() noexcept;
     // Flushes, closes and renames over the target. Throws Error ("Stream write error: <reason>"
     // when the data cannot be flushed, "Cannot create file ..." when the rename is refused).
     void Commit();
@@ -48,6 +51,8 @@ class AtomicFileWriter {
     std::string tempPath_;
     int fd_ = -1;
     bool direct_ = false;
+    long long written_ = 0;      // bytes written so far
+    long long writtenBack_ = 0;  // bytes whose writeback was started
 };
 
 }  // namespace quillory

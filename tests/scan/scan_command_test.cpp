@@ -195,6 +195,36 @@ TEST_F(ScanCommand, BadCommandLinesAndBadDatabasesLoseNothing) {
     EXPECT_EQ(test::ReadFileBytes(tree / "broken.qdb"), broken);
 }
 
+// A rescan keeps only the old database's header, yet reads every record through: a file whose
+// damage lies past its header, in its last block, is refused as a load refuses it, and kept.
+TEST_F(ScanCommand, DatabaseDamagedPastItsHeaderIsRefusedAndKept) {
+    for (int i = 0; i < 250; ++i) tree.WriteFile("r/f" + std::to_string(i), "");
+    ASSERT_EQ(Cli({"--db", db, "scan", "--include", tree / "r"}).status, 0);
+    const std::string good = test::ReadFileBytes(db);
+    const std::string logPath = home.DataFolder() + "quillory.log";
+    for (const size_t cut : {size_t{10}, size_t{1000}}) {
+        const std::string damaged = good.substr(0, good.size() - cut);
+        tree.WriteFile("damaged.qdb", damaged);
+        const size_t logBefore = test::ReadFileBytes(logPath).size();
+        const CliRun run = Cli({"--db", tree / "damaged.qdb", "scan"});
+        EXPECT_EQ(run.status, 2) << cut;
+        EXPECT_EQ(run.err, "quillory-cli: Stream read error\n") << cut;
+        EXPECT_EQ(test::ReadFileBytes(tree / "damaged.qdb"), damaged) << cut;
+        for (const auto& e : std::filesystem::directory_iterator(tree.Path())) {
+            EXPECT_FALSE(e.path().filename().string().starts_with(".damaged.qdb.tmp-")) << e.path();
+        }
+        // The load was logged as far as it went; no save was begun.
+        const std::string logged = test::ReadFileBytes(logPath).substr(logBefore);
+        EXPECT_NE(logged.find(": Start Load of data"), std::string::npos) << logged;
+        EXPECT_EQ(logged.find(": Start Save of data"), std::string::npos) << logged;
+    }
+    // The good file still rescans, keeping its folders.
+    const CliRun again = Cli({"--db", db, "scan"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(Load(db)->options.IncludedFolders, tree / "r/\r\n");
+    EXPECT_EQ(Load(db)->catalogue.Count(), 250u);
+}
+
 // Ctrl+C: the walk stops at its first check of events and nothing is saved.
 TEST_F(ScanCommand, InterruptStopsTheWalkAndSavesNothing) {
     for (int i = 0; i < 50; ++i) tree.WriteFile("r/d" + std::to_string(i % 5) + "/f" + std::to_string(i), "");
