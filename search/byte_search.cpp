@@ -30,6 +30,15 @@ const char* FindBytes(const char* data, size_t size, std::string_view needle) {
         }
     }
 #endif
+    // The tail (or a short text, such as one name) is shorter than a block: a plain loop
+    // costs less than setting up a general search.
+    if (size - i < 64) {
+        for (; i + k <= size; ++i) {
+            if (data[i] == needle[0] && std::memcmp(data + i + 1, needle.data() + 1, k - 1) == 0)
+                return data + i;
+        }
+        return nullptr;
+    }
     return static_cast<const char*>(memmem(data + i, size - i, needle.data(), k));
 }
 

@@ -69,11 +69,12 @@ class Collector {
     bool Stopped() const { return r_.stop != nullptr && r_.stop->load(std::memory_order_relaxed); }
 
     // The name test comes first and rules most entries out; the type test follows.
-    bool VisitName(size_t i, std::string_view name) {
+    // `held`: a required text the scan already found in the name.
+    bool VisitName(size_t i, std::string_view name, std::string_view held = {}) {
         if (Stopped()) return false;
         // Every required text must be in the name; checking them is cheaper than the terms.
         for (const std::string& literal : r_.plan.requiredLiterals) {
-            if (!Contains(name, literal)) return true;
+            if (literal != held && !Contains(name, literal)) return true;
         }
         if (!r_.matcher.MatchesPrepared(name, scratch_)) return true;
         if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
@@ -83,7 +84,7 @@ class Collector {
     void RunNamesCached(const NameCache& cache, size_t first, size_t last) {
         if (!literal_.empty()) {
             ForEachNameHit(cache, literal_, first, last,
-                           [&](size_t i) { return VisitName(i, cache.Name(i)); });
+                           [&](size_t i) { return VisitName(i, cache.Name(i), literal_); });
             return;
         }
         for (size_t i = first; i < last; ++i) {
