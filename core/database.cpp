@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -114,11 +115,18 @@ DateTime StoredDate(double value) {
 }
 
 // The database file read front to back through one large buffer. The size is taken when the
-// file is opened; a file that shrinks while it is read ends in a read error.
+// file is opened; a file that shrinks while it is read ends in a read error. A file larger
+// than the buffer is read one buffer ahead on another thread, so the system's copy of the
+// next part overlaps the reading of this one.
 class FileSource {
   public:
     explicit FileSource(const std::string& path) : file_(path), size_(file_.Size()) {
-        buffer_.resize(static_cast<size_t>(std::clamp<uint64_t>(size_, 1, kBufferBytes)));
+        const auto bytes = static_cast<size_t>(std::clamp<uint64_t>(size_, 1, kBufferBytes));
+        buffer_.resize(bytes);
+        if (size_ > kBufferBytes) {
+            ahead_.resize(bytes);
+            ReadAhead();
+        }
     }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
@@ -157,18 +165,37 @@ class FileSource {
     }
 
     void Refill() {
-        const size_t n = file_.Read(buffer_.data(), buffer_.size());
+        size_t n;
+        if (pending_.valid()) {
+            n = pending_.get();  // a refused read throws here, as it would have in place
+            buffer_.swap(ahead_);
+            fileRead_ += n;
+            if (n != 0 && fileRead_ < size_) ReadAhead();
+        } else {
+            n = file_.Read(buffer_.data(), buffer_.size());
+            fileRead_ += n;
+        }
         if (n == 0) ThrowReadError();
         bufferPos_ = 0;
         bufferLength_ = n;
     }
 
+    // The file is used by that thread alone until its read is collected.
+    void ReadAhead() {
+        pending_ =
+            std::async(std::launch::async, [this] { return file_.Read(ahead_.data(), ahead_.size()); });
+    }
+
     RegularFileReader file_;
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
+    uint64_t fileRead_ = 0;
     std::string buffer_;
+    std::string ahead_;
     size_t bufferPos_ = 0;
     size_t bufferLength_ = 0;
+    // Last, so that it is destroyed first: its destructor waits for a read still running.
+    std::future<size_t> pending_;
 };
 
 // Walks the blocks as the reading rule describes. The current block is its content followed,

@@ -56,12 +56,6 @@ DateTime EncodeDateTime(const DateTimeParts& p) {
     return days >= 0 ? days + time : days - time;
 }
 
-bool IsValidDateTime(DateTime value) {
-    // Day -693593 is 0001-01-01 (its time of day counts forward into the fraction); day
-    // 2958466 is 10000-01-01.
-    return std::isfinite(value) && value > -693594.0 && value < 2958466.0;
-}
-
 DateTimeParts DecodeDateTime(DateTime value) {
     if (!IsValidDateTime(value)) return DateTimeParts{};
     int64_t days;

@@ -206,7 +206,8 @@ TEST(SaveDatabase, FolderCompressionIsExactAndCrossesBlockEnds) {
 }
 
 TEST(Database, RoundTripKeepsEntriesAndHeader) {
-    for (size_t n : {0u, 1u, 99u, 100u, 101u, 250u}) {
+    // 60000 records fill several of the reader's buffers, read one ahead of the other.
+    for (size_t n : {0u, 1u, 99u, 100u, 101u, 250u, 60000u}) {
         Fixture f;
         EntryList list;
         FillCatalogue(list, n);
@@ -241,6 +242,29 @@ TEST(Database, RoundTripKeepsEntriesAndHeader) {
         EXPECT_EQ(o.LastRescanSeconds, s.LastRescanSeconds);
         EXPECT_EQ(o.LastRescanTime, s.LastRescanTime);
         EXPECT_EQ(o.MaxResultsCount, 77);  // not a database field
+    }
+}
+
+TEST(LoadDatabase, LargeFileCutShortIsAReadErrorAndReplacesNothing) {
+    Fixture f;
+    EntryList list;
+    FillCatalogue(list, 60000);
+    const std::string path = f.dir / "cut.qdb";
+    SaveDatabase(list, SampleOptions(), path, f.log);
+    const auto size = std::filesystem::file_size(path);
+    ASSERT_GT(size, 3u << 20);
+    for (const auto cut : {size - 200, (size_t{2} << 20) + 7, size_t{1} << 20, size_t{1000}}) {
+        std::filesystem::resize_file(path, cut);
+        EntryList loaded;
+        FillCatalogue(loaded, 3);
+        TProgramOptions o{std::string()};
+        try {
+            LoadDatabase(loaded, o, path, f.log);
+            ADD_FAILURE() << "a file cut to " << cut << " bytes loaded";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), "Stream read error") << cut;
+        }
+        EXPECT_EQ(loaded.Count(), 3u) << cut;
     }
 }
 
