@@ -62,7 +62,12 @@ void NameCache::Update(const EntryList& catalogue) {
 }
 
 size_t NameCache::EntryAt(size_t offset, size_t hint) const {
-    // Hits usually lie close to the previous one: gallop forward from the hint, then halve.
+    // Hits usually lie a few names after the previous one: step through the next starts,
+    // which share a cache line or two, before galloping forward from there and halving.
+    constexpr size_t kSteps = 16;
+    for (size_t k = 0; k < kSteps; ++k, ++hint) {
+        if (hint + 1 >= starts_.size() || starts_[hint + 1] > offset) return hint;
+    }
     size_t low = hint;  // starts_[low] <= offset
     size_t step = 1;
     size_t high = hint + 1;

@@ -8,6 +8,19 @@
 
 namespace quillory {
 
+namespace {
+
+// The middle of a candidate: usually a few bytes, where a call costs more than the compare.
+bool EqualBytes(const char* a, const char* b, size_t n) {
+    if (n > 8) return std::memcmp(a, b, n) == 0;
+    for (size_t j = 0; j < n; ++j) {
+        if (a[j] != b[j]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 const char* FindBytes(const char* data, size_t size, std::string_view needle) {
     const size_t k = needle.size();
     if (k == 0) return data;
@@ -25,7 +38,7 @@ const char* FindBytes(const char* data, size_t size, std::string_view needle) {
             _mm_and_si128(_mm_cmpeq_epi8(first, blockFirst), _mm_cmpeq_epi8(last, blockLast))));
         while (mask != 0) {
             const auto bit = static_cast<size_t>(__builtin_ctz(mask));
-            if (std::memcmp(data + i + bit + 1, needle.data() + 1, k - 2) == 0) return data + i + bit;
+            if (EqualBytes(data + i + bit + 1, needle.data() + 1, k - 2)) return data + i + bit;
             mask &= mask - 1;
         }
     }

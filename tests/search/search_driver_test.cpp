@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "catalogue_builder.h"
+#include "core/name_cache.h"
 
 namespace quillory {
 namespace {
@@ -223,6 +224,33 @@ TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
     EXPECT_EQ(EntryFullPath(results[299]), "/d20/n3");  // entry 2096, the 300th match
     EXPECT_EQ(Search("n", {}, 2000), 2000u);
     EXPECT_EQ(EntryFullPath(results[1999]), "/d19/n4");  // entry 1999
+}
+
+}  // namespace
+}  // namespace quillory
+
+namespace quillory {
+namespace {
+
+// Every byte of the name buffer (a name's NUL included) belongs to one entry, whatever entry
+// at or before it the lookup starts from: near, a little after the stepping reach, far.
+TEST(NameCacheLookup, EveryOffsetFindsItsEntryFromAnyEarlierHint) {
+    EntryList list;
+    for (size_t i = 0; i < 300; ++i) {
+        test::AddEntry(list, "/f/", std::string(i % 7 == 0 ? 0 : i % 23, 'a'), false);
+    }
+    NameCache cache(false);
+    cache.Update(list);
+    ASSERT_EQ(cache.Count(), list.Count());
+    size_t entry = 0;
+    for (size_t offset = 0; offset < cache.Buffer().size(); ++offset) {
+        while (cache.Start(entry + 1) <= offset) ++entry;
+        for (const size_t back :
+             {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{40}, entry}) {
+            const size_t hint = entry >= back ? entry - back : 0;
+            ASSERT_EQ(cache.EntryAt(offset, hint), entry) << "offset " << offset << " hint " << hint;
+        }
+    }
 }
 
 }  // namespace
