@@ -57,7 +57,7 @@ struct WalkServices {
     DirectoryLister& lister;
     MountPolicy& mounts;
     RescanObserver& observer;
-    TickSource ticks = SteadyTickCount;  // paces the observer's calls
+    TickSource ticks = CoarseTickCount;  // paces the observer's calls
 };
 
 // Runs the walk on the calling thread, which owns `catalogue` meanwhile.

@@ -17,7 +17,7 @@ void ApplyRescanResult(const RescanResult& result, TProgramOptions& options) {
     options.LastRescanTime = result.endTime;
 }
 
-RescanDriver::RescanDriver() : mounts_(&systemMounts_), now_(NowDateTime), ticks_(SteadyTickCount) {}
+RescanDriver::RescanDriver() : mounts_(&systemMounts_), now_(NowDateTime), ticks_(CoarseTickCount) {}
 
 RescanResult RescanDriver::Rescan(Catalogue& catalogue, std::stop_token stop, RescanObserver& observer) {
     const int64_t startTick = ticks_();
