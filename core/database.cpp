@@ -5,6 +5,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "core/database_header.h"
@@ -180,10 +181,15 @@ class FileSource {
         bufferLength_ = n;
     }
 
-    // The file is used by that thread alone until its read is collected.
+    // The file is used by that thread alone until its read is collected. Without a thread to
+    // be had, the next read simply happens in place.
     void ReadAhead() {
-        pending_ =
-            std::async(std::launch::async, [this] { return file_.Read(ahead_.data(), ahead_.size()); });
+        try {
+            pending_ =
+                std::async(std::launch::async, [this] { return file_.Read(ahead_.data(), ahead_.size()); });
+        } catch (const std::system_error&) {
+            pending_ = {};
+        }
     }
 
     RegularFileReader file_;
