@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command/command_status.h"
+#include "command/result_output.h"
 #include "command/search_command.h"
 #include "core/entry.h"
 #include "platform/date_time.h"
@@ -136,6 +137,41 @@ TEST(CommandCatalogueAnswer, OutputComesInBlocksAndStopsWhenTheReaderHasGone) {
                                }),
               kExitNoResults);
     EXPECT_EQ(answer.statusText.substr(0, 19), "OK! 0 files found. ");
+}
+
+// A long answer is formatted by two threads, the later half kept until the first has gone
+// out: the bytes equal those of one thread formatting short runs of the same rows, in every
+// format and for a terminal, with the rows in a scattered order.
+TEST(CommandCatalogueAnswer, TwoThreadsFormatTheBytesOfOne) {
+    EntryList entries;
+    for (int i = 0; i < 40000; ++i) {
+        AddResult(entries, {"f" + std::to_string(i) + (i % 97 == 0 ? "\x01" : "") + ".txt",
+                            i % 3 == 0 ? "/a/" : "/b, \"c\"/", static_cast<int64_t>(i) * 1000});
+    }
+    std::vector<size_t> rows(entries.Count());
+    for (size_t k = 0; k < rows.size(); ++k) rows[k] = (k * 7919) % rows.size();
+    const auto formatted = [&](const ResultOutputOptions& options, bool terminal,
+                               std::span<const size_t> some) {
+        std::string out;
+        EXPECT_TRUE(
+            FormatResultRows(entries.Entries(), some, options, '\n', terminal, [&out](std::string& block) {
+                out += block;
+                return true;
+            }));
+        return out;
+    };
+    std::vector<ResultOutputOptions> formats(3);
+    formats[1].format = ResultFormat::List;
+    formats[2].format = ResultFormat::Table;
+    for (const ResultOutputOptions& options : formats) {
+        for (const bool terminal : {false, true}) {
+            std::string pieces;
+            for (size_t k = 0; k < rows.size(); k += 1000) {
+                pieces += formatted(options, terminal, std::span<const size_t>(rows).subspan(k, 1000));
+            }
+            EXPECT_EQ(formatted(options, terminal, rows), pieces) << "terminal " << terminal;
+        }
+    }
 }
 
 }  // namespace
