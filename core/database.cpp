@@ -460,11 +460,7 @@ void LoadDatabase(EntryList& catalogue, TProgramOptions& options, const std::str
 TMyItem& AppendRecord(EntryList& list, const DatabaseRecord& record, FolderRef folder) {
     TMyItem& entry = list.AcquireEntry(record.Name);
     entry.SetFolder(folder);
-    entry.Modified = record.Modified;
-    entry.Created = record.Created;
-    entry.Accessed = record.Accessed;
-    entry.Size = record.Size;
-    entry.Attributes = record.Attributes;
+    CopyEntryValues(entry, record);
     return entry;
 }
 

@@ -84,6 +84,17 @@ class TMyItem {
 // Millions of entries: every byte of an entry counts.
 static_assert(sizeof(TMyItem) <= 64);
 
+// Copies the values an entry holds beside its texts (times, size, attribute bits) from `from`:
+// another entry, or anything with fields of the same names, such as a database record.
+template <class Values>
+void CopyEntryValues(TMyItem& to, const Values& from) {
+    to.Modified = from.Modified;
+    to.Created = from.Created;
+    to.Accessed = from.Accessed;
+    to.Size = from.Size;
+    to.Attributes = from.Attributes;
+}
+
 // Folder followed directly by name; the folder already ends with its separator.
 std::string EntryFullPath(const TMyItem& entry);
 

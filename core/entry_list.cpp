@@ -49,11 +49,7 @@ TMyItem& EntryList::AppendCopy(const TMyItem& source) {
     const FolderRef folder = InternFolder(source.Folder());
     TMyItem& entry = AcquireEntry(source.Name());
     entry.SetFolder(folder);
-    entry.Modified = source.Modified;
-    entry.Created = source.Created;
-    entry.Accessed = source.Accessed;
-    entry.Size = source.Size;
-    entry.Attributes = source.Attributes;
+    CopyEntryValues(entry, source);
     return entry;
 }
 

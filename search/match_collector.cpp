@@ -44,6 +44,7 @@ class Collector {
         : r_(request),
           upper_(!request.matcher.CaseSensitive()),
           literal_(request.plan.requiredLiteral),
+          literalToSlash_(std::string_view(literal_).substr(0, literal_.rfind('/') + 1)),
           limit_(limit),
           out_(out) {}
 
@@ -167,7 +168,7 @@ class Collector {
     bool MayEndInName(const NameCache& cache, size_t run) const {
         const std::string_view folder = cache.RunFolder(run);
         if (!folder.empty() && folder.back() != '/') return true;
-        return folder.ends_with(std::string_view(literal_).substr(0, literal_.rfind('/') + 1));
+        return folder.ends_with(literalToSlash_);
     }
 
     // Without a cache: each name (and each new folder) is put into the compared case here, and
@@ -296,6 +297,7 @@ class Collector {
     const MatchRequest& r_;
     const bool upper_;
     const std::string& literal_;
+    const std::string_view literalToSlash_;  // the literal up to its last "/" (empty without one)
     size_t limit_;
     std::vector<size_t>& out_;
     std::string scratch_;
