@@ -213,14 +213,20 @@ void FillLarge(EntryList& entries, size_t count) {
     }
 }
 
-// Raw bytes on a connection of their own; returns what the server sent before it closed.
-std::string Exchange(const std::string& bytes, bool closeWriting = true) {
+// A connection of its own to the server's socket.
+int ConnectToServer() {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = SearchServerSocketPath();
     std::memcpy(address.sun_path, path.c_str(), path.size());
     EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    return fd;
+}
+
+// Raw bytes on a connection of their own; returns what the server sent before it closed.
+std::string Exchange(const std::string& bytes, bool closeWriting = true) {
+    const int fd = ConnectToServer();
     (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (closeWriting) ::shutdown(fd, SHUT_WR);
     std::string answer;
@@ -353,12 +359,7 @@ TEST_F(SearchServerTest, LargeAnswersAndSortsWithAndWithoutRanksEqualTheFile) {
 // Connects, sends `request` and reads `bytes` of the answer (all of it with SIZE_MAX) before
 // closing; returns the connection still open when `keepOpen`.
 int PartialClient(const cli::ChannelRequest& request, size_t bytes, bool keepOpen) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = SearchServerSocketPath();
-    std::memcpy(address.sun_path, path.c_str(), path.size());
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    const int fd = ConnectToServer();
     const std::string frame = cli::EncodeRequest(request);
     EXPECT_EQ(::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL), static_cast<ssize_t>(frame.size()));
     ::shutdown(fd, SHUT_WR);

@@ -1,8 +1,6 @@
 #include "core/database.h"
 
 #include <dirent.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +8,7 @@
 
 #include "platform/error.h"
 #include "tests/support/db_bytes.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory {
@@ -453,21 +452,13 @@ TEST_F(FailedSave, TextTooLongNamesTheFieldAndWritesNothing) {
 TEST_F(FailedSave, WriteErrorMidwayKeepsThePreviousFile) {
     EntryList big;
     FillCatalogue(big, 200000);  // several megabytes: more than the file-size limit below
-    // Simulates a full disk: writes beyond the limit fail (the signal is ignored).
-    auto* const oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 1 << 20;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string message;
     try {
+        const test::FileSizeLimit limit(1 << 20);
         SaveDatabase(big, SampleOptions(), path_, f_.log);
     } catch (const Error& e) {
         message = e.what();
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
     // The defined message first, the system's reason after it.
     EXPECT_EQ(message, "Stream write error: File too large");
     ExpectUntouched();

@@ -1,13 +1,11 @@
 #include "platform/background_file_writer.h"
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/error.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory {
@@ -45,15 +43,10 @@ TEST(BackgroundFileWriter, WritesEveryBufferInOrder) {
 TEST(BackgroundFileWriter, RefusedWriteReachesTheCaller) {
     TempDir dir;
     const std::string path = dir.WriteFile("out.bin", "previous");
-    auto* const oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 1 << 20;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string message;
     size_t handed = 0;
     try {
+        const test::FileSizeLimit limit(1 << 20);
         AtomicFileWriter file(path);
         BackgroundFileWriter writer(file);
         for (; handed < 100; ++handed) {
@@ -65,8 +58,6 @@ TEST(BackgroundFileWriter, RefusedWriteReachesTheCaller) {
     } catch (const Error& e) {
         message = e.what();
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(message, "Stream write error: File too large");
     EXPECT_LT(handed, 100u);  // the caller heard of it before handing everything over
     EXPECT_EQ(ReadFileBytes(path), "previous");
