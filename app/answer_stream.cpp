@@ -9,6 +9,25 @@
 
 namespace quillory::app {
 
+long SendAvailable(int fd, std::string_view bytes, int progressMs) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (progressMs < 0) break;
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
+        }
+        return -1;
+    }
+    return static_cast<long>(sent);
+}
+
 void AnswerStream::Add(std::string piece) {
     if (!piece.empty()) pieces_.push_back(std::move(piece));
 }
@@ -46,27 +65,18 @@ size_t AnswerStream::Waiting() const {
 bool AnswerStream::Flush(int progressMs) {
     while (!pieces_.empty()) {
         const std::string& piece = pieces_.front();
-        const ssize_t sent = ::send(fd_, piece.data() + sentOfFront_, piece.size() - sentOfFront_,
-                                    MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            sentOfFront_ += static_cast<size_t>(sent);
-            if (sentOfFront_ == piece.size()) {
-                pieces_.pop_front();
-                sentOfFront_ = 0;
-            }
-            continue;
+        const long sent = SendAvailable(fd_, std::string_view(piece).substr(sentOfFront_), progressMs);
+        if (sent < 0) {
+            // Gone, or no progress within the deadline: nothing more goes to this client.
+            failed_ = true;
+            pieces_.clear();
+            sentOfFront_ = 0;
+            return false;
         }
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (progressMs < 0) return true;  // the rest waits for the next chance
-            pollfd p{fd_, POLLOUT, 0};
-            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
-        }
-        // Gone, or no progress within the deadline: nothing more goes to this client.
-        failed_ = true;
-        pieces_.clear();
+        sentOfFront_ += static_cast<size_t>(sent);
+        if (sentOfFront_ < piece.size()) return true;  // the rest waits for the next chance
+        pieces_.pop_front();
         sentOfFront_ = 0;
-        return false;
     }
     return true;
 }

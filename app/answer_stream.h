@@ -11,6 +11,12 @@
 
 namespace quillory::app {
 
+// Sends `bytes` on the non-blocking connection `fd` as far as the socket takes them; with
+// progressMs >= 0 it waits up to that long for room each time the socket is full, with
+// progressMs < 0 never. Returns how many bytes went, or -1 once the client has gone or
+// made no progress within the wait.
+long SendAvailable(int fd, std::string_view bytes, int progressMs);
+
 class AnswerStream {
   public:
     // `fd`: the connection, non-blocking; the caller closes it.

@@ -33,20 +33,7 @@ int MsLeft(Clock::time_point deadline) {
 
 // Sends everything or gives up: a client that takes no bytes for `progressMs` is dropped.
 bool SendAll(int fd, std::string_view bytes, int progressMs) {
-    while (!bytes.empty()) {
-        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            bytes.remove_prefix(static_cast<size_t>(sent));
-            continue;
-        }
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
-        }
-        return false;
-    }
-    return true;
+    return SendAvailable(fd, bytes, progressMs) == static_cast<long>(bytes.size());
 }
 
 // Whether both paths name the same file (or, for files that do not exist, the same text).
