@@ -3,10 +3,20 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+#include <atomic>
+
 namespace quillory {
 
+namespace {
+std::atomic<bool> hugePagesWanted{true};
+}  // namespace
+
 void AdviseHugePages(void* p, size_t bytes) noexcept {
-    madvise(p, bytes, MADV_HUGEPAGE);
+    if (hugePagesWanted.load(std::memory_order_relaxed)) madvise(p, bytes, MADV_HUGEPAGE);
+}
+
+void SetHugePageAdvice(bool wanted) noexcept {
+    hugePagesWanted.store(wanted, std::memory_order_relaxed);
 }
 
 void ReturnFreeMemory() noexcept {
