@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "platform/file_attributes.h"
@@ -89,9 +90,13 @@ class SystemFolderListing final : public FolderListing {
     }
 
     std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
-        std::string cname(name);
+        // A name the system listed fits its limit; copied to the stack for its final NUL.
+        char cname[NAME_MAX + 1];
+        if (name.size() > NAME_MAX || name.find('\0') != std::string_view::npos) return nullptr;
+        std::memcpy(cname, name.data(), name.size());
+        cname[name.size()] = '\0';
         // O_NOFOLLOW: a folder replaced by a link since it was listed is not followed.
-        const int fd = openat(fd_, cname.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = openat(fd_, cname, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) return nullptr;
         return std::make_unique<SystemFolderListing>(fd);
     }

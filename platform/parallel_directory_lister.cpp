@@ -1,5 +1,6 @@
 #include "platform/parallel_directory_lister.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -20,6 +21,13 @@ struct StoredItem {
 };
 
 enum class JobState { Queued, Running, Done };
+
+// Buffers for a folder's items: a typical folder fits; a few dozen are kept for reuse, and
+// ones grown by a large folder are not.
+constexpr size_t kItemsReserved = 32;
+constexpr size_t kNameBytesReserved = 512;
+constexpr size_t kSpareBuffers = 64;
+constexpr size_t kLargestSpareItems = 1024;
 
 }  // namespace
 
@@ -115,6 +123,37 @@ struct ParallelDirectoryLister::Shared {
         workAvailable.notify_all();
     }
 
+    // Buffers of folders the walk has left, for folders still to be read: a buffer freed on
+    // another thread than the one that allocated it contends for that thread's allocator, and
+    // the walk frees what the readers filled. Guarded by `mutex`.
+    std::vector<std::vector<StoredItem>> spareItems;
+    std::vector<std::string> spareNames;
+
+    // Marks a queued job Running (the caller holds the lock) and gives it buffers.
+    void StartJob(Job& job) {
+        job.state = JobState::Running;
+        if (!spareItems.empty()) {
+            job.items = std::move(spareItems.back());
+            spareItems.pop_back();
+            job.names = std::move(spareNames.back());
+            spareNames.pop_back();
+        } else {
+            job.items.reserve(kItemsReserved);
+            job.names.reserve(kNameBytesReserved);
+        }
+    }
+
+    // Keeps a finished job's buffers for reuse (the caller holds the lock).
+    void KeepBuffers(Job& job) {
+        if (spareItems.size() >= kSpareBuffers || job.items.capacity() > kLargestSpareItems ||
+            job.items.capacity() == 0)
+            return;
+        job.items.clear();
+        job.names.clear();
+        spareItems.push_back(std::move(job.items));
+        spareNames.push_back(std::move(job.names));
+    }
+
     // The next queued job that may be read now (the caller holds the lock), marked Running;
     // null when none is queued or reading ahead must pause. Jobs met on the way that another
     // thread reads or has read go to `passed`, which the caller empties only after unlocking:
@@ -125,7 +164,7 @@ struct ParallelDirectoryLister::Shared {
             stack.pop_back();
             if (!job) continue;
             if (job->state == JobState::Queued) {
-                job->state = JobState::Running;
+                StartJob(*job);
                 return job;
             }
             passed.push_back(std::move(job));
@@ -143,7 +182,7 @@ struct ParallelDirectoryLister::Shared {
         for (;;) {
             if (job->state == JobState::Done) return;
             if (job->state == JobState::Queued) {
-                job->state = JobState::Running;
+                StartJob(*job);
                 lock.unlock();
                 Process(job);
                 return;
@@ -184,12 +223,18 @@ struct ParallelDirectoryLister::Shared {
 };
 
 Job::~Job() {
-    if (counted == 0 || !shared) return;
+    if (!shared || (counted == 0 && items.capacity() == 0)) return;
+    bool resume;
     {
         std::lock_guard lock(shared->mutex);
+        shared->KeepBuffers(*this);
+        // Readers paused at the limit are woken once half of it has been taken, not for every
+        // folder the walk leaves: that would cost a sleep and a wake-up per folder.
+        const size_t mark = std::max<size_t>(1, shared->settings.maxWaitingItems / 2);
+        resume = shared->waitingItems >= mark && shared->waitingItems - counted < mark;
         shared->waitingItems -= counted;
     }
-    shared->workAvailable.notify_all();
+    if (resume) shared->workAvailable.notify_all();
 }
 
 namespace {

@@ -216,6 +216,18 @@ TEST(ParallelDirectoryLister, FolderIsClosedOnceNothingMoreIsOpenedThroughIt) {
     }
 }
 
+// A name is opened as given or not at all: never a folder named by a part of it.
+TEST(ParallelDirectoryLister, ChildNameIsTakenWhole) {
+    test::TempDir dir;
+    dir.WriteFile("r/s/a.txt", "");
+    SystemDirectoryLister system;
+    std::unique_ptr<FolderListing> root = system.OpenFolder(dir / "r/");
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(root->OpenChild("s"));
+    EXPECT_EQ(root->OpenChild(std::string_view("s\0x", 3)), nullptr);
+    EXPECT_EQ(root->OpenChild(std::string(300, 's')), nullptr);
+}
+
 TEST(ParallelDirectoryLister, RootThatCannotBeOpened) {
     ParallelDirectoryLister lister;
     EXPECT_EQ(lister.OpenFolder("/nonexistent-quillory-folder/"), nullptr);
