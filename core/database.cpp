@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
 #include <cstring>
-#include <future>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/database_header.h"
@@ -117,8 +121,9 @@ DateTime StoredDate(double value) {
 
 // The database file read front to back through one large buffer. The size is taken when the
 // file is opened; a file that shrinks while it is read ends in a read error. A file larger
-// than the buffer is read one buffer ahead on another thread, so the system's copy of the
-// next part overlaps the reading of this one.
+// than the buffer is read one buffer ahead by a thread of its own, so the system's copy of
+// the next part overlaps the reading of this one; one thread serves the whole file, as
+// starting one per buffer would cost more than the copy it hides.
 class FileSource {
   public:
     explicit FileSource(const std::string& path) : file_(path), size_(file_.Size()) {
@@ -126,9 +131,11 @@ class FileSource {
         buffer_.resize(bytes);
         if (size_ > kBufferBytes) {
             ahead_.resize(bytes);
-            ReadAhead();
+            StartReader();
+            RequestAhead();
         }
     }
+    ~FileSource() { StopReader(); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -167,11 +174,11 @@ class FileSource {
 
     void Refill() {
         size_t n;
-        if (pending_.valid()) {
-            n = pending_.get();  // a refused read throws here, as it would have in place
+        if (aheadRequested_) {
+            n = CollectAhead();  // a refused read throws here, as it would have in place
             buffer_.swap(ahead_);
             fileRead_ += n;
-            if (n != 0 && fileRead_ < size_) ReadAhead();
+            if (n != 0 && fileRead_ < size_) RequestAhead();
         } else {
             n = file_.Read(buffer_.data(), buffer_.size());
             fileRead_ += n;
@@ -181,14 +188,64 @@ class FileSource {
         bufferLength_ = n;
     }
 
-    // The file is used by that thread alone until its read is collected. Without a thread to
-    // be had, the next read simply happens in place.
-    void ReadAhead() {
+    // Without a thread to be had, every read simply happens in place.
+    void StartReader() {
         try {
-            pending_ =
-                std::async(std::launch::async, [this] { return file_.Read(ahead_.data(), ahead_.size()); });
+            reader_ = std::thread([this] { ReadWhenAsked(); });
         } catch (const std::system_error&) {
-            pending_ = {};
+            reader_ = std::thread();
+        }
+    }
+
+    void StopReader() noexcept {
+        if (!reader_.joinable()) return;
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        asked_.notify_one();
+        reader_.join();  // after a read still running
+    }
+
+    // The file and `ahead_` belong to the reader from the request until the read is collected.
+    void RequestAhead() {
+        if (!reader_.joinable()) return;
+        {
+            std::lock_guard lock(mutex_);
+            askedFor_ = true;
+            done_ = false;
+        }
+        aheadRequested_ = true;
+        asked_.notify_one();
+    }
+
+    size_t CollectAhead() {
+        aheadRequested_ = false;
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock, [this] { return done_; });
+        if (aheadError_) std::rethrow_exception(std::exchange(aheadError_, nullptr));
+        return aheadBytes_;
+    }
+
+    void ReadWhenAsked() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            asked_.wait(lock, [this] { return askedFor_ || stopping_; });
+            if (stopping_) return;
+            askedFor_ = false;
+            lock.unlock();
+            size_t n = 0;
+            std::exception_ptr error;
+            try {
+                n = file_.Read(ahead_.data(), ahead_.size());
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            aheadBytes_ = n;
+            aheadError_ = error;
+            done_ = true;
+            finished_.notify_one();
         }
     }
 
@@ -200,8 +257,16 @@ class FileSource {
     std::string ahead_;
     size_t bufferPos_ = 0;
     size_t bufferLength_ = 0;
-    // Last, so that it is destroyed first: its destructor waits for a read still running.
-    std::future<size_t> pending_;
+    bool aheadRequested_ = false;  // the reader owes the next buffer
+    std::thread reader_;
+    std::mutex mutex_;
+    std::condition_variable asked_;     // for the reader: a read asked for, or stop
+    std::condition_variable finished_;  // for the caller: the read is done
+    bool askedFor_ = false;
+    bool done_ = false;
+    bool stopping_ = false;
+    size_t aheadBytes_ = 0;
+    std::exception_ptr aheadError_;
 };
 
 // Walks the blocks as the reading rule describes. The current block is its content followed,
