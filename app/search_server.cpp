@@ -192,13 +192,14 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
         return;
     }
 
+    // The socket holds as much of the answer as the system allows one (the request is advice,
+    // capped by the system): a large answer then goes out in a few sends instead of waiting
+    // for the client to read every couple of hundred kilobytes.
+    const int sendBuffer = kLargestSendBuffer;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof(sendBuffer));
     // Search, sort and format run under the shared hold, with the catalogue's own entries
     // (no copies): CPU work bounded by the answer's size, a few milliseconds. The blocks go
     // out as far as the socket takes them without waiting; the rest is sent after the hold.
-    // A large answer then goes out in a few sends instead of many waits for the client to
-    // read: the socket holds as much as the system allows one (advice; capped by the system).
-    const int sendBuffer = kLargestSendBuffer;
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof(sendBuffer));
     AnswerStream stream(fd);
     cli::CatalogueAnswer answer;
     int exitStatus = cli::kExitError;

@@ -28,6 +28,7 @@ constexpr size_t kItemsReserved = 32;
 constexpr size_t kNameBytesReserved = 512;
 constexpr size_t kSpareBuffers = 64;
 constexpr size_t kLargestSpareItems = 1024;
+constexpr size_t kLargestSpareNameBytes = 64 * 1024;
 
 }  // namespace
 
@@ -145,8 +146,8 @@ struct ParallelDirectoryLister::Shared {
 
     // Keeps a finished job's buffers for reuse (the caller holds the lock).
     void KeepBuffers(Job& job) {
-        if (spareItems.size() >= kSpareBuffers || job.items.capacity() > kLargestSpareItems ||
-            job.items.capacity() == 0)
+        if (spareItems.size() >= kSpareBuffers || job.items.capacity() == 0 ||
+            job.items.capacity() > kLargestSpareItems || job.names.capacity() > kLargestSpareNameBytes)
             return;
         job.items.clear();
         job.names.clear();
