@@ -201,7 +201,7 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
     // (no copies): CPU work bounded by the answer's size, a few milliseconds. The blocks go
     // out as far as the socket takes them without waiting; the rest is sent after the hold.
     AnswerStream stream(fd);
-    cli::CatalogueAnswer answer;
+    std::string statusText;
     int exitStatus = cli::kExitError;
     bool started = false;
     bool formatted = false;
@@ -210,12 +210,11 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
         started = SendAll(fd, std::string(1, cli::kAnswerRunning), 0);
         if (!started) return;
         try {
-            cli::SearchCatalogue(search, catalogue.Entries,
-                                 catalogue.CurrentNames(search.search.CaseSensitive), &catalogue.Ranks,
-                                 sorter_, answer);
-            exitStatus = cli::FormatSearchRows(
-                search, catalogue.Entries.Entries(), answer.rows, request.outputIsTerminal,
-                [&stream](std::string& block) { return stream.AddBlock(block); });
+            TSearchDriver driver;
+            exitStatus = cli::AnswerFromCatalogue(
+                search, catalogue.Entries, catalogue.CurrentNames(search.search.CaseSensitive),
+                &catalogue.Ranks, sorter_, driver, request.outputIsTerminal,
+                [&stream](std::string& block) { return stream.AddBlock(block); }, statusText);
             formatted = exitStatus != cli::kExitError;
         } catch (const std::exception&) {
             // The client sees the answer end early: before any output it reads the file.
@@ -226,7 +225,7 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
         return;
     }
     if (!started || !formatted) return;
-    stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), answer.statusText + "\n"), sendMs_);
+    stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), statusText + "\n"), sendMs_);
 }
 
 }  // namespace quillory::app

@@ -237,4 +237,10 @@ bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> 
     return true;
 }
 
+bool FormatResultRowsOnThisThread(std::span<const TMyItem> entries, std::span<const size_t> rows,
+                                  const ResultOutputOptions& options, char terminator, bool terminal,
+                                  const OutputBlockSink& sink) {
+    return FormatRowRange(entries, rows, options, terminator, terminal, sink);
+}
+
 }  // namespace quillory::cli

@@ -1,5 +1,6 @@
 #include "command/search_command.h"
 
+#include <atomic>
 #include <charconv>
 #include <ostream>
 
@@ -128,6 +129,49 @@ int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entr
     if (!FormatResultRows(entries, rows, request.output, request.terminator, terminal, sink))
         return kExitError;
     return rows.empty() ? kExitNoResults : kExitOk;
+}
+
+int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
+                        const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
+                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText) {
+    if (request.output.sortColumn || !driver.SplitsInTwo(entries.Count())) {
+        CatalogueAnswer answer;
+        SearchCatalogue(request, entries, names, ranks, sorter, answer);
+        statusText = std::move(answer.statusText);
+        return FormatSearchRows(request, entries.Entries(), answer.rows, outputIsTerminal, sink);
+    }
+    TWordList words;
+    ParseQuery(request.text, request.search.CaseSensitive, false, words);
+    EntryList unused;
+    driver.BeginSearch(unused);
+    const int64_t limit = request.limit == 0 ? INT64_MAX : request.limit;
+    const bool terminal = outputIsTerminal && request.terminator == '\n';
+    // The first part goes to the sink as it is formatted; the second part's blocks wait here
+    // until the first part is out.
+    bool sinkTookAll = true;
+    std::atomic<bool> sinkStopped{false};
+    std::vector<std::string> later;
+    const auto take = [&](size_t part, std::span<const size_t> rows) {
+        if (part == 0) {
+            sinkTookAll = FormatResultRowsOnThisThread(entries.Entries(), rows, request.output,
+                                                       request.terminator, terminal, sink);
+            if (!sinkTookAll) sinkStopped.store(true, std::memory_order_relaxed);
+            return;
+        }
+        FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator, terminal,
+                                     [&](std::string& block) {
+                                         later.push_back(std::move(block));
+                                         block = std::string();
+                                         return !sinkStopped.load(std::memory_order_relaxed);
+                                     });
+    };
+    const size_t found = driver.FindMatchesInParts(entries, names, words, request.search, limit, take);
+    statusText = driver.StatusText();
+    if (!sinkTookAll) return kExitError;
+    for (std::string& block : later) {
+        if (!sink(block)) return kExitError;
+    }
+    return found == 0 ? kExitNoResults : kExitOk;
 }
 
 int WriteSearchOutcome(const SearchRequest& request, const SearchOutcome& outcome, std::ostream& out,

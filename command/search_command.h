@@ -16,6 +16,7 @@
 #include "core/entry_list.h"
 #include "core/name_cache.h"
 #include "core/program_options.h"
+#include "search/search_driver.h"
 #include "search/search_options.h"
 
 namespace quillory::cli {
@@ -61,6 +62,15 @@ void SearchCatalogue(const SearchRequest& request, const EntryList& entries, con
 // sink stopped the formatting.
 int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entries,
                      std::span<const size_t> rows, bool outputIsTerminal, const OutputBlockSink& sink);
+
+// The whole answer from a catalogue: SearchCatalogue and FormatSearchRows in one, with the
+// same bytes to `sink`, the same exit status and the status text in `statusText`. Without
+// --sort, when `driver` searches the catalogue in two parts, each part is also formatted on
+// the thread that searched it, while the entries it matched are still at hand; `sink` is only
+// ever called on the calling thread, in output order.
+int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
+                        const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
+                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText);
 
 // The file's answer: sorts the results as asked and writes them to `out` (a terminal gets
 // "?" for a name's control characters, unless -0), then the status line to `err`. Returns

@@ -1,7 +1,11 @@
 #include "search/search_driver.h"
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -85,6 +89,10 @@ size_t TSearchDriver::FindMatches(const EntryList& entries, const NameCache* nam
     return matches_.size();
 }
 
+bool TSearchDriver::SplitsInTwo(size_t count) const {
+    return parallelThreshold_ != 0 && count >= parallelThreshold_ && std::thread::hardware_concurrency() > 1;
+}
+
 void TSearchDriver::Collect(const EntryList& entries, const NameCache* names, const TWordList& words,
                             const TSearchOptions& options, int64_t maxResultsCount) {
     const QueryMatcher matcher(words, options);
@@ -95,11 +103,102 @@ void TSearchDriver::Collect(const EntryList& entries, const NameCache* names, co
     const size_t count = entries.Count();
     const size_t limit = ResultLimit(maxResultsCount);
     matches_.clear();
-    if (parallelThreshold_ != 0 && count >= parallelThreshold_ && std::thread::hardware_concurrency() > 1) {
+    if (SplitsInTwo(count)) {
         CollectInTwoHalves(request, count, limit);
     } else {
         CollectAll(request, count, limit);
     }
+}
+
+size_t TSearchDriver::FindMatchesInParts(const EntryList& entries, const NameCache* names,
+                                         const TWordList& words, const TSearchOptions& options,
+                                         int64_t maxResultsCount, const PartTaker& take) {
+    const QueryMatcher matcher(words, options);
+    SearchPlan plan = MakeSearchPlan(matcher);
+    if (names) ChooseRarestLiteral(plan, names->Buffer());
+    const MatchRequest request{entries, names, matcher, plan, options};
+    const size_t count = entries.Count();
+    const size_t limit = ResultLimit(maxResultsCount);
+    matches_.clear();
+    int64_t searched;
+    if (SplitsInTwo(count)) {
+        searched = CollectAndTakeInTwoParts(request, count, limit, take);
+    } else {
+        CollectAll(request, count, limit);
+        searched = ticks_();
+        take(0, matches_);
+    }
+    status_ = FoundStatusText(matches_.size(), ElapsedText(searched - startTick_) + " sec.");
+    return matches_.size();
+}
+
+int64_t TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
+                                                const PartTaker& take) {
+    const size_t middle = count / 2;
+    secondHalf_.clear();
+    std::atomic<bool> firstFull{false};
+    MatchRequest secondRequest = request;
+    secondRequest.stop = &firstFull;
+    // The second part waits for the first part's count before it hands its matches on.
+    std::mutex mutex;
+    std::condition_variable counted;
+    bool firstCounted = false;
+    bool abandoned = false;  // the first part failed: nothing more is handed on
+    size_t firstCount = 0;
+    std::atomic<int64_t> secondSearched{0};
+    std::exception_ptr secondError;
+    const auto secondPart = [&] {
+        try {
+            CollectMatches(secondRequest, middle, count, limit, secondHalf_);
+            secondSearched.store(ticks_(), std::memory_order_relaxed);
+            std::unique_lock lock(mutex);
+            counted.wait(lock, [&] { return firstCounted; });
+            if (abandoned) return;
+            const size_t room = firstCount >= limit ? 0 : limit - firstCount;
+            lock.unlock();
+            if (secondHalf_.size() > room) secondHalf_.resize(room);
+            take(1, secondHalf_);
+        } catch (...) {
+            secondError = std::current_exception();
+        }
+    };
+    const auto announce = [&](bool failed) {
+        {
+            std::lock_guard lock(mutex);
+            firstCounted = true;
+            abandoned = failed;
+            firstCount = matches_.size();
+        }
+        counted.notify_one();
+    };
+    std::thread second;
+    try {
+        second = std::thread(secondPart);
+    } catch (const std::system_error&) {
+        second = std::thread();  // no thread to be had: the second part runs here, after the first
+    }
+    int64_t firstSearched = 0;
+    try {
+        CollectMatches(request, 0, middle, limit, matches_);
+        firstSearched = ticks_();
+        if (matches_.size() >= limit) firstFull.store(true, std::memory_order_relaxed);
+        announce(false);
+        take(0, matches_);
+    } catch (...) {
+        // Never leave a running thread behind (its destructor would end the program).
+        firstFull.store(true, std::memory_order_relaxed);
+        announce(true);
+        if (second.joinable()) second.join();
+        throw;
+    }
+    if (second.joinable()) {
+        second.join();
+    } else {
+        secondPart();
+    }
+    if (secondError) std::rethrow_exception(secondError);
+    matches_.insert(matches_.end(), secondHalf_.begin(), secondHalf_.end());
+    return std::max(firstSearched, secondSearched.load(std::memory_order_relaxed));
 }
 
 void TSearchDriver::CollectAll(const MatchRequest& request, size_t count, size_t limit) {

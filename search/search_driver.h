@@ -8,6 +8,7 @@
 // to stop, waits for it, and then searches what it found.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,6 +71,17 @@ class TSearchDriver {
     size_t FindMatches(const EntryList& entries, const NameCache* names, const TWordList& words,
                        const TSearchOptions& options, int64_t maxResultsCount);
 
+    // FindMatches for a reader that takes the matches part by part as each part of the
+    // catalogue is searched. A large catalogue is searched in two parts at once: the first on
+    // the calling thread, the second on a thread of its own, and each part's matches, in
+    // catalogue order and cut to what the limit leaves after the parts before it, go to
+    // `take(part, matches)` on the thread that searched that part, as soon as the parts before
+    // it are counted. The parts in order are MatchIndices(), and StatusText() is FindMatches'.
+    // An exception from a search or from `take` ends the call once no thread runs any more.
+    using PartTaker = std::function<void(size_t part, std::span<const size_t> matches)>;
+    size_t FindMatchesInParts(const EntryList& entries, const NameCache* names, const TWordList& words,
+                              const TSearchOptions& options, int64_t maxResultsCount, const PartTaker& take);
+
     const TWordList& Words() const { return words_; }
     const std::string& StatusText() const { return status_; }
     // The last search's results as indices of the searched entries: result k is a copy of
@@ -78,6 +90,8 @@ class TSearchDriver {
 
     // Splitting the catalogue across threads: used only from this many entries on (0 never).
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
+    // Whether a search of `count` entries runs in two parts on two threads.
+    bool SplitsInTwo(size_t count) const;
 
   private:
     // Fills matches_ with the indices of the first matches, in catalogue order.
@@ -86,6 +100,9 @@ class TSearchDriver {
     // Fills matches_ with the indices of the first `limit` matches, in catalogue order.
     void CollectAll(const MatchRequest& request, size_t count, size_t limit);
     void CollectInTwoHalves(const MatchRequest& request, size_t count, size_t limit);
+    // The two parts of FindMatchesInParts; returns the tick at which the later search ended.
+    int64_t CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
+                                     const PartTaker& take);
     void CopyMatches(const EntryList& entries, EntryList& results) const;
 
     TickSource ticks_;

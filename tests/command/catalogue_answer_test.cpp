@@ -139,6 +139,70 @@ TEST(CommandCatalogueAnswer, OutputComesInBlocksAndStopsWhenTheReaderHasGone) {
     EXPECT_EQ(answer.statusText.substr(0, 19), "OK! 0 files found. ");
 }
 
+// An answer over a catalogue searched in two parts, each formatted where it was searched:
+// the bytes, the exit status and the count of the file's answer, whatever part the limit falls
+// in, in every format, and nothing more once the reader has gone.
+TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
+    EntryList entries;
+    for (int i = 0; i < 30000; ++i) {
+        AddResult(entries, {"file " + std::to_string(i) + (i % 3 == 0 ? ".mp3" : ".txt"),
+                            "/m/" + std::to_string(i / 50) + "/", static_cast<int64_t>(i),
+                            EncodeDateTime({2024, 3, 5, 12, 0, 0, 0}), i % 13 == 0 ? kAttrDirectory : 0x80u});
+    }
+    // "*.mp3" matches 5,000 entries in each half.
+    const std::vector<std::vector<std::string>> table = {{"--limit", "0", "*.mp3"},
+                                                         {"--limit", "10", "*.mp3"},
+                                                         {"--limit", "5000", "*.mp3"},
+                                                         {"--limit", "5001", "*.mp3"},
+                                                         {"--limit", "7321", "*.mp3"},
+                                                         {"--limit", "0", "zzz"},
+                                                         {"--limit", "0", "-0", "--no-folders", "file"},
+                                                         {"--limit", "0", "--format", "table", "9"},
+                                                         {"--limit", "0", "--full-path", "/m/4"},
+                                                         {"--limit", "0", "--sort", "size:desc", "*.mp3"}};
+    ResultSorter sorter(Collation::FromEnvironment(CollationStrength::Tertiary));
+    for (const std::vector<std::string>& args : table) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const SearchRequest request = ParseSearchArguments(args);
+        int fileStatus = -1;
+        const std::string file = FileWay(request, entries, fileStatus);
+        TSearchDriver driver;
+        driver.SetParallelThreshold(1000);
+        std::string out;
+        std::string status;
+        const int exit = AnswerFromCatalogue(
+            request, entries, nullptr, nullptr, sorter, driver, false,
+            [&out](std::string& block) {
+                out += block;
+                return true;
+            },
+            status);
+        EXPECT_EQ(out, file);
+        EXPECT_EQ(exit, fileStatus);
+        TSearchDriver plain;
+        EntryList results;
+        plain.Search(entries, request.text, request.search, request.limit == 0 ? INT64_MAX : request.limit,
+                     results);
+        EXPECT_EQ(status.substr(0, status.find("Search time")),
+                  plain.StatusText().substr(0, plain.StatusText().find("Search time")));
+    }
+    // The reader gone after the first block: nothing more is handed over.
+    const SearchRequest all = ParseSearchArguments({"--limit", "0", "file"});
+    TSearchDriver driver;
+    driver.SetParallelThreshold(1000);
+    size_t calls = 0;
+    std::string status;
+    EXPECT_EQ(AnswerFromCatalogue(
+                  all, entries, nullptr, nullptr, sorter, driver, false,
+                  [&calls](std::string&) {
+                      ++calls;
+                      return false;
+                  },
+                  status),
+              kExitError);
+    EXPECT_EQ(calls, 1u);
+}
+
 // A long answer is formatted by two threads, the later half kept until the first has gone
 // out: the bytes equal those of one thread formatting short runs of the same rows, in every
 // format and for a terminal, with the rows in a scattered order.

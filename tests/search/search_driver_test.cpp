@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "catalogue_builder.h"
 #include "core/name_cache.h"
@@ -224,6 +228,67 @@ TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
     EXPECT_EQ(EntryFullPath(results[299]), "/d20/n3");  // entry 2096, the 300th match
     EXPECT_EQ(Search("n", {}, 2000), 2000u);
     EXPECT_EQ(EntryFullPath(results[1999]), "/d19/n4");  // entry 1999
+}
+
+// A search taken part by part: the parts in order are the first matches a plain search finds,
+// whatever part the limit falls in, and each part is taken once, the second one cut to what
+// the first leaves.
+TEST_F(SearchDriverTest, PartsTakenInTurnAreTheFirstMatches) {
+    for (int i = 0; i < 3000; ++i)
+        AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
+    const NameCache& names = cat.NamesFor(false);
+    TWordList words;
+    for (const size_t threshold : {size_t{0}, size_t{10}}) {
+        driver.SetParallelThreshold(threshold);
+        // Matches of "n3" per half: 215 in the first, 214 in the second.
+        for (const int64_t limit :
+             {int64_t{1}, int64_t{100}, int64_t{215}, int64_t{216}, int64_t{300}, int64_t{100000}}) {
+            SCOPED_TRACE(::testing::Message() << "threshold " << threshold << " limit " << limit);
+            Search("n3", {}, limit);
+            const std::vector<size_t> plain(driver.MatchIndices().begin(), driver.MatchIndices().end());
+            const std::string plainStatus = driver.StatusText();
+            words = driver.Words();
+            std::vector<std::vector<size_t>> parts(2);
+            std::vector<int> takes(2, 0);
+            std::mutex mutex;
+            driver.BeginSearch(results);
+            const size_t found = driver.FindMatchesInParts(
+                catalogue, &names, words, {}, limit, [&](size_t part, std::span<const size_t> matches) {
+                    std::lock_guard lock(mutex);
+                    ASSERT_LT(part, 2u);
+                    ++takes[part];
+                    parts[part].assign(matches.begin(), matches.end());
+                });
+            EXPECT_EQ(found, plain.size());
+            EXPECT_EQ(takes[0], 1);
+            EXPECT_EQ(takes[1], threshold == 0 ? 0 : 1);
+            std::vector<size_t> joined = parts[0];
+            joined.insert(joined.end(), parts[1].begin(), parts[1].end());
+            EXPECT_EQ(joined, plain);
+            EXPECT_EQ(std::vector<size_t>(driver.MatchIndices().begin(), driver.MatchIndices().end()), plain);
+            EXPECT_EQ(driver.StatusText(), plainStatus);
+        }
+    }
+}
+
+// A taker that fails ends the search with its error, on either part, and no thread is left
+// running (one left behind would end the program).
+TEST_F(SearchDriverTest, AFailingTakerEndsTheSearchWithItsError) {
+    for (int i = 0; i < 3000; ++i) AddEntry(catalogue, "/d/", "n" + std::to_string(i % 7));
+    driver.SetParallelThreshold(10);
+    Search("n3");
+    const TWordList words = driver.Words();
+    for (const size_t failing : {size_t{0}, size_t{1}}) {
+        std::atomic<int> taken{0};
+        EXPECT_THROW(driver.FindMatchesInParts(catalogue, nullptr, words, {}, 100000,
+                                               [&](size_t part, std::span<const size_t>) {
+                                                   ++taken;
+                                                   if (part == failing) throw std::runtime_error("taker");
+                                               }),
+                     std::runtime_error)
+            << failing;
+        EXPECT_GE(taken.load(), 1);
+    }
 }
 
 }  // namespace
