@@ -1,6 +1,5 @@
 #include "search/search_driver.h"
 
-#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
@@ -120,20 +119,18 @@ size_t TSearchDriver::FindMatchesInParts(const EntryList& entries, const NameCac
     const size_t count = entries.Count();
     const size_t limit = ResultLimit(maxResultsCount);
     matches_.clear();
-    int64_t searched;
     if (SplitsInTwo(count)) {
-        searched = CollectAndTakeInTwoParts(request, count, limit, take);
+        CollectAndTakeInTwoParts(request, count, limit, take);
     } else {
         CollectAll(request, count, limit);
-        searched = ticks_();
         take(0, matches_);
     }
-    status_ = FoundStatusText(matches_.size(), ElapsedText(searched - startTick_) + " sec.");
+    status_ = FoundStatusText(matches_.size(), ElapsedText(ticks_() - startTick_) + " sec.");
     return matches_.size();
 }
 
-int64_t TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
-                                                const PartTaker& take) {
+void TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
+                                             const PartTaker& take) {
     const size_t middle = count / 2;
     secondHalf_.clear();
     std::atomic<bool> firstFull{false};
@@ -145,12 +142,10 @@ int64_t TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, siz
     bool firstCounted = false;
     bool abandoned = false;  // the first part failed: nothing more is handed on
     size_t firstCount = 0;
-    std::atomic<int64_t> secondSearched{0};
     std::exception_ptr secondError;
     const auto secondPart = [&] {
         try {
             CollectMatches(secondRequest, middle, count, limit, secondHalf_);
-            secondSearched.store(ticks_(), std::memory_order_relaxed);
             std::unique_lock lock(mutex);
             counted.wait(lock, [&] { return firstCounted; });
             if (abandoned) return;
@@ -177,10 +172,8 @@ int64_t TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, siz
     } catch (const std::system_error&) {
         second = std::thread();  // no thread to be had: the second part runs here, after the first
     }
-    int64_t firstSearched = 0;
     try {
         CollectMatches(request, 0, middle, limit, matches_);
-        firstSearched = ticks_();
         if (matches_.size() >= limit) firstFull.store(true, std::memory_order_relaxed);
         announce(false);
         take(0, matches_);
@@ -198,7 +191,6 @@ int64_t TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, siz
     }
     if (secondError) std::rethrow_exception(secondError);
     matches_.insert(matches_.end(), secondHalf_.begin(), secondHalf_.end());
-    return std::max(firstSearched, secondSearched.load(std::memory_order_relaxed));
 }
 
 void TSearchDriver::CollectAll(const MatchRequest& request, size_t count, size_t limit) {

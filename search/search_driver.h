@@ -76,8 +76,10 @@ class TSearchDriver {
     // the calling thread, the second on a thread of its own, and each part's matches, in
     // catalogue order and cut to what the limit leaves after the parts before it, go to
     // `take(part, matches)` on the thread that searched that part, as soon as the parts before
-    // it are counted. The parts in order are MatchIndices(), and StatusText() is FindMatches'.
-    // An exception from a search or from `take` ends the call once no thread runs any more.
+    // it are counted. The parts in order are MatchIndices(), and StatusText() is FindMatches',
+    // its time counting the taking (which overlaps the search). The clock is read on the
+    // calling thread only. An exception from a search or from `take` ends the call once no
+    // thread runs any more.
     using PartTaker = std::function<void(size_t part, std::span<const size_t> matches)>;
     size_t FindMatchesInParts(const EntryList& entries, const NameCache* names, const TWordList& words,
                               const TSearchOptions& options, int64_t maxResultsCount, const PartTaker& take);
@@ -100,9 +102,9 @@ class TSearchDriver {
     // Fills matches_ with the indices of the first `limit` matches, in catalogue order.
     void CollectAll(const MatchRequest& request, size_t count, size_t limit);
     void CollectInTwoHalves(const MatchRequest& request, size_t count, size_t limit);
-    // The two parts of FindMatchesInParts; returns the tick at which the later search ended.
-    int64_t CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
-                                     const PartTaker& take);
+    // The two parts of FindMatchesInParts.
+    void CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
+                                  const PartTaker& take);
     void CopyMatches(const EntryList& entries, EntryList& results) const;
 
     TickSource ticks_;
