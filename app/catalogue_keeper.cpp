@@ -129,6 +129,9 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
     preparing_ = std::jthread([this, catalogue, collation, names, caseSensitiveToo] {
         try {
             if (names) {
+                // A new catalogue (loaded, rescanned): kept for long and read by every search
+                // and click, so its memory is gathered into huge pages in the background.
+                catalogue->Entries.AdviseHugePages();
                 // The search channel reads the names: it waits for none of this, it declines.
                 const std::unique_lock<std::shared_mutex> writing(lock_);
                 catalogue->PrepareNameCache(false);

@@ -4,7 +4,6 @@
 
 #include "cli/cli.h"
 #include "platform/error.h"
-#include "platform/memory_advice.h"
 
 namespace quillory::cli {
 
@@ -88,10 +87,6 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    // One command, then the process ends: its catalogue is filled once and read once. Fresh
-    // 2 MiB pages cost more to fault in than they save here (a rescan of a million entries
-    // spends about a tenth more CPU with them, and a load varies from 47 to over 300 ms).
-    quillory::SetHugePageAdvice(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = quillory::cli::Main(args, std::cout, std::cerr);
     std::cout.flush();

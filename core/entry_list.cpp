@@ -6,6 +6,8 @@
 #include <string>
 
 #include "core/gather_entries.h"
+#include "core/large_block.h"
+#include "platform/memory_advice.h"
 
 namespace quillory {
 
@@ -120,6 +122,14 @@ void EntryList::Swap(EntryList& other) noexcept {
 
 size_t EntryList::BytesAllocated() const {
     return slots_.capacity() * sizeof(TMyItem) + names_.BytesAllocated() + folders_.BytesAllocated();
+}
+
+void EntryList::AdviseHugePages() const {
+    const size_t slotBytes = slots_.capacity() * sizeof(TMyItem);
+    // Only a block of its own is aligned for huge pages (see AllocateLargeBlock).
+    if (slotBytes >= kHugePageBytes) quillory::AdviseHugePages(slots_.data(), slotBytes);
+    names_.AdviseHugePages();
+    folders_.AdviseHugePages();
 }
 
 bool EntryList::NameStretches(size_t first, size_t last, std::vector<NameStretch>& out) const {

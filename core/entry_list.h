@@ -102,6 +102,11 @@ class EntryList {
     // Bytes held by the slots and the text arena (for memory figures).
     size_t BytesAllocated() const;
 
+    // Asks for huge pages for the slots and texts, once the list is filled, for a list that is
+    // kept and read many times (the window's catalogue): the system gathers them in the
+    // background, and reading them then misses its address cache less often.
+    void AdviseHugePages() const;
+
   private:
     static uint64_t NewEpoch();
 

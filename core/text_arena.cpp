@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/large_block.h"
+#include "platform/memory_advice.h"
 
 namespace quillory {
 
@@ -47,6 +48,12 @@ char* TextArena::Place(size_t size) {
 void TextArena::Rewind() {
     current_ = 0;
     used_ = 0;
+}
+
+void TextArena::AdviseHugePages() const {
+    for (const Chunk& c : chunks_) {
+        if (c.size >= kHugePageBytes) quillory::AdviseHugePages(c.data.get(), c.size);
+    }
 }
 
 size_t TextArena::BytesAllocated() const {

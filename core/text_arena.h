@@ -33,6 +33,9 @@ class TextArena {
 
     size_t BytesAllocated() const;
 
+    // Asks for huge pages for the chunks large enough for one (see AdviseHugePages).
+    void AdviseHugePages() const;
+
   private:
     // `size` bytes of the current chunk (or of a new one when they do not fit).
     char* Place(size_t size);

@@ -3,20 +3,10 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
-#include <atomic>
-
 namespace quillory {
 
-namespace {
-std::atomic<bool> hugePagesWanted{true};
-}  // namespace
-
-void AdviseHugePages(void* p, size_t bytes) noexcept {
-    if (hugePagesWanted.load(std::memory_order_relaxed)) madvise(p, bytes, MADV_HUGEPAGE);
-}
-
-void SetHugePageAdvice(bool wanted) noexcept {
-    hugePagesWanted.store(wanted, std::memory_order_relaxed);
+void AdviseHugePages(const void* p, size_t bytes) noexcept {
+    madvise(const_cast<void*>(p), bytes, MADV_HUGEPAGE);
 }
 
 void ReturnFreeMemory() noexcept {

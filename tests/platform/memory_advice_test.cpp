@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/entry_list.h"
 #include "core/large_block.h"
 
 namespace quillory {
@@ -33,20 +34,29 @@ bool MappingAdvisedHuge(const void* p) {
     return false;
 }
 
-// The advice is what the process asked for: a large block is marked for huge pages by
-// default, and not once the process turned the advice off.
-TEST(MemoryAdvice, LargeBlocksFollowTheProcessChoice) {
+// Huge pages are asked for only once a list is filled and its owner asks: a block is not
+// marked when it is allocated, and every large block of a filled list is after the advice.
+TEST(MemoryAdvice, ListsAskForHugePagesOnlyWhenTheOwnerDoes) {
     if (!std::filesystem::exists("/sys/kernel/mm/transparent_hugepage/enabled"))
         GTEST_SKIP() << "this kernel has no transparent huge pages";
-    const size_t bytes = 2 * kHugePageBytes;
-    void* advised = AllocateLargeBlock(bytes);
-    SetHugePageAdvice(false);
-    void* plain = AllocateLargeBlock(bytes);
-    SetHugePageAdvice(true);
-    EXPECT_TRUE(MappingAdvisedHuge(advised));
-    EXPECT_FALSE(MappingAdvisedHuge(plain));
-    FreeLargeBlock(advised, bytes);
-    FreeLargeBlock(plain, bytes);
+    void* block = AllocateLargeBlock(2 * kHugePageBytes);
+    EXPECT_FALSE(MappingAdvisedHuge(block));
+    FreeLargeBlock(block, 2 * kHugePageBytes);
+
+    EntryList list;
+    const std::string name(100, 'n');
+    for (int i = 0; i < 40000; ++i) {
+        list.AcquireEntry(name + std::to_string(i))
+            .SetFolder(list.InternFolder("/" + name + std::to_string(i) + "/"));
+    }
+    ASSERT_GE(list.Count() * sizeof(TMyItem), kHugePageBytes);
+    const TMyItem& first = list[0];
+    EXPECT_FALSE(MappingAdvisedHuge(&first));
+    EXPECT_FALSE(MappingAdvisedHuge(list[39999].Name().data()));
+    list.AdviseHugePages();
+    EXPECT_TRUE(MappingAdvisedHuge(&first));
+    EXPECT_TRUE(MappingAdvisedHuge(list[39999].Name().data()));
+    EXPECT_TRUE(MappingAdvisedHuge(list[39999].Folder().data()));
 }
 
 }  // namespace
