@@ -129,15 +129,16 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
     preparing_ = std::jthread([this, catalogue, collation, names, caseSensitiveToo] {
         try {
             if (names) {
-                // A new catalogue (loaded, rescanned): kept for long and read by every search
-                // and click, so its memory is gathered into huge pages in the background.
-                catalogue->Entries.AdviseHugePages();
                 // The search channel reads the names: it waits for none of this, it declines.
                 const std::unique_lock<std::shared_mutex> writing(lock_);
                 catalogue->PrepareNameCache(false);
                 if (caseSensitiveToo) catalogue->PrepareNameCache(true);
             }
             if (collation) BuildRanks(*catalogue, *collation);
+            // A new catalogue (loaded, rescanned) is kept for long and read by every search
+            // and click: its memory is gathered into huge pages, here on the worker and last,
+            // when the window is up and the first search has what it needs.
+            if (names) catalogue->Entries.AdviseHugePages();
         } catch (const std::exception&) {
             // Only a head start: the search builds missing names itself, and a column click
             // without ranks sorts the results themselves.

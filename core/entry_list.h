@@ -103,8 +103,8 @@ class EntryList {
     size_t BytesAllocated() const;
 
     // Asks for huge pages for the slots and texts, once the list is filled, for a list that is
-    // kept and read many times (the window's catalogue): the system gathers them in the
-    // background, and reading them then misses its address cache less often.
+    // kept and read many times (the window's catalogue): reading them then misses the
+    // processor's address cache less often. Copies the list's memory: off the user's thread.
     void AdviseHugePages() const;
 
   private:
