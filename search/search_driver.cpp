@@ -93,7 +93,7 @@ bool TSearchDriver::SplitsInTwo(size_t count) const {
 }
 
 void TSearchDriver::Collect(const EntryList& entries, const NameCache* names, const TWordList& words,
-                            const TSearchOptions& options, int64_t maxResultsCount) {
+                            const TSearchOptions& options, int64_t maxResultsCount, const PartTaker* take) {
     const QueryMatcher matcher(words, options);
     SearchPlan plan = MakeSearchPlan(matcher);
     if (names) ChooseRarestLiteral(plan, names->Buffer());
@@ -102,35 +102,25 @@ void TSearchDriver::Collect(const EntryList& entries, const NameCache* names, co
     const size_t count = entries.Count();
     const size_t limit = ResultLimit(maxResultsCount);
     matches_.clear();
-    if (SplitsInTwo(count)) {
-        CollectInTwoHalves(request, count, limit);
-    } else {
+    if (!SplitsInTwo(count)) {
         CollectAll(request, count, limit);
+        if (take) (*take)(0, matches_);
+        return;
     }
+    static const PartTaker takeNothing = [](size_t, std::span<const size_t>) {};
+    CollectInTwoParts(request, count, limit, take ? *take : takeNothing);
 }
 
 size_t TSearchDriver::FindMatchesInParts(const EntryList& entries, const NameCache* names,
                                          const TWordList& words, const TSearchOptions& options,
                                          int64_t maxResultsCount, const PartTaker& take) {
-    const QueryMatcher matcher(words, options);
-    SearchPlan plan = MakeSearchPlan(matcher);
-    if (names) ChooseRarestLiteral(plan, names->Buffer());
-    const MatchRequest request{entries, names, matcher, plan, options};
-    const size_t count = entries.Count();
-    const size_t limit = ResultLimit(maxResultsCount);
-    matches_.clear();
-    if (SplitsInTwo(count)) {
-        CollectAndTakeInTwoParts(request, count, limit, take);
-    } else {
-        CollectAll(request, count, limit);
-        take(0, matches_);
-    }
+    Collect(entries, names, words, options, maxResultsCount, &take);
     status_ = FoundStatusText(matches_.size(), ElapsedText(ticks_() - startTick_) + " sec.");
     return matches_.size();
 }
 
-void TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
-                                             const PartTaker& take) {
+void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count, size_t limit,
+                                      const PartTaker& take) {
     const size_t middle = count / 2;
     secondHalf_.clear();
     std::atomic<bool> firstFull{false};
@@ -195,40 +185,6 @@ void TSearchDriver::CollectAndTakeInTwoParts(const MatchRequest& request, size_t
 
 void TSearchDriver::CollectAll(const MatchRequest& request, size_t count, size_t limit) {
     CollectMatches(request, 0, count, limit, matches_);
-}
-
-void TSearchDriver::CollectInTwoHalves(const MatchRequest& request, size_t count, size_t limit) {
-    // Two halves at once; the second half's matches follow the first's, and the first `limit`
-    // of them are exactly what one pass in catalogue order would have found.
-    const size_t middle = count / 2;
-    secondHalf_.clear();
-    std::atomic<bool> firstHalfFull{false};
-    MatchRequest secondRequest = request;
-    secondRequest.stop = &firstHalfFull;
-    std::thread second;
-    try {
-        second = std::thread([&] { CollectMatches(secondRequest, middle, count, limit, secondHalf_); });
-    } catch (const std::system_error&) {
-        second = std::thread();  // no thread to be had: the second half runs below
-    }
-    try {
-        CollectMatches(request, 0, middle, limit, matches_);
-    } catch (...) {
-        // Never leave a running thread behind (its destructor would end the program).
-        firstHalfFull.store(true, std::memory_order_relaxed);
-        if (second.joinable()) second.join();
-        throw;
-    }
-    if (second.joinable()) {
-        // With the limit reached in the first half nothing of the second half is needed.
-        if (matches_.size() >= limit) firstHalfFull.store(true, std::memory_order_relaxed);
-        second.join();
-    } else if (matches_.size() < limit) {
-        CollectMatches(request, middle, count, limit, secondHalf_);
-    }
-    for (size_t k = 0; k < secondHalf_.size() && matches_.size() < limit; ++k) {
-        matches_.push_back(secondHalf_[k]);
-    }
 }
 
 void TSearchDriver::CopyMatches(const EntryList& entries, EntryList& results) const {

@@ -96,15 +96,16 @@ class TSearchDriver {
     bool SplitsInTwo(size_t count) const;
 
   private:
-    // Fills matches_ with the indices of the first matches, in catalogue order.
+    // Fills matches_ with the indices of the first matches, in catalogue order; with `take`,
+    // also hands them over part by part (FindMatchesInParts).
     void Collect(const EntryList& entries, const NameCache* names, const TWordList& words,
-                 const TSearchOptions& options, int64_t maxResultsCount);
+                 const TSearchOptions& options, int64_t maxResultsCount, const PartTaker* take = nullptr);
     // Fills matches_ with the indices of the first `limit` matches, in catalogue order.
     void CollectAll(const MatchRequest& request, size_t count, size_t limit);
-    void CollectInTwoHalves(const MatchRequest& request, size_t count, size_t limit);
-    // The two parts of FindMatchesInParts.
-    void CollectAndTakeInTwoParts(const MatchRequest& request, size_t count, size_t limit,
-                                  const PartTaker& take);
+    // Two halves at once, the second on a thread of its own: `take` gets each half's matches
+    // on the thread that searched it, and matches_ ends as one pass in catalogue order would
+    // have left it.
+    void CollectInTwoParts(const MatchRequest& request, size_t count, size_t limit, const PartTaker& take);
     void CopyMatches(const EntryList& entries, EntryList& results) const;
 
     TickSource ticks_;
