@@ -148,14 +148,13 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
     const bool terminal = outputIsTerminal && request.terminator == '\n';
     // The first part goes to the sink as it is formatted; the second part's blocks wait here
     // until the first part is out.
-    bool sinkTookAll = true;
     std::atomic<bool> sinkStopped{false};
     std::vector<std::string> later;
     const auto take = [&](size_t part, std::span<const size_t> rows) {
         if (part == 0) {
-            sinkTookAll = FormatResultRowsOnThisThread(entries.Entries(), rows, request.output,
-                                                       request.terminator, terminal, sink);
-            if (!sinkTookAll) sinkStopped.store(true, std::memory_order_relaxed);
+            if (!FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator,
+                                              terminal, sink))
+                sinkStopped.store(true, std::memory_order_relaxed);
             return;
         }
         FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator, terminal,
@@ -167,7 +166,7 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
     };
     const size_t found = driver.FindMatchesInParts(entries, names, words, request.search, limit, take);
     statusText = driver.StatusText();
-    if (!sinkTookAll) return kExitError;
+    if (sinkStopped.load(std::memory_order_relaxed)) return kExitError;
     for (std::string& block : later) {
         if (!sink(block)) return kExitError;
     }
