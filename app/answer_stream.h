@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+namespace quillory {
+class SharedMemoryFile;
+}
+
 namespace quillory::app {
 
 // Sends `bytes` on the non-blocking connection `fd` as far as the socket takes them; with
@@ -25,6 +29,11 @@ class AnswerStream {
     // Adds a block of output (taken from `block`) and sends what the socket takes now.
     // False once the client has gone (nothing more needs formatting).
     bool AddBlock(std::string& block);
+    // Sends everything added so far and then `file`'s bytes as a shared block: a read-only
+    // descriptor of the file goes with the block's marker (or, when none can be opened, the
+    // bytes go as blocks). Allows the client `progressMs` for each part; false once it has
+    // gone or did not take it.
+    bool SendSharedFile(const SharedMemoryFile& file, int progressMs);
     // Adds the end of the answer and sends everything left, allowing the client `progressMs`
     // for each part. False when the client did not take it all.
     bool Finish(std::string_view end, int progressMs);

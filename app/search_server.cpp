@@ -19,6 +19,7 @@
 #include "command/search_channel.h"
 #include "command/search_command.h"
 #include "platform/peer_credentials.h"
+#include "platform/shared_memory_file.h"
 
 namespace quillory::app {
 
@@ -132,12 +133,11 @@ void SearchServer::Serve(std::stop_token stop) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) continue;
         // The folder is private already; a connection of another user gets no answer at all.
-        if (PeerIsSameUser(fd)) Answer(fd);
-        ::close(fd);
+        if (!PeerIsSameUser(fd) || !Answer(fd)) ::close(fd);
     }
 }
 
-void SearchServer::Answer(int fd) {
+bool SearchServer::Answer(int fd) {
     std::string bytes;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(requestMs_);
     cli::ChannelRequest unused;
@@ -147,12 +147,12 @@ void SearchServer::Answer(int fd) {
         if (status == cli::DecodeStatus::TooLarge) {
             SendAll(fd, cli::EncodeErrorAnswer("The request is larger than the limit"), sendMs_);
             ++answered_;
-            return;
+            return false;
         }
         if (status == cli::DecodeStatus::Invalid) {
             SendAll(fd, cli::EncodeErrorAnswer("The request is not a search request"), sendMs_);
             ++answered_;
-            return;
+            return false;
         }
         char buffer[16 * 1024];
         const ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
@@ -163,33 +163,34 @@ void SearchServer::Answer(int fd) {
         if (got == 0) {  // the client ended before a whole request
             SendAll(fd, cli::EncodeErrorAnswer("The request is incomplete"), sendMs_);
             ++answered_;
-            return;
+            return false;
         }
         if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
         pollfd p{fd, POLLIN, 0};
         const int left = MsLeft(deadline);
-        if (left == 0 || ::poll(&p, 1, left) <= 0) return;  // too slow: dropped without an answer
+        if (left == 0 || ::poll(&p, 1, left) <= 0) return false;  // too slow: dropped without an answer
     }
-    Search(fd, bytes);
+    const bool kept = Search(fd, bytes);
     ++answered_;
+    return kept;
 }
 
-void SearchServer::Search(int fd, const std::string& requestBytes) {
+bool SearchServer::Search(int fd, const std::string& requestBytes) {
     cli::ChannelRequest request;
     cli::DecodeRequest(requestBytes, request);
     const std::string busy(1, cli::kAnswerBusy);
     // Another file, or settings that would sort or format otherwise: the client reads the file.
     if (request.environment != environment_ || !SameFile(request.databasePath, workingDatabasePath_)) {
         SendAll(fd, busy, sendMs_);
-        return;
+        return false;
     }
     cli::SearchRequest search;
     try {
         search = cli::ParseSearchArguments(request.args);
     } catch (const cli::UsageError& e) {
         SendAll(fd, cli::EncodeErrorAnswer(e.message), sendMs_);
-        return;
+        return false;
     }
 
     // The socket holds as much of the answer as the system allows one (the request is advice,
@@ -197,9 +198,19 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
     // for the client to read every couple of hundred kilobytes.
     const int sendBuffer = kLargestSendBuffer;
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof(sendBuffer));
+    // Shared files take the output when the client can read them; otherwise it goes through
+    // the socket.
+    const bool shared = request.takesSharedBlocks && sharedFiles_.Prepare();
+    const cli::OutputBlockSink toFirstFile = [this](std::string& block) {
+        return sharedFiles_.Part(0).Append(block);
+    };
+    const cli::OutputBlockSink toSecondFile = [this](std::string& block) {
+        return sharedFiles_.Part(1).Append(block);
+    };
     // Search, sort and format run under the shared hold, with the catalogue's own entries
-    // (no copies): CPU work bounded by the answer's size, a few milliseconds. The blocks go
-    // out as far as the socket takes them without waiting; the rest is sent after the hold.
+    // (no copies): CPU work bounded by the answer's size, a few milliseconds. Streamed blocks
+    // go out as far as the socket takes them without waiting; the rest, and shared files, are
+    // sent after the hold.
     AnswerStream stream(fd);
     std::string statusText;
     int exitStatus = cli::kExitError;
@@ -211,10 +222,13 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
         if (!started) return;
         try {
             TSearchDriver driver;
+            const cli::OutputBlockSink toSocket = [&stream](std::string& block) {
+                return stream.AddBlock(block);
+            };
             exitStatus = cli::AnswerFromCatalogue(
                 search, catalogue.Entries, catalogue.CurrentNames(search.search.CaseSensitive),
-                &catalogue.Ranks, sorter_, driver, request.outputIsTerminal,
-                [&stream](std::string& block) { return stream.AddBlock(block); }, statusText);
+                &catalogue.Ranks, sorter_, driver, request.outputIsTerminal, shared ? toFirstFile : toSocket,
+                statusText, shared ? &toSecondFile : nullptr);
             formatted = exitStatus != cli::kExitError;
         } catch (const std::exception&) {
             // The client sees the answer end early: before any output it reads the file.
@@ -222,10 +236,20 @@ void SearchServer::Search(int fd, const std::string& requestBytes) {
     });
     if (!searched) {
         SendAll(fd, busy, sendMs_);
-        return;
+        return false;
     }
-    if (!started || !formatted) return;
-    stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), statusText + "\n"), sendMs_);
+    if (!started || !formatted) return false;  // no file went out
+    bool whole = true;
+    for (size_t part = 0; shared && whole && part < SharedAnswerFiles::kParts; ++part) {
+        const SharedMemoryFile& file = sharedFiles_.Part(part);
+        whole = file.Size() == 0 || stream.SendSharedFile(file, sendMs_);
+    }
+    if (whole)
+        stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), statusText + "\n"), sendMs_);
+    if (!shared) return false;
+    // The client may read the files it got until it ends the connection, whole answer or not.
+    sharedFiles_.HeldBy(fd);
+    return true;
 }
 
 }  // namespace quillory::app

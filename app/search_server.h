@@ -11,12 +11,15 @@
 // as far as its socket takes it without waiting; whatever is left is sent after the hold is
 // let go. So a slow or stopped client never keeps the window (or a rescan) waiting: the hold
 // lasts as long as the search and the formatting. The window's result list, search history
-// and busy state are never touched.
+// and busy state are never touched. A client that takes shared blocks gets the output in
+// files in memory instead (app/shared_answer_files.h): it reads them in place once the
+// answer is whole, with no copy through the socket and no wake-up per part of it.
 
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "app/shared_answer_files.h"
 #include "results/sort_results.h"
 
 namespace quillory::app {
@@ -48,8 +51,10 @@ class SearchServer {
 
   private:
     void Serve(std::stop_token stop);
-    void Answer(int fd);
-    void Search(int fd, const std::string& requestBytes);
+    // Both answer connection `fd`; true when the connection was kept (its client may still
+    // read the shared files).
+    bool Answer(int fd);
+    bool Search(int fd, const std::string& requestBytes);
 
     CatalogueKeeper& keeper_;
     std::string workingDatabasePath_;
@@ -63,6 +68,7 @@ class SearchServer {
     // The worker's alone: the output sort's collation (the environment is the client's, as
     // the request's check ensures) and its working memory.
     ResultSorter sorter_;
+    SharedAnswerFiles sharedFiles_;
     std::jthread worker_;
 };
 

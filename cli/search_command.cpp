@@ -26,6 +26,7 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
         ChannelRequest ask;
         ask.databasePath = ResolvedPath(DatabasePath(context));
         ask.outputIsTerminal = outputIsTerminal;
+        ask.takesSharedBlocks = true;
         ask.environment = OutputEnvironment();
         ask.args = args;
         if (const std::optional<int> status =

@@ -1,10 +1,13 @@
 #include "command/search_channel_client.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <ostream>
 
 #include "platform/error.h"
 #include "platform/local_socket.h"
+#include "platform/shared_memory_file.h"
 
 namespace quillory::cli {
 
@@ -14,6 +17,16 @@ using Clock = std::chrono::steady_clock;
 
 // A status line is one short line; anything longer is not an answer of ours.
 constexpr uint32_t kMaxStatusBytes = 64 * 1024;
+
+struct UniqueDescriptor {
+    explicit UniqueDescriptor(int descriptor) : fd(descriptor) {}
+    ~UniqueDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    UniqueDescriptor(const UniqueDescriptor&) = delete;
+    UniqueDescriptor& operator=(const UniqueDescriptor&) = delete;
+    const int fd;
+};
 
 }  // namespace
 
@@ -50,6 +63,19 @@ std::optional<int> AskRunningProgram(const std::string& socketPath, const Channe
         if (!connection.ReadExactly(field, sizeof(field), timeouts.progressMs)) return brokenOff();
         const uint32_t length = DecodeU32(std::string_view(field, sizeof(field)));
         if (length == 0) break;
+        if (length == kSharedBlockMarker && request.takesSharedBlocks) {
+            char size[8];
+            const bool whole = connection.ReadExactly(size, sizeof(size), timeouts.progressMs);
+            // The file came with the marker; it is closed here whatever happens.
+            const UniqueDescriptor file(connection.TakeDescriptor());
+            if (!whole || file.fd < 0) return brokenOff();
+            const ReadOnlyMapping shared(file.fd, DecodeU64(std::string_view(size, sizeof(size))));
+            if (!shared.Mapped()) return brokenOff();
+            out.write(shared.Bytes().data(), static_cast<std::streamsize>(shared.Bytes().size()));
+            if (!out) throw Error("Cannot write the output");
+            written = true;
+            continue;
+        }
         if (length > kMaxAnswerBlockBytes) return brokenOff();
         block.resize(length);
         if (!connection.ReadExactly(block.data(), length, timeouts.progressMs)) return brokenOff();

@@ -133,7 +133,8 @@ int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entr
 
 int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
                         const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
-                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText) {
+                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText,
+                        const OutputBlockSink* secondPartSink) {
     if (request.output.sortColumn || !driver.SplitsInTwo(entries.Count())) {
         CatalogueAnswer answer;
         SearchCatalogue(request, entries, names, ranks, sorter, answer);
@@ -159,8 +160,13 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
         }
         FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator, terminal,
                                      [&](std::string& block) {
-                                         later.push_back(std::move(block));
-                                         block = std::string();
+                                         if (secondPartSink != nullptr) {
+                                             if (!(*secondPartSink)(block))
+                                                 sinkStopped.store(true, std::memory_order_relaxed);
+                                         } else {
+                                             later.push_back(std::move(block));
+                                             block = std::string();
+                                         }
                                          return !sinkStopped.load(std::memory_order_relaxed);
                                      });
     };

@@ -67,10 +67,13 @@ int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entr
 // same bytes to `sink`, the same exit status and the status text in `statusText`. Without
 // --sort, when `driver` searches the catalogue in two parts, each part is also formatted on
 // the thread that searched it, while the entries it matched are still at hand; `sink` is only
-// ever called on the calling thread, in output order.
+// ever called on the calling thread, in output order. Given `secondPartSink`, the second
+// part's blocks go to it, on the thread that formats them, instead of following the first
+// part's into `sink`: the answer is then all of `sink`'s blocks followed by all of its.
 int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
                         const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
-                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText);
+                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText,
+                        const OutputBlockSink* secondPartSink = nullptr);
 
 // The file's answer: sorts the results as asked and writes them to `out` (a terminal gets
 // "?" for a name's control characters, unless -0), then the status line to `err`. Returns

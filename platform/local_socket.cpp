@@ -52,11 +52,32 @@ int Connect(const std::string& path, Clock::time_point deadline) {
 
 }  // namespace
 
+void LocalSocketConnection::KeepDescriptors(msghdr& message) {
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;
+        const size_t count = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (size_t i = 0; i < count; ++i) {
+            int fd = -1;
+            std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof(int));
+            if (receivedFd_ >= 0) ::close(receivedFd_);
+            receivedFd_ = fd;
+        }
+    }
+}
+
 LocalSocketConnection::LocalSocketConnection(const std::string& path, Clock::time_point deadline)
     : fd_(Connect(path, deadline)) {}
 
 LocalSocketConnection::~LocalSocketConnection() {
+    if (receivedFd_ >= 0) ::close(receivedFd_);
     if (fd_ >= 0) ::close(fd_);
+}
+
+int LocalSocketConnection::TakeDescriptor() {
+    const int fd = receivedFd_;
+    receivedFd_ = -1;
+    return fd;
 }
 
 bool LocalSocketConnection::SendAll(std::string_view bytes, Clock::time_point deadline) {
@@ -81,7 +102,16 @@ void LocalSocketConnection::FinishSending() {
 
 size_t LocalSocketConnection::ReadSome(char* buffer, size_t size, Clock::time_point deadline) {
     for (;;) {
-        const ssize_t got = ::recv(fd_, buffer, size, 0);
+        // Room for descriptors the peer may send along (any beyond the first are closed).
+        alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
+        iovec part{buffer, size};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof(control);
+        const ssize_t got = ::recvmsg(fd_, &message, MSG_CMSG_CLOEXEC);
+        if (got >= 0) KeepDescriptors(message);
         if (got > 0) return static_cast<size_t>(got);
         if (got == 0) return 0;
         if (errno == EINTR) continue;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+struct msghdr;
+
 namespace quillory {
 
 class LocalSocketConnection {
@@ -31,9 +33,15 @@ class LocalSocketConnection {
     // Reads exactly `size` bytes, allowing `progressMs` for each part; false when they do not
     // all come.
     bool ReadExactly(char* buffer, size_t size, int progressMs);
+    // The descriptor the peer sent with the bytes read last (the caller owns it from now
+    // on), or -1. A descriptor not taken before the next one comes is closed.
+    int TakeDescriptor();
 
   private:
+    void KeepDescriptors(msghdr& message);
+
     int fd_ = -1;
+    int receivedFd_ = -1;
 };
 
 // The user's runtime folder: $XDG_RUNTIME_DIR, else /run/user/<uid> when it exists, else

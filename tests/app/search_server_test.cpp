@@ -29,6 +29,8 @@
 #include "endless_lister.h"
 #include "platform/date_time.h"
 #include "platform/directory_listing.h"
+#include "platform/local_socket.h"
+#include "platform/shared_memory_file.h"
 #include "results/collation.h"
 #include "scan/rescan_observer.h"
 #include "tests/results/result_builder.h"
@@ -363,6 +365,67 @@ TEST_F(SearchServerTest, LargeAnswersAndSortsWithAndWithoutRanksEqualTheFile) {
     ASSERT_TRUE(catalogue.Ranks.Complete(catalogue.Entries.Generation(),
                                          Collation::FromEnvironment(CollationStrength::Tertiary).LocaleId()));
     compare(" with ranks");
+}
+
+// A client that takes shared blocks may read its answer's files until it ends its connection:
+// answers written meanwhile (into other files) leave them as they were, and a client that
+// takes the answer through the socket gets the same bytes.
+TEST_F(SearchServerTest, SharedAnswersStayWhileTheirClientHoldsThem) {
+    EntryList entries;
+    FillLarge(entries, 20000);
+    UseCatalogue(entries);
+    cli::ChannelRequest request;
+    request.databasePath = dbPath;
+    request.environment = cli::OutputEnvironment();
+    request.args = {"--limit", "0", "mp3"};
+    request.takesSharedBlocks = true;
+    const std::string expected = Cli(request.args, true).out;
+    ASSERT_GT(expected.size(), size_t{100000});
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    LocalSocketConnection held(SearchServerSocketPath(), deadline);
+    ASSERT_TRUE(held.SendAll(cli::EncodeRequest(request), deadline));
+    held.FinishSending();
+    char kind = 0;
+    ASSERT_EQ(held.ReadSome(&kind, 1, deadline), 1u);
+    ASSERT_EQ(kind, cli::kAnswerRunning);
+    std::vector<std::unique_ptr<ReadOnlyMapping>> views;
+    std::vector<int> files;
+    for (;;) {
+        char field[8];
+        ASSERT_TRUE(held.ReadExactly(field, 4, 5000));
+        const uint32_t length = cli::DecodeU32(std::string_view(field, 4));
+        if (length == 0) break;
+        ASSERT_EQ(length, cli::kSharedBlockMarker);
+        ASSERT_TRUE(held.ReadExactly(field, 8, 5000));
+        files.push_back(held.TakeDescriptor());
+        ASSERT_GE(files.back(), 0);
+        views.push_back(
+            std::make_unique<ReadOnlyMapping>(files.back(), cli::DecodeU64(std::string_view(field, 8))));
+        ASSERT_TRUE(views.back()->Mapped());
+    }
+    const auto shown = [&views] {
+        std::string bytes;
+        for (const auto& view : views) bytes += view->Bytes();
+        return bytes;
+    };
+    EXPECT_EQ(shown(), expected);
+
+    for (const std::vector<std::string>& later : {std::vector<std::string>{"--limit", "0", "report"},
+                                                  {"--limit", "0", "x"},
+                                                  {"zqxj"},
+                                                  {"--limit", "0", "txt"}}) {
+        EXPECT_EQ(Cli(later).out, Cli(later, true).out);
+    }
+    EXPECT_EQ(shown(), expected);
+
+    request.takesSharedBlocks = false;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(cli::AskRunningProgram(SearchServerSocketPath(), request, out, err), std::optional<int>(0));
+    EXPECT_TRUE(out.str() == expected);
+    views.clear();
+    for (const int file : files) ::close(file);
 }
 
 // Connects, sends `request` and reads `bytes` of the answer (all of it with SIZE_MAX) before

@@ -179,6 +179,31 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
             status);
         EXPECT_EQ(out, file);
         EXPECT_EQ(exit, fileStatus);
+        // The second part's blocks to a sink of their own, on the thread that formats them:
+        // the first sink's bytes followed by the second's are the same answer.
+        std::string first;
+        std::string second;
+        std::string splitStatus;
+        const OutputBlockSink toSecond = [&second](std::string& block) {
+            second += block;
+            return true;
+        };
+        TSearchDriver splitDriver;
+        splitDriver.SetParallelThreshold(1000);
+        EXPECT_EQ(AnswerFromCatalogue(
+                      request, entries, nullptr, nullptr, sorter, splitDriver, false,
+                      [&first](std::string& block) {
+                          first += block;
+                          return true;
+                      },
+                      splitStatus, &toSecond),
+                  fileStatus);
+        EXPECT_EQ(first + second, file);
+        EXPECT_EQ(splitStatus.substr(0, splitStatus.find("Search time")),
+                  status.substr(0, status.find("Search time")));
+        if (request.limit == 0 && !request.output.sortColumn && args.back() == "*.mp3") {
+            EXPECT_FALSE(second.empty());  // the second part did go to its own sink
+        }
         TSearchDriver plain;
         EntryList results;
         plain.Search(entries, request.text, request.search, request.limit == 0 ? INT64_MAX : request.limit,
@@ -201,6 +226,12 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
                   status),
               kExitError);
     EXPECT_EQ(calls, 1u);
+    // The second part's sink refusing ends the answer too.
+    const OutputBlockSink refuses = [](std::string&) { return false; };
+    EXPECT_EQ(AnswerFromCatalogue(
+                  all, entries, nullptr, nullptr, sorter, driver, false, [](std::string&) { return true; },
+                  status, &refuses),
+              kExitError);
 }
 
 // A long answer is formatted by two threads, the later half kept until the first has gone

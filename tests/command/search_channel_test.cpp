@@ -16,6 +16,7 @@
 
 #include "command/search_channel_client.h"
 #include "platform/error.h"
+#include "platform/shared_memory_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory::cli {
@@ -32,14 +33,18 @@ ChannelRequest SampleRequest() {
 
 TEST(CommandSearchChannel, RequestsSurviveTheRoundTrip) {
     for (bool terminal : {false, true}) {
-        ChannelRequest request = SampleRequest();
-        request.outputIsTerminal = terminal;
-        ChannelRequest decoded;
-        ASSERT_EQ(DecodeRequest(EncodeRequest(request), decoded), DecodeStatus::Complete);
-        EXPECT_EQ(decoded.databasePath, request.databasePath);
-        EXPECT_EQ(decoded.outputIsTerminal, terminal);
-        EXPECT_EQ(decoded.environment, request.environment);
-        EXPECT_EQ(decoded.args, request.args);
+        for (bool shared : {false, true}) {
+            ChannelRequest request = SampleRequest();
+            request.outputIsTerminal = terminal;
+            request.takesSharedBlocks = shared;
+            ChannelRequest decoded;
+            ASSERT_EQ(DecodeRequest(EncodeRequest(request), decoded), DecodeStatus::Complete);
+            EXPECT_EQ(decoded.databasePath, request.databasePath);
+            EXPECT_EQ(decoded.outputIsTerminal, terminal);
+            EXPECT_EQ(decoded.takesSharedBlocks, shared);
+            EXPECT_EQ(decoded.environment, request.environment);
+            EXPECT_EQ(decoded.args, request.args);
+        }
     }
     ChannelRequest noArgs;
     ChannelRequest decoded;
@@ -69,7 +74,7 @@ TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
     EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
     huge = std::string(kSearchChannelMagic) + "\xff\xff\xff\xff";
     EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
-    // A field longer than what is left, too few fields, a flag that is neither "" nor "t".
+    // A field longer than what is left, too few fields, flags other than "", "t", "m", "tm".
     const auto withPayload = [](const std::string& payload) {
         std::string f(kSearchChannelMagic);
         for (int i = 0; i < 4; ++i) f.push_back(static_cast<char>((payload.size() >> (8 * i)) & 0xFF));
@@ -82,6 +87,11 @@ TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
               DecodeStatus::Invalid);
     EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0\0\0\x01\0\0\0t\0\0\0\0", 13)), decoded),
               DecodeStatus::Complete);
+    for (const std::string flags : {"mt", "tt", "mm", "tmx", "M"}) {
+        const std::string payload = std::string("\0\0\0\0", 4) + static_cast<char>(flags.size()) +
+                                    std::string("\0\0\0", 3) + flags + std::string("\0\0\0\0", 4);
+        EXPECT_EQ(DecodeRequest(withPayload(payload), decoded), DecodeStatus::Invalid) << flags;
+    }
     EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0", 2)), decoded), DecodeStatus::Invalid);
 }
 
@@ -94,6 +104,28 @@ TEST(CommandSearchChannel, AnswerFieldsAreLittleEndianLengthsAndTheEndCarriesThe
     EXPECT_EQ(DecodeU32(end.substr(4)), 1u);
     EXPECT_EQ(DecodeU32(end.substr(8)), 19u);
     EXPECT_EQ(end.substr(12), "OK! 0 files found.\n");
+    // A shared block: the marker where a length would be, then a 64-bit length.
+    const std::string shared = EncodeSharedBlock(0x0000000500000003ull);
+    ASSERT_EQ(shared.size(), 12u);
+    EXPECT_EQ(DecodeU32(shared), kSharedBlockMarker);
+    EXPECT_EQ(DecodeU64(shared.substr(4)), 0x0000000500000003ull);
+    EXPECT_GT(kSharedBlockMarker, kMaxAnswerBlockBytes);  // never a block's length
+}
+
+void SendWithDescriptor(int socket, const std::string& bytes, int fd) {
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec part{const_cast<char*>(bytes.data()), bytes.size()};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof(control);
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(header), &fd, sizeof(int));
+    EXPECT_EQ(::sendmsg(socket, &message, MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
 }
 
 // A server that takes one connection, reads the request to its end and plays `script`:
@@ -103,6 +135,7 @@ class ScriptedServer {
     struct Step {
         std::string bytes;
         int pauseMs = 0;
+        int passFd = -1;  // sent along with the bytes (the caller keeps it)
     };
 
     ScriptedServer(const std::string& path, std::vector<Step> script, bool accept = true) {
@@ -120,7 +153,11 @@ class ScriptedServer {
             while (::read(client, buffer, sizeof(buffer)) > 0) {
             }
             for (const Step& step : script) {
-                (void)!::send(client, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
+                if (step.passFd >= 0) {
+                    SendWithDescriptor(client, step.bytes, step.passFd);
+                } else {
+                    (void)!::send(client, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
+                }
                 std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
             }
             ::close(client);
@@ -262,6 +299,54 @@ TEST_F(SearchChannelClientTest, OverlongStatusOrBlockIsNotAnAnswer) {
         EXPECT_EQ(Ask(), std::nullopt);
     }
     EXPECT_EQ(out.str(), "");
+}
+
+// A client that takes shared blocks prints a block from the file sent with it, between the
+// streamed blocks around it; a marker without a file, or longer than its file, or sent to a
+// client that did not ask for shared blocks, is a broken answer (the file is read instead).
+TEST_F(SearchChannelClientTest, SharedBlocksArePrintedInPlaceAndBadOnesAreNotAnswers) {
+    SharedMemoryFile file;
+    ASSERT_TRUE(file.Valid());
+    const std::string middle = "/m/one\n/m/two\n";
+    ASSERT_TRUE(file.Append(middle + "not part of the block"));
+    const int readOnly = file.OpenReadOnly();
+    ASSERT_GE(readOnly, 0);
+    const std::string before = std::string(1, kAnswerRunning) + EncodeBlockLength(5) + "/a/b\n";
+    const std::string after = EncodeBlockLength(5) + "/z/y\n" + EncodeAnswerEnd(0, "OK! 4\n");
+    ChannelRequest request = SampleRequest();
+    request.takesSharedBlocks = true;
+    {
+        ScriptedServer server(path, {{before}, {EncodeSharedBlock(middle.size()), 0, readOnly}, {after}});
+        EXPECT_EQ(AskRunningProgram(path, request, out, err, {200, 500}), std::optional<int>(0));
+    }
+    EXPECT_EQ(out.str(), "/a/b\n" + middle + "/z/y\n");
+    EXPECT_EQ(err.str(), "OK! 4\n");
+
+    const std::vector<std::pair<std::string, int>> broken = {
+        {EncodeSharedBlock(middle.size()), -1},   // no file came with the marker
+        {EncodeSharedBlock(1u << 30), readOnly},  // longer than the file
+        {EncodeSharedBlock(0), readOnly},         // an empty block is not one of ours
+    };
+    for (const auto& [marker, fd] : broken) {
+        ::unlink(path.c_str());
+        out.str("");
+        err.str("");
+        {
+            ScriptedServer server(path, {{std::string(1, kAnswerRunning)}, {marker, 0, fd}, {after}});
+            EXPECT_EQ(AskRunningProgram(path, request, out, err, {200, 500}), std::nullopt);
+        }
+        EXPECT_EQ(out.str(), "");
+    }
+    ::unlink(path.c_str());
+    request.takesSharedBlocks = false;
+    {
+        ScriptedServer server(
+            path,
+            {{std::string(1, kAnswerRunning)}, {EncodeSharedBlock(middle.size()), 0, readOnly}, {after}});
+        EXPECT_EQ(AskRunningProgram(path, request, out, err, {200, 500}), std::nullopt);
+    }
+    EXPECT_EQ(out.str(), "");
+    ::close(readOnly);
 }
 
 TEST(CommandSearchChannel, SocketLivesInTheRuntimeFolder) {
