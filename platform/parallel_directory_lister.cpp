@@ -75,14 +75,23 @@ struct ParallelDirectoryLister::Shared {
         bool walkMayOpen = false;
         const bool opened = job->source != nullptr;
         if (opened) {
-            ListedItem item;
-            while (job->source->Next(item)) {
-                job->items.push_back({job->names.size(), item.name.size(), item});
-                job->items.back().data.name = {};
-                job->names.append(item.name);
+            // Each item is read straight into its slot: an item is copied once more, to the
+            // walk, and no more.
+            for (;;) {
+                StoredItem& stored = job->items.emplace_back();
+                ListedItem& item = stored.data;
+                if (!job->source->Next(item)) {
+                    job->items.pop_back();
+                    break;
+                }
+                const std::string_view name = item.name;  // valid until the next item is read
+                stored.nameOffset = job->names.size();
+                stored.nameSize = name.size();
+                job->names.append(name);
+                item.name = {};
                 const bool folder =
                     (item.attributes & kAttrDirectory) && !(item.attributes & kAttrReparsePoint);
-                const size_t pathLength = job->path.size() + item.name.size() + 1;
+                const size_t pathLength = job->path.size() + name.size() + 1;
                 if (!folder) continue;
                 if (item.mountRoot || job->depth >= settings.deepestLevel ||
                     pathLength > settings.longestPath) {
@@ -90,7 +99,7 @@ struct ParallelDirectoryLister::Shared {
                     continue;
                 }
                 std::string path = job->path;
-                path.append(item.name).push_back('/');
+                path.append(name).push_back('/');
                 if (job->filter && *job->filter && !(*job->filter)(path)) {
                     walkMayOpen = true;
                     continue;
@@ -98,7 +107,7 @@ struct ParallelDirectoryLister::Shared {
                 auto child = std::make_shared<Job>();
                 child->shared = this;
                 child->parentFolder = job->source;
-                child->name = std::string(item.name);
+                child->name = std::string(name);
                 child->depth = job->depth + 1;
                 child->path = std::move(path);
                 child->filter = job->filter;
