@@ -2,13 +2,12 @@
 
 #include <poll.h>
 #include <sys/socket.h>
-
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "command/search_channel.h"
+#include "platform/local_socket.h"
 #include "platform/shared_memory_file.h"
 
 namespace quillory::app {
@@ -31,37 +30,6 @@ long SendAvailable(int fd, std::string_view bytes, int progressMs) {
     }
     return static_cast<long>(sent);
 }
-
-namespace {
-
-// Sends the first of `bytes` (at least one) with the descriptor `passed` attached, waiting up
-// to `progressMs` for room; how many went, or -1.
-long SendWithDescriptor(int fd, std::string_view bytes, int passed, int progressMs) {
-    for (;;) {
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-        iovec part{const_cast<char*>(bytes.data()), bytes.size()};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof(control);
-        cmsghdr* header = CMSG_FIRSTHDR(&message);
-        header->cmsg_level = SOL_SOCKET;
-        header->cmsg_type = SCM_RIGHTS;
-        header->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(header), &passed, sizeof(int));
-        const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) return static_cast<long>(n);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
-        }
-        return -1;
-    }
-}
-
-}  // namespace
 
 bool AnswerStream::SendSharedFile(const SharedMemoryFile& file, int progressMs) {
     if (failed_ || !Flush(progressMs)) return false;

@@ -130,6 +130,31 @@ bool LocalSocketConnection::ReadExactly(char* buffer, size_t size, int progressM
     return true;
 }
 
+long SendWithDescriptor(int fd, std::string_view bytes, int passed, int progressMs) {
+    for (;;) {
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+        iovec part{const_cast<char*>(bytes.data()), bytes.size()};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof(control);
+        cmsghdr* header = CMSG_FIRSTHDR(&message);
+        header->cmsg_level = SOL_SOCKET;
+        header->cmsg_type = SCM_RIGHTS;
+        header->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(header), &passed, sizeof(int));
+        const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) return static_cast<long>(n);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
+        }
+        return -1;
+    }
+}
+
 std::string UserRuntimeFolder() {
     std::string folder;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {

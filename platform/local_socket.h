@@ -44,6 +44,11 @@ class LocalSocketConnection {
     int receivedFd_ = -1;
 };
 
+// Sends the first of `bytes` (at least one) on the connected socket `fd` with the descriptor
+// `passed` attached (the caller keeps its own), waiting up to `progressMs` for room. Returns
+// how many bytes went, or -1 once the peer has gone or made no room in time.
+long SendWithDescriptor(int fd, std::string_view bytes, int passed, int progressMs);
+
 // The user's runtime folder: $XDG_RUNTIME_DIR, else /run/user/<uid> when it exists, else
 // empty. It ends with "/" unless empty.
 std::string UserRuntimeFolder();

@@ -16,6 +16,7 @@
 
 #include "command/search_channel_client.h"
 #include "platform/error.h"
+#include "platform/local_socket.h"
 #include "platform/shared_memory_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -112,22 +113,6 @@ TEST(CommandSearchChannel, AnswerFieldsAreLittleEndianLengthsAndTheEndCarriesThe
     EXPECT_GT(kSharedBlockMarker, kMaxAnswerBlockBytes);  // never a block's length
 }
 
-void SendWithDescriptor(int socket, const std::string& bytes, int fd) {
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec part{const_cast<char*>(bytes.data()), bytes.size()};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof(control);
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = SOL_SOCKET;
-    header->cmsg_type = SCM_RIGHTS;
-    header->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(header), &fd, sizeof(int));
-    EXPECT_EQ(::sendmsg(socket, &message, MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
-}
-
 // A server that takes one connection, reads the request to its end and plays `script`:
 // each step is bytes to send, then a pause.
 class ScriptedServer {
@@ -154,7 +139,8 @@ class ScriptedServer {
             }
             for (const Step& step : script) {
                 if (step.passFd >= 0) {
-                    SendWithDescriptor(client, step.bytes, step.passFd);
+                    EXPECT_EQ(SendWithDescriptor(client, step.bytes, step.passFd, 1000),
+                              static_cast<long>(step.bytes.size()));
                 } else {
                     (void)!::send(client, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
                 }
