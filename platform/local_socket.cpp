@@ -102,7 +102,7 @@ void LocalSocketConnection::FinishSending() {
 
 size_t LocalSocketConnection::ReadSome(char* buffer, size_t size, Clock::time_point deadline) {
     for (;;) {
-        // Room for descriptors the peer may send along (any beyond the first are closed).
+        // Room for descriptors the peer may send along; the last one is kept (KeepDescriptors).
         alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
         iovec part{buffer, size};
         msghdr message{};
