@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,9 +51,18 @@ struct Job {
     std::string names;
     std::vector<std::shared_ptr<Job>> children;  // subfolders to read ahead, in listing order
     size_t counted = 0;                          // items added to Shared::waitingItems
-
-    ~Job();
 };
+
+// Ends a job once the last reference to it is gone (see Shared::Retire).
+struct RetireJob {
+    void operator()(Job* job) const noexcept;
+};
+
+std::shared_ptr<Job> NewJob(ParallelDirectoryLister::Shared* shared) {
+    std::shared_ptr<Job> job(new Job, RetireJob{});
+    job->shared = shared;
+    return job;
+}
 
 struct ParallelDirectoryLister::Shared {
     Settings settings;
@@ -63,6 +73,46 @@ struct ParallelDirectoryLister::Shared {
     size_t waitingItems = 0;
     bool stopping = false;
     std::vector<std::thread> workers;
+    // Jobs the walk has left, whose memory a reader frees: most of it was allocated by a
+    // reader, and freeing it on the walk's thread would contend for that reader's allocator
+    // on every folder.
+    std::vector<Job*> retired;
+
+    // A job whose last reference is gone: its buffers are kept for reuse and its items no
+    // longer wait, at once; its memory is freed later by a reader (or here, once none runs).
+    void Retire(Job* job) noexcept {
+        bool resume = false;
+        bool deferred = false;
+        {
+            std::lock_guard lock(mutex);
+            if (job->counted != 0 || job->items.capacity() != 0) {
+                KeepBuffers(*job);
+                // Readers paused at the limit are woken once half of it has been taken, not
+                // for every folder the walk leaves: that would cost a sleep and a wake-up per
+                // folder.
+                const size_t mark = std::max<size_t>(1, settings.maxWaitingItems / 2);
+                resume = waitingItems >= mark && waitingItems - job->counted < mark;
+                waitingItems -= job->counted;
+                job->counted = 0;
+            }
+            if (!stopping && !workers.empty()) {
+                try {
+                    retired.push_back(job);
+                    deferred = true;
+                } catch (const std::bad_alloc&) {
+                    // No room to keep it for a reader: freed here instead.
+                }
+            }
+        }
+        if (!deferred) delete job;
+        if (resume) workAvailable.notify_all();
+    }
+
+    // Frees retired jobs (the caller holds no lock: freeing a job may retire others).
+    static void Free(std::vector<Job*>& jobs) {
+        for (Job* job : jobs) delete job;
+        jobs.clear();
+    }
 
     // Reads the job's folder (the caller has set it Running) and marks it Done.
     void Process(const std::shared_ptr<Job>& job) {
@@ -104,8 +154,7 @@ struct ParallelDirectoryLister::Shared {
                     walkMayOpen = true;
                     continue;
                 }
-                auto child = std::make_shared<Job>();
-                child->shared = this;
+                auto child = NewJob(this);
                 child->parentFolder = job->source;
                 child->name = std::string(name);
                 child->depth = job->depth + 1;
@@ -214,6 +263,7 @@ struct ParallelDirectoryLister::Shared {
     }
 
     void Work() {
+        std::vector<Job*> toFree;
         for (;;) {
             std::vector<std::shared_ptr<Job>> passed;
             std::shared_ptr<Job> job;
@@ -224,27 +274,22 @@ struct ParallelDirectoryLister::Shared {
                 });
                 if (stopping) return;
                 job = TakeQueued(passed);
+                toFree.swap(retired);
             }
             // Outside the lock: dropping the last reference to a job takes the lock.
             passed.clear();
+            Free(toFree);
             if (job) Process(job);
         }
     }
 };
 
-Job::~Job() {
-    if (!shared || (counted == 0 && items.capacity() == 0)) return;
-    bool resume;
-    {
-        std::lock_guard lock(shared->mutex);
-        shared->KeepBuffers(*this);
-        // Readers paused at the limit are woken once half of it has been taken, not for every
-        // folder the walk leaves: that would cost a sleep and a wake-up per folder.
-        const size_t mark = std::max<size_t>(1, shared->settings.maxWaitingItems / 2);
-        resume = shared->waitingItems >= mark && shared->waitingItems - counted < mark;
-        shared->waitingItems -= counted;
+void RetireJob::operator()(Job* job) const noexcept {
+    if (job->shared == nullptr) {
+        delete job;
+        return;
     }
-    if (resume) shared->workAvailable.notify_all();
+    job->shared->Retire(job);
 }
 
 namespace {
@@ -281,8 +326,7 @@ class PrefetchedListing final : public FolderListing {
         }
         // Not read ahead (a mount root, or beyond the limits): read it here.
         if (!job_->source) return nullptr;
-        auto job = std::make_shared<Job>();
-        job->shared = shared_.get();
+        auto job = NewJob(shared_.get());
         job->source = job_->source->OpenChild(name);
         if (!job->source) return nullptr;
         job->depth = job_->depth + 1;
@@ -330,15 +374,20 @@ ParallelDirectoryLister::~ParallelDirectoryLister() {
     }
     shared_->workAvailable.notify_all();
     for (std::thread& worker : shared_->workers) worker.join();
-    std::lock_guard lock(shared_->mutex);
-    shared_->stack.clear();
+    std::vector<Job*> toFree;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->stack.clear();
+        toFree.swap(shared_->retired);
+    }
+    // From now on a job left is freed where it is left.
+    Shared::Free(toFree);
 }
 
 std::unique_ptr<FolderListing> ParallelDirectoryLister::OpenFolder(const std::string& path) {
     std::unique_ptr<FolderListing> source = source_.OpenFolder(path);
     if (!source) return nullptr;
-    auto job = std::make_shared<Job>();
-    job->shared = shared_.get();
+    auto job = NewJob(shared_.get());
     job->source = std::move(source);
     job->path = path;
     if (path.empty() || path.back() != '/') job->path.push_back('/');
