@@ -35,8 +35,12 @@ std::string SearchChannelSocketPath() {
     return folder.empty() ? std::string() : folder + std::string(kSearchChannelSocketName);
 }
 
-std::optional<int> AskRunningProgram(const std::string& socketPath, const ChannelRequest& request,
-                                     std::ostream& out, std::ostream& err, ChannelTimeouts timeouts) {
+namespace {
+
+// One request on a connection of its own. `refused`: the program refused the request itself.
+std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& request, std::ostream& out,
+                           std::ostream& err, ChannelTimeouts timeouts, bool& refused) {
+    refused = false;
     const std::string frame = EncodeRequest(request);
     if (frame.size() > kMaxRequestBytes) return std::nullopt;
     const Clock::time_point firstByteDeadline =
@@ -48,7 +52,9 @@ std::optional<int> AskRunningProgram(const std::string& socketPath, const Channe
     connection.FinishSending();
 
     char kind = 0;
-    if (connection.ReadSome(&kind, 1, firstByteDeadline) != 1 || kind != kAnswerRunning) return std::nullopt;
+    if (connection.ReadSome(&kind, 1, firstByteDeadline) != 1) return std::nullopt;
+    refused = kind == kAnswerError;
+    if (kind != kAnswerRunning) return std::nullopt;
 
     // The output goes out block by block as it arrives. Until its first byte is written, an
     // answer that breaks off leaves the file to be read; after it, it can only be reported.
@@ -94,6 +100,20 @@ std::optional<int> AskRunningProgram(const std::string& socketPath, const Channe
     err << status;
     if (!out) throw Error("Cannot write the output");
     return static_cast<int>(exitStatus);
+}
+
+}  // namespace
+
+std::optional<int> AskRunningProgram(const std::string& socketPath, const ChannelRequest& request,
+                                     std::ostream& out, std::ostream& err, ChannelTimeouts timeouts) {
+    bool refused = false;
+    const std::optional<int> status = AskOnce(socketPath, request, out, err, timeouts, refused);
+    if (status || !refused || !request.takesSharedBlocks) return status;
+    // A program older than shared blocks refuses a request that offers them (one running
+    // since before an update): it is asked once more the way it knows.
+    ChannelRequest plain = request;
+    plain.takesSharedBlocks = false;
+    return AskOnce(socketPath, plain, out, err, timeouts, refused);
 }
 
 }  // namespace quillory::cli

@@ -4,6 +4,7 @@
 
 #include "command/search_channel.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -333,6 +334,53 @@ TEST_F(SearchChannelClientTest, SharedBlocksArePrintedInPlaceAndBadOnesAreNotAns
     }
     EXPECT_EQ(out.str(), "");
     ::close(readOnly);
+}
+
+// A program from before shared blocks refuses a request that offers them: the client asks it
+// once more without them and prints its streamed answer. A refusal of the plain request too
+// means the file is read.
+TEST_F(SearchChannelClientTest, AnOlderProgramIsAskedAgainWithoutSharedBlocks) {
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    std::vector<bool> offered;  // takesSharedBlocks of each request, in order
+    std::thread older([&] {
+        for (int i = 0; i < 3; ++i) {
+            const int client = ::accept(listener, nullptr, nullptr);
+            if (client < 0) return;
+            std::string bytes;
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(client, buffer, sizeof(buffer))) > 0;) bytes.append(buffer, n);
+            ChannelRequest decoded;
+            // The flags such a program knew: "" and "t".
+            if (DecodeRequest(bytes, decoded) != DecodeStatus::Complete) return;
+            offered.push_back(decoded.takesSharedBlocks);
+            const std::string answer = decoded.takesSharedBlocks || i == 2
+                                           ? EncodeErrorAnswer("The request is not a search request")
+                                           : Answer(0, "OK! 1\n", "/a/b\n");
+            (void)!::send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+            ::close(client);
+        }
+    });
+    ChannelRequest request = SampleRequest();
+    request.takesSharedBlocks = true;
+    EXPECT_EQ(AskRunningProgram(path, request, out, err, {500, 500}), std::optional<int>(0));
+    EXPECT_EQ(out.str(), "/a/b\n");
+    EXPECT_EQ(err.str(), "OK! 1\n");
+    // A plain request that is refused is not asked again.
+    out.str("");
+    request.takesSharedBlocks = false;
+    EXPECT_EQ(AskRunningProgram(path, request, out, err, {500, 500}), std::nullopt);
+    EXPECT_EQ(out.str(), "");
+    older.join();
+    EXPECT_EQ(offered, (std::vector<bool>{true, false, false}));
+    // Nothing more was asked: no connection waits.
+    ::fcntl(listener, F_SETFL, O_NONBLOCK);
+    EXPECT_LT(::accept(listener, nullptr, nullptr), 0);
+    ::close(listener);
 }
 
 TEST(CommandSearchChannel, SocketLivesInTheRuntimeFolder) {
