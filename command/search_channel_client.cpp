@@ -1,12 +1,11 @@
 #include "command/search_channel_client.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <ostream>
 
 #include "platform/error.h"
 #include "platform/local_socket.h"
+#include "platform/scoped_fd.h"
 #include "platform/shared_memory_file.h"
 
 namespace quillory::cli {
@@ -17,25 +16,6 @@ using Clock = std::chrono::steady_clock;
 
 // A status line is one short line; anything longer is not an answer of ours.
 constexpr uint32_t kMaxStatusBytes = 64 * 1024;
-
-struct UniqueDescriptor {
-    explicit UniqueDescriptor(int descriptor) : fd(descriptor) {}
-    ~UniqueDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    UniqueDescriptor(const UniqueDescriptor&) = delete;
-    UniqueDescriptor& operator=(const UniqueDescriptor&) = delete;
-    const int fd;
-};
-
-}  // namespace
-
-std::string SearchChannelSocketPath() {
-    const std::string folder = UserRuntimeFolder();
-    return folder.empty() ? std::string() : folder + std::string(kSearchChannelSocketName);
-}
-
-namespace {
 
 // One request on a connection of its own. `refused`: the program refused the request itself.
 std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& request, std::ostream& out,
@@ -73,9 +53,9 @@ std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& 
             char size[8];
             const bool whole = connection.ReadExactly(size, sizeof(size), timeouts.progressMs);
             // The file came with the marker; it is closed here whatever happens.
-            const UniqueDescriptor file(connection.TakeDescriptor());
-            if (!whole || file.fd < 0) return brokenOff();
-            const ReadOnlyMapping shared(file.fd, DecodeU64(std::string_view(size, sizeof(size))));
+            const ScopedFd file(connection.TakeDescriptor());
+            if (!whole || file.Get() < 0) return brokenOff();
+            const ReadOnlyMapping shared(file.Get(), DecodeU64(std::string_view(size, sizeof(size))));
             if (!shared.Mapped()) return brokenOff();
             out.write(shared.Bytes().data(), static_cast<std::streamsize>(shared.Bytes().size()));
             if (!out) throw Error("Cannot write the output");
@@ -103,6 +83,11 @@ std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& 
 }
 
 }  // namespace
+
+std::string SearchChannelSocketPath() {
+    const std::string folder = UserRuntimeFolder();
+    return folder.empty() ? std::string() : folder + std::string(kSearchChannelSocketName);
+}
 
 std::optional<int> AskRunningProgram(const std::string& socketPath, const ChannelRequest& request,
                                      std::ostream& out, std::ostream& err, ChannelTimeouts timeouts) {

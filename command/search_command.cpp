@@ -151,6 +151,12 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
     // until the first part is out.
     std::atomic<bool> sinkStopped{false};
     std::vector<std::string> later;
+    const OutputBlockSink keepForLater = [&later](std::string& block) {
+        later.push_back(std::move(block));
+        block = std::string();
+        return true;
+    };
+    const OutputBlockSink& secondSink = secondPartSink != nullptr ? *secondPartSink : keepForLater;
     const auto take = [&](size_t part, std::span<const size_t> rows) {
         if (part == 0) {
             if (!FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator,
@@ -160,13 +166,8 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
         }
         FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator, terminal,
                                      [&](std::string& block) {
-                                         if (secondPartSink != nullptr) {
-                                             if (!(*secondPartSink)(block))
-                                                 sinkStopped.store(true, std::memory_order_relaxed);
-                                         } else {
-                                             later.push_back(std::move(block));
-                                             block = std::string();
-                                         }
+                                         if (!secondSink(block))
+                                             sinkStopped.store(true, std::memory_order_relaxed);
                                          return !sinkStopped.load(std::memory_order_relaxed);
                                      });
     };

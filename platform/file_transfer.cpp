@@ -8,29 +8,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/scoped_fd.h"
+
 namespace quillory {
 
 namespace {
-
-class ScopedFd {
-  public:
-    explicit ScopedFd(int fd) : fd_(fd) {}
-    ~ScopedFd() {
-        if (fd_ >= 0) close(fd_);
-    }
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-    int Get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (a delayed write error shows here).
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0 || errno == EINTR;
-    }
-
-  private:
-    int fd_;
-};
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
