@@ -449,6 +449,25 @@ TEST_F(FailedSave, TextTooLongNamesTheFieldAndWritesNothing) {
     EXPECT_EQ(back.IncludedFolders.size(), 65535u);
 }
 
+// An entry's texts are checked as it is encoded: one too long near the end comes after
+// megabytes already written to the new file, which must still never replace the old one.
+TEST_F(FailedSave, EntryTextTooLongLateInTheCatalogueKeepsThePreviousFile) {
+    EntryList big;
+    FillCatalogue(big, 200000);
+    const std::string longFolder = "/" + std::string(70000, 'f') + "/";
+    TMyItem& e = big.AcquireEntry("last.txt");
+    e.SetFolder(big.InternFolder(longFolder));
+    try {
+        SaveDatabase(big, SampleOptions(), path_, f_.log);
+        FAIL() << "an oversized folder was saved";
+    } catch (const Error& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("Cannot save the database: the folder of \"/fff"))
+            << std::string(error.what()).substr(0, 80);
+        EXPECT_NE(std::string(error.what()).find("70002 bytes long"), std::string::npos);
+    }
+    ExpectUntouched();
+}
+
 TEST_F(FailedSave, WriteErrorMidwayKeepsThePreviousFile) {
     EntryList big;
     FillCatalogue(big, 200000);  // several megabytes: more than the file-size limit below
