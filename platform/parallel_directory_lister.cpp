@@ -23,13 +23,21 @@ struct StoredItem {
 
 enum class JobState { Queued, Running, Done };
 
-// Buffers for a folder's items: a typical folder fits; a few dozen are kept for reuse, and
-// ones grown by a large folder are not.
+// Buffers for a folder's items: a typical folder fits. Those of folders the walk has left are
+// kept for reuse up to a budget that covers the folders read ahead at the waiting limit, so
+// the readers pausing there and resuming allocate nothing; ones grown by a large folder are
+// not kept.
 constexpr size_t kItemsReserved = 32;
 constexpr size_t kNameBytesReserved = 512;
-constexpr size_t kSpareBuffers = 64;
+constexpr size_t kSpareBufferBytes = size_t{4} << 20;
 constexpr size_t kLargestSpareItems = 1024;
 constexpr size_t kLargestSpareNameBytes = 64 * 1024;
+// Jobs the walk has left are emptied and kept for folders still to be read, with their texts'
+// and lists' memory: a folder then costs no allocation but its listing's. A reading thread
+// takes a few at a time, so it asks for the lock once per batch, not once per subfolder.
+constexpr size_t kSpareJobs = 1024;
+constexpr size_t kJobsPerBatch = 32;
+constexpr size_t kLargestSpareChildren = 256;
 
 }  // namespace
 
@@ -58,10 +66,48 @@ struct RetireJob {
     void operator()(Job* job) const noexcept;
 };
 
-std::shared_ptr<Job> NewJob(ParallelDirectoryLister::Shared* shared) {
-    std::shared_ptr<Job> job(new Job, RetireJob{});
+// What one reading thread keeps between folders: emptied jobs to fill, and room to put a
+// subfolder's path together.
+struct ReaderStock {
+    std::vector<Job*> jobs;
+    std::string path;
+
+    ~ReaderStock() {
+        for (Job* job : jobs) delete job;
+    }
+};
+
+// A job from `stock` when it holds one, otherwise a new one.
+std::shared_ptr<Job> NewJob(ParallelDirectoryLister::Shared* shared, ReaderStock* stock = nullptr) {
+    Job* job = nullptr;
+    if (stock && !stock->jobs.empty()) {
+        job = stock->jobs.back();
+        stock->jobs.pop_back();
+    } else {
+        job = new Job;
+    }
     job->shared = shared;
-    return job;
+    return std::shared_ptr<Job>(job, RetireJob{});
+}
+
+// Empties a retired job for reuse, keeping the memory of its texts and subfolder list (the
+// caller holds no lock: dropping its subfolders may retire them).
+void EmptyJob(Job& job) noexcept {
+    job.parentFolder.reset();
+    job.name.clear();
+    job.depth = 1;
+    job.path.clear();
+    job.filter.reset();
+    job.source.reset();
+    job.opened = false;
+    job.state = JobState::Queued;
+    job.children.clear();
+    if (job.children.capacity() > kLargestSpareChildren) std::vector<std::shared_ptr<Job>>().swap(job.children);
+    // Item buffers still here were not kept at retirement (too large, or enough spares): a
+    // kept job must not hold on to them.
+    std::vector<StoredItem>().swap(job.items);
+    std::string().swap(job.names);
+    job.counted = 0;
 }
 
 struct ParallelDirectoryLister::Shared {
@@ -73,13 +119,18 @@ struct ParallelDirectoryLister::Shared {
     size_t waitingItems = 0;
     bool stopping = false;
     std::vector<std::thread> workers;
-    // Jobs the walk has left, whose memory a reader frees: most of it was allocated by a
-    // reader, and freeing it on the walk's thread would contend for that reader's allocator
-    // on every folder.
+    // Jobs the walk has left, which a reader empties for reuse (or frees): most of their memory
+    // was allocated by a reader, and freeing it on the walk's thread would contend for that
+    // reader's allocator on every folder.
     std::vector<Job*> retired;
+    std::vector<Job*> spareJobs;  // emptied, for reading threads to take in batches
+    ReaderStock walkStock;        // the walk's thread's, used while it reads a folder itself
+
+    ~Shared() { Free(spareJobs); }
 
     // A job whose last reference is gone: its buffers are kept for reuse and its items no
-    // longer wait, at once; its memory is freed later by a reader (or here, once none runs).
+    // longer wait, at once; it is emptied for reuse later by a reader (or freed here, once
+    // none runs).
     void Retire(Job* job) noexcept {
         bool resume = false;
         bool deferred = false;
@@ -114,13 +165,38 @@ struct ParallelDirectoryLister::Shared {
         jobs.clear();
     }
 
-    // Reads the job's folder (the caller has set it Running) and marks it Done.
-    void Process(const std::shared_ptr<Job>& job) {
+    // Empties retired jobs and keeps them for reuse, as many as may be kept; frees the rest.
+    // The caller holds no lock.
+    void Recycle(std::vector<Job*>& jobs) {
+        if (jobs.empty()) return;
+        for (Job* job : jobs) EmptyJob(*job);
+        {
+            std::lock_guard lock(mutex);
+            while (!jobs.empty() && spareJobs.size() < kSpareJobs) {
+                spareJobs.push_back(jobs.back());
+                jobs.pop_back();
+            }
+        }
+        Free(jobs);
+    }
+
+    // Tops up a reading thread's stock of jobs from the spares (the caller holds the lock).
+    void Restock(ReaderStock& stock) {
+        while (stock.jobs.size() < kJobsPerBatch && !spareJobs.empty()) {
+            stock.jobs.push_back(spareJobs.back());
+            spareJobs.pop_back();
+        }
+    }
+
+    // Reads the job's folder (the caller has set it Running) and marks it Done. Jobs for its
+    // subfolders come from `stock`.
+    void Process(const std::shared_ptr<Job>& job, ReaderStock& stock) {
         if (!job->source && job->parentFolder) job->source = job->parentFolder->OpenChild(job->name);
         // Released here, outside the lock: it may be the parent's last holder, and closing a
         // folder takes a while.
         job->parentFolder.reset();
-        std::vector<std::shared_ptr<Job>> children;
+        // Filled here and read by the walk only once the job is Done.
+        std::vector<std::shared_ptr<Job>>& children = job->children;
         // A subfolder the walk may open through this folder itself (one not read ahead).
         bool walkMayOpen = false;
         const bool opened = job->source != nullptr;
@@ -148,17 +224,17 @@ struct ParallelDirectoryLister::Shared {
                     walkMayOpen = true;
                     continue;
                 }
-                std::string path = job->path;
-                path.append(name).push_back('/');
+                std::string& path = stock.path;
+                path.assign(job->path).append(name).push_back('/');
                 if (job->filter && *job->filter && !(*job->filter)(path)) {
                     walkMayOpen = true;
                     continue;
                 }
-                auto child = NewJob(this);
+                auto child = NewJob(this, &stock);
                 child->parentFolder = job->source;
-                child->name = std::string(name);
+                child->name.assign(name);
                 child->depth = job->depth + 1;
-                child->path = std::move(path);
+                child->path.assign(path);
                 child->filter = job->filter;
                 children.push_back(std::move(child));
             }
@@ -176,7 +252,6 @@ struct ParallelDirectoryLister::Shared {
             waitingItems += job->counted;
             // The first subfolder is taken first, as the walk will enter it first.
             for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(*it);
-            job->children = std::move(children);
         }
         jobDone.notify_all();
         workAvailable.notify_all();
@@ -187,6 +262,11 @@ struct ParallelDirectoryLister::Shared {
     // the walk frees what the readers filled. Guarded by `mutex`.
     std::vector<std::vector<StoredItem>> spareItems;
     std::vector<std::string> spareNames;
+    size_t spareBytes = 0;
+
+    static size_t BufferBytes(const Job& job) {
+        return job.items.capacity() * sizeof(StoredItem) + job.names.capacity();
+    }
 
     // Marks a queued job Running (the caller holds the lock) and gives it buffers.
     void StartJob(Job& job) {
@@ -196,6 +276,7 @@ struct ParallelDirectoryLister::Shared {
             spareItems.pop_back();
             job.names = std::move(spareNames.back());
             spareNames.pop_back();
+            spareBytes -= BufferBytes(job);
         } else {
             job.items.reserve(kItemsReserved);
             job.names.reserve(kNameBytesReserved);
@@ -204,9 +285,10 @@ struct ParallelDirectoryLister::Shared {
 
     // Keeps a finished job's buffers for reuse (the caller holds the lock).
     void KeepBuffers(Job& job) {
-        if (spareItems.size() >= kSpareBuffers || job.items.capacity() == 0 ||
-            job.items.capacity() > kLargestSpareItems || job.names.capacity() > kLargestSpareNameBytes)
+        if (job.items.capacity() == 0 || job.items.capacity() > kLargestSpareItems ||
+            job.names.capacity() > kLargestSpareNameBytes || spareBytes + BufferBytes(job) > kSpareBufferBytes)
             return;
+        spareBytes += BufferBytes(job);
         job.items.clear();
         job.names.clear();
         spareItems.push_back(std::move(job.items));
@@ -242,15 +324,17 @@ struct ParallelDirectoryLister::Shared {
             if (job->state == JobState::Done) return;
             if (job->state == JobState::Queued) {
                 StartJob(*job);
+                Restock(walkStock);
                 lock.unlock();
-                Process(job);
+                Process(job, walkStock);
                 return;
             }
             std::shared_ptr<Job> other = TakeQueued(passed);
             if (other || !passed.empty()) {
+                if (other) Restock(walkStock);
                 lock.unlock();
                 passed.clear();
-                if (other) Process(other);
+                if (other) Process(other, walkStock);
                 other.reset();
                 lock.lock();
                 continue;
@@ -263,7 +347,8 @@ struct ParallelDirectoryLister::Shared {
     }
 
     void Work() {
-        std::vector<Job*> toFree;
+        ReaderStock stock;
+        std::vector<Job*> toRecycle;
         for (;;) {
             std::vector<std::shared_ptr<Job>> passed;
             std::shared_ptr<Job> job;
@@ -274,12 +359,13 @@ struct ParallelDirectoryLister::Shared {
                 });
                 if (stopping) return;
                 job = TakeQueued(passed);
-                toFree.swap(retired);
+                if (job) Restock(stock);
+                toRecycle.swap(retired);
             }
             // Outside the lock: dropping the last reference to a job takes the lock.
             passed.clear();
-            Free(toFree);
-            if (job) Process(job);
+            Recycle(toRecycle);
+            if (job) Process(job, stock);
         }
     }
 };
