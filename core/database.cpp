@@ -454,9 +454,13 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
     const std::span<const TMyItem> entries = catalogue.Entries();
     for (size_t i = 0; i < count; ++i) {
         const TMyItem& e = entries[i];
-        const bool sameFolder = e.Folder() == previousFolder;
+        // Entries of one folder share its interned text: the same address says "same folder"
+        // without comparing the path; different addresses still compare by content.
+        const std::string_view folder = e.Folder();
+        const bool sameFolder = (folder.data() == previousFolder.data() && folder.size() == previousFolder.size()) ||
+                                folder == previousFolder;
         PutRecord(out, e, sameFolder);
-        if (!sameFolder) previousFolder = e.Folder();
+        if (!sameFolder) previousFolder = folder;
         if (i % kRecordsPerBlock == kRecordsPerBlock - 1) {
             CloseBlock(out, blockStart);
             if (out.size() >= kFlushBytes) {

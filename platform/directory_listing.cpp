@@ -90,18 +90,29 @@ class SystemFolderListing final : public FolderListing {
     }
 
     std::unique_ptr<FolderListing> OpenChild(std::string_view name) override {
-        // A name the system listed fits its limit; copied to the stack for its final NUL.
-        char cname[NAME_MAX + 1];
-        if (name.size() > NAME_MAX || name.find('\0') != std::string_view::npos) return nullptr;
-        std::memcpy(cname, name.data(), name.size());
-        cname[name.size()] = '\0';
-        // O_NOFOLLOW: a folder replaced by a link since it was listed is not followed.
-        const int fd = openat(fd_, cname, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = OpenChildFolder(name);
         if (fd < 0) return nullptr;
         return std::make_unique<SystemFolderListing>(fd);
     }
 
+    std::shared_ptr<FolderListing> OpenSharedChild(std::string_view name) override {
+        const int fd = OpenChildFolder(name);
+        if (fd < 0) return nullptr;
+        return std::make_shared<SystemFolderListing>(fd);
+    }
+
   private:
+    // The descriptor of the subfolder `name`, or -1.
+    int OpenChildFolder(std::string_view name) const {
+        // A name the system listed fits its limit; copied to the stack for its final NUL.
+        char cname[NAME_MAX + 1];
+        if (name.size() > NAME_MAX || name.find('\0') != std::string_view::npos) return -1;
+        std::memcpy(cname, name.data(), name.size());
+        cname[name.size()] = '\0';
+        // O_NOFOLLOW: a folder replaced by a link since it was listed is not followed.
+        return openat(fd_, cname, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    }
+
     bool Refill() {
         if (ended_) return false;
         if (!buffer_) buffer_ = TakeBuffer();

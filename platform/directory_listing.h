@@ -44,6 +44,9 @@ class FolderListing {
     virtual bool Next(ListedItem& item) = 0;
     // Opens the folder `name` that this listing returned; null when it cannot be listed.
     virtual std::unique_ptr<FolderListing> OpenChild(std::string_view name) = 0;
+    // OpenChild for a listing that will have several owners; a listing may then allocate it
+    // with its shared count at once.
+    virtual std::shared_ptr<FolderListing> OpenSharedChild(std::string_view name) { return OpenChild(name); }
 };
 
 // Whether a folder (its full path, ending with "/") may be opened before the walk asks for it.

@@ -191,7 +191,7 @@ struct ParallelDirectoryLister::Shared {
     // Reads the job's folder (the caller has set it Running) and marks it Done. Jobs for its
     // subfolders come from `stock`.
     void Process(const std::shared_ptr<Job>& job, ReaderStock& stock) {
-        if (!job->source && job->parentFolder) job->source = job->parentFolder->OpenChild(job->name);
+        if (!job->source && job->parentFolder) job->source = job->parentFolder->OpenSharedChild(job->name);
         // Released here, outside the lock: it may be the parent's last holder, and closing a
         // folder takes a while.
         job->parentFolder.reset();
@@ -413,7 +413,7 @@ class PrefetchedListing final : public FolderListing {
         // Not read ahead (a mount root, or beyond the limits): read it here.
         if (!job_->source) return nullptr;
         auto job = NewJob(shared_.get());
-        job->source = job_->source->OpenChild(name);
+        job->source = job_->source->OpenSharedChild(name);
         if (!job->source) return nullptr;
         job->depth = job_->depth + 1;
         job->path = job_->path;
