@@ -1,6 +1,5 @@
 #include "search/ascii_scan.h"
 
-#include <atomic>
 #include <cstring>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -77,8 +76,6 @@ void MarkNonAscii(std::span<const std::string_view> names, std::vector<uint8_t>&
     }
 }
 
-std::atomic<bool> g_wideScanAllowed{true};
-
 // The one scan behind both ways of marking names: for each position of a buffer it finds
 // whether the upper-cased word starts there ("hits"), whether a dotless i or a long s starts
 // there ("pairs"), and whether the byte is a NUL, and hands these on a block of positions at
@@ -94,8 +91,7 @@ class WordScan {
     void Run(const char* data, size_t size, Sink& sink) const {
         size_t i = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
-        static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-        if (hasAvx2 && g_wideScanAllowed.load(std::memory_order_relaxed)) i = BlocksAvx2(data, size, sink);
+        if (WideScanAvailable()) i = BlocksAvx2(data, size, sink);
 #endif
 #if defined(__SSE2__)
         i = BlocksSse2(data, size, i, sink);
@@ -366,10 +362,6 @@ size_t FindTerminatedNamesMayHoldUpper(std::string_view names, std::string_view 
     TerminatedSink sink(out);
     WordScan(upperLiteral).Run(names.data(), names.size(), sink);
     return sink.Passed();
-}
-
-void AllowWideScan(bool allow) {
-    g_wideScanAllowed.store(allow, std::memory_order_relaxed);
 }
 
 }  // namespace quillory

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "search/byte_search.h"  // AllowWideScan
+
 namespace quillory {
 
 // The first position p at which the ASCII upper-cased bytes of [data, data + size) equal
@@ -50,8 +52,5 @@ bool TerminatedScanApplies(std::string_view upperLiteral);
 size_t FindTerminatedNamesMayHoldUpper(std::string_view names, std::string_view upperLiteral,
                                        std::vector<size_t>& out);
 
-// For tests: whether the scans may use the 32-byte instructions where the processor has them
-// (on by default); off, they take the 16-byte path that every x86-64 processor has.
-void AllowWideScan(bool allow);
 
 }  // namespace quillory
