@@ -102,7 +102,8 @@ void EmptyJob(Job& job) noexcept {
     job.opened = false;
     job.state = JobState::Queued;
     job.children.clear();
-    if (job.children.capacity() > kLargestSpareChildren) std::vector<std::shared_ptr<Job>>().swap(job.children);
+    if (job.children.capacity() > kLargestSpareChildren)
+        std::vector<std::shared_ptr<Job>>().swap(job.children);
     // Item buffers still here were not kept at retirement (too large, or enough spares): a
     // kept job must not hold on to them.
     std::vector<StoredItem>().swap(job.items);
@@ -286,7 +287,8 @@ struct ParallelDirectoryLister::Shared {
     // Keeps a finished job's buffers for reuse (the caller holds the lock).
     void KeepBuffers(Job& job) {
         if (job.items.capacity() == 0 || job.items.capacity() > kLargestSpareItems ||
-            job.names.capacity() > kLargestSpareNameBytes || spareBytes + BufferBytes(job) > kSpareBufferBytes)
+            job.names.capacity() > kLargestSpareNameBytes ||
+            spareBytes + BufferBytes(job) > kSpareBufferBytes)
             return;
         spareBytes += BufferBytes(job);
         job.items.clear();

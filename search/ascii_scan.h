@@ -52,5 +52,4 @@ bool TerminatedScanApplies(std::string_view upperLiteral);
 size_t FindTerminatedNamesMayHoldUpper(std::string_view names, std::string_view upperLiteral,
                                        std::vector<size_t>& out);
 
-
 }  // namespace quillory
