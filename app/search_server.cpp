@@ -221,13 +221,12 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
         started = SendAll(fd, std::string(1, cli::kAnswerRunning), 0);
         if (!started) return;
         try {
-            TSearchDriver driver;
             const cli::OutputBlockSink toSocket = [&stream](std::string& block) {
                 return stream.AddBlock(block);
             };
             exitStatus = cli::AnswerFromCatalogue(
                 search, catalogue.Entries, catalogue.CurrentNames(search.search.CaseSensitive),
-                &catalogue.Ranks, sorter_, driver, request.outputIsTerminal, shared ? toFirstFile : toSocket,
+                &catalogue.Ranks, sorter_, driver_, request.outputIsTerminal, shared ? toFirstFile : toSocket,
                 statusText, shared ? &toSecondFile : nullptr);
             formatted = exitStatus != cli::kExitError;
         } catch (const std::exception&) {

@@ -21,6 +21,7 @@
 
 #include "app/shared_answer_files.h"
 #include "results/sort_results.h"
+#include "search/search_driver.h"
 
 namespace quillory::app {
 
@@ -68,6 +69,8 @@ class SearchServer {
     // The worker's alone: the output sort's collation (the environment is the client's, as
     // the request's check ensures) and its working memory.
     ResultSorter sorter_;
+    // Kept between requests with the thread that searches and formats the second part.
+    TSearchDriver driver_;
     SharedAnswerFiles sharedFiles_;
     std::jthread worker_;
 };

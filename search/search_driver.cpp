@@ -1,13 +1,14 @@
 #include "search/search_driver.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <limits>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
+#include "search/helper_thread.h"
 #include "search/match_collector.h"
 #include "search/name_matching.h"
 #include "search/query_parser.h"
@@ -119,68 +120,147 @@ size_t TSearchDriver::FindMatchesInParts(const EntryList& entries, const NameCac
     return matches_.size();
 }
 
+namespace {
+
+// Blocks of the catalogue a two-thread search claims one at a time: enough that the two threads
+// meet within a small share of the work, few enough that claiming costs nothing.
+constexpr size_t kSearchBlocks = 64;
+
+// The blocks of a two-thread search: the calling thread takes them from the front, the second
+// thread from the back, until they meet.
+class BlockClaims {
+  public:
+    BlockClaims(size_t count) : count_(count), blocks_(std::min(kSearchBlocks, count)), back_(blocks_) {}
+
+    // The next block from the front or from the back as [first, last); false once they met.
+    bool FromFront(size_t& first, size_t& last) { return Claim(true, first, last); }
+    bool FromBack(size_t& first, size_t& last) { return Claim(false, first, last); }
+
+  private:
+    bool Claim(bool front, size_t& first, size_t& last) {
+        size_t block = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (front_ >= back_) return false;
+            block = front ? front_++ : --back_;
+        }
+        first = count_ * block / blocks_;
+        last = count_ * (block + 1) / blocks_;
+        return true;
+    }
+
+    std::mutex mutex_;
+    const size_t count_;
+    const size_t blocks_;
+    size_t front_ = 0;
+    size_t back_;
+};
+
+}  // namespace
+
 void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count, size_t limit,
                                       const PartTaker& take) {
-    const size_t middle = count / 2;
-    secondHalf_.clear();
+    // Each thread claims blocks from its own end, so a second thread that starts late (waking
+    // a sleeping processor can take milliseconds) searches less instead of holding the answer
+    // up, and one that has not started when the search ends is not waited for. The matches
+    // are then taken in two halves of equal size, one on each thread.
+    BlockClaims claims(count);
     std::atomic<bool> firstFull{false};
     MatchRequest secondRequest = request;
     secondRequest.stop = &firstFull;
-    // The second part waits for the first part's count before it hands its matches on.
+    std::vector<std::vector<size_t>> backBlocks;  // the second thread's matches, last block first
+
     std::mutex mutex;
-    std::condition_variable counted;
-    bool firstCounted = false;
-    bool abandoned = false;  // the first part failed: nothing more is handed on
-    size_t firstCount = 0;
+    std::condition_variable changed;
+    bool secondSearched = false;
+    bool halvesReady = false;
+    bool abandoned = false;  // the first thread failed: nothing more is taken
+    size_t half = 0;
     std::exception_ptr secondError;
-    const auto secondPart = [&] {
+    const auto secondPart = [&]() noexcept {
         try {
-            CollectMatches(secondRequest, middle, count, limit, secondHalf_);
+            size_t first = 0;
+            size_t last = 0;
+            while (!firstFull.load(std::memory_order_relaxed) && claims.FromBack(first, last)) {
+                CollectMatches(secondRequest, first, last, limit, backBlocks.emplace_back());
+            }
             std::unique_lock lock(mutex);
-            counted.wait(lock, [&] { return firstCounted; });
+            secondSearched = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return halvesReady || abandoned; });
             if (abandoned) return;
-            const size_t room = firstCount >= limit ? 0 : limit - firstCount;
             lock.unlock();
-            if (secondHalf_.size() > room) secondHalf_.resize(room);
-            take(1, secondHalf_);
+            take(1, std::span<const size_t>(matches_).subspan(half));
         } catch (...) {
+            std::lock_guard lock(mutex);
             secondError = std::current_exception();
+            secondSearched = true;  // the first thread must not wait for it
+            changed.notify_all();
         }
     };
-    const auto announce = [&](bool failed) {
+    if (!helper_) helper_ = std::make_unique<HelperThread>();
+    // Without a thread, this one searches every block.
+    bool offered = helper_->Offer(secondPart);
+    // Once the offer is settled (withdrawn, or its work finished), nothing refers to this
+    // call's state any more.
+    const auto settle = [&] {
+        if (offered && !helper_->Withdraw()) helper_->WaitFinished();
+        offered = false;
+    };
+    try {
+        if (waitForSecondThread_ && offered) helper_->WaitTaken();
+        size_t first = 0;
+        size_t last = 0;
+        while (claims.FromFront(first, last)) {
+            CollectMatches(request, first, last, limit, matches_);
+            if (matches_.size() >= limit) {
+                firstFull.store(true, std::memory_order_relaxed);
+                break;
+            }
+        }
+        const bool split = offered && !helper_->Withdraw();
+        if (split) {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return secondSearched; });
+            if (secondError) {
+                lock.unlock();
+                helper_->WaitFinished();
+                std::rethrow_exception(secondError);
+            }
+        } else {
+            offered = false;
+        }
+        // The blocks from the back follow in catalogue order, up to the limit.
+        if (!firstFull.load(std::memory_order_relaxed)) {
+            for (auto block = backBlocks.rbegin(); block != backBlocks.rend() && matches_.size() < limit;
+                 ++block) {
+                const size_t room = limit - matches_.size();
+                matches_.insert(matches_.end(), block->begin(),
+                                block->begin() + static_cast<std::ptrdiff_t>(std::min(room, block->size())));
+            }
+        }
+        half = split ? matches_.size() - matches_.size() / 2 : matches_.size();
+        if (split) {
+            {
+                std::lock_guard lock(mutex);
+                halvesReady = true;
+            }
+            changed.notify_all();
+        }
+        take(0, std::span<const size_t>(matches_).first(half));
+        if (!split) take(1, std::span<const size_t>());
+    } catch (...) {
+        firstFull.store(true, std::memory_order_relaxed);
         {
             std::lock_guard lock(mutex);
-            firstCounted = true;
-            abandoned = failed;
-            firstCount = matches_.size();
+            abandoned = true;
         }
-        counted.notify_one();
-    };
-    std::thread second;
-    try {
-        second = std::thread(secondPart);
-    } catch (const std::system_error&) {
-        second = std::thread();  // no thread to be had: the second part runs here, after the first
-    }
-    try {
-        CollectMatches(request, 0, middle, limit, matches_);
-        if (matches_.size() >= limit) firstFull.store(true, std::memory_order_relaxed);
-        announce(false);
-        take(0, matches_);
-    } catch (...) {
-        // Never leave a running thread behind (its destructor would end the program).
-        firstFull.store(true, std::memory_order_relaxed);
-        announce(true);
-        if (second.joinable()) second.join();
+        changed.notify_all();
+        settle();
         throw;
     }
-    if (second.joinable()) {
-        second.join();
-    } else {
-        secondPart();
-    }
+    settle();
     if (secondError) std::rethrow_exception(secondError);
-    matches_.insert(matches_.end(), secondHalf_.begin(), secondHalf_.end());
 }
 
 void TSearchDriver::CollectAll(const MatchRequest& request, size_t count, size_t limit) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include "core/name_cache.h"
 #include "core/status_text.h"
 #include "platform/clock.h"
+#include "search/helper_thread.h"
 #include "search/search_options.h"
 #include "search/word_list.h"
 
@@ -71,15 +73,16 @@ class TSearchDriver {
     size_t FindMatches(const EntryList& entries, const NameCache* names, const TWordList& words,
                        const TSearchOptions& options, int64_t maxResultsCount);
 
-    // FindMatches for a reader that takes the matches part by part as each part of the
-    // catalogue is searched. A large catalogue is searched in two parts at once: the first on
-    // the calling thread, the second on a thread of its own, and each part's matches, in
-    // catalogue order and cut to what the limit leaves after the parts before it, go to
-    // `take(part, matches)` on the thread that searched that part, as soon as the parts before
-    // it are counted. The parts in order are MatchIndices(), and StatusText() is FindMatches',
-    // its time counting the taking (which overlaps the search). The clock is read on the
-    // calling thread only. An exception from a search or from `take` ends the call once no
-    // thread runs any more.
+    // FindMatches for a reader that takes the matches in two parts, one on each of two threads.
+    // A large catalogue is searched by the calling thread and a thread of its own at once;
+    // once every match is found, the first half of them goes to `take(0, matches)` on the
+    // calling thread and the second half to `take(1, matches)` on the other thread, at the
+    // same time. When the other thread had not started by the end of the search, the calling
+    // thread takes everything as part 0 and then an empty part 1; a small catalogue is
+    // searched and taken the same way on the calling thread alone. The parts in order are
+    // MatchIndices(), and StatusText() is FindMatches', its time counting the taking. The
+    // clock is read on the calling thread only. An exception from a search or from `take`
+    // ends the call once no thread runs any more.
     using PartTaker = std::function<void(size_t part, std::span<const size_t> matches)>;
     size_t FindMatchesInParts(const EntryList& entries, const NameCache* names, const TWordList& words,
                               const TSearchOptions& options, int64_t maxResultsCount, const PartTaker& take);
@@ -94,6 +97,9 @@ class TSearchDriver {
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
     // Whether a search of `count` entries runs in two parts on two threads.
     bool SplitsInTwo(size_t count) const;
+    // For tests: the calling thread waits for the second thread to start before it searches,
+    // so that both parts are taken on their own threads however quickly the search ends.
+    void SetWaitForSecondThread(bool wait) { waitForSecondThread_ = wait; }
 
   private:
     // Fills matches_ with the indices of the first matches, in catalogue order; with `take`,
@@ -102,9 +108,8 @@ class TSearchDriver {
                  const TSearchOptions& options, int64_t maxResultsCount, const PartTaker* take = nullptr);
     // Fills matches_ with the indices of the first `limit` matches, in catalogue order.
     void CollectAll(const MatchRequest& request, size_t count, size_t limit);
-    // Two halves at once, the second on a thread of its own: `take` gets each half's matches
-    // on the thread that searched it, and matches_ ends as one pass in catalogue order would
-    // have left it.
+    // Two threads at once, the second one of its own: `take` gets half of the matches on
+    // each, and matches_ ends as one pass in catalogue order would have left it.
     void CollectInTwoParts(const MatchRequest& request, size_t count, size_t limit, const PartTaker& take);
     void CopyMatches(const EntryList& entries, EntryList& results) const;
 
@@ -113,8 +118,10 @@ class TSearchDriver {
     TWordList words_;
     std::string status_;
     std::vector<size_t> matches_;
-    std::vector<size_t> secondHalf_;
     size_t parallelThreshold_ = 200000;
+    bool waitForSecondThread_ = false;
+    // The second thread of two-part searches, kept from one search to the next.
+    std::unique_ptr<HelperThread> helper_;
 };
 
 }  // namespace quillory

@@ -190,6 +190,7 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
         };
         TSearchDriver splitDriver;
         splitDriver.SetParallelThreshold(1000);
+        splitDriver.SetWaitForSecondThread(true);
         EXPECT_EQ(AnswerFromCatalogue(
                       request, entries, nullptr, nullptr, sorter, splitDriver, false,
                       [&first](std::string& block) {

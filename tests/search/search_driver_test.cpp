@@ -230,20 +230,23 @@ TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
     EXPECT_EQ(EntryFullPath(results[1999]), "/d19/n4");  // entry 1999
 }
 
-// A search taken part by part: the parts in order are the first matches a plain search finds,
-// whatever part the limit falls in, and each part is taken once, the second one cut to what
-// the first leaves.
+// A search taken in two parts: the parts in order are the first matches a plain search finds,
+// whatever the limit, and each part is taken once. With the second thread running, each takes
+// half of the matches; a second thread that starts late leaves more to the first.
 TEST_F(SearchDriverTest, PartsTakenInTurnAreTheFirstMatches) {
     for (int i = 0; i < 3000; ++i)
         AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
     const NameCache& names = cat.NamesFor(false);
     TWordList words;
-    for (const size_t threshold : {size_t{0}, size_t{10}}) {
+    for (const auto& [threshold, waitForSecond] :
+         {std::pair{size_t{0}, false}, std::pair{size_t{10}, false}, std::pair{size_t{10}, true}}) {
         driver.SetParallelThreshold(threshold);
+        driver.SetWaitForSecondThread(waitForSecond);
         // Matches of "n3" per half: 215 in the first, 214 in the second.
         for (const int64_t limit :
              {int64_t{1}, int64_t{100}, int64_t{215}, int64_t{216}, int64_t{300}, int64_t{100000}}) {
-            SCOPED_TRACE(::testing::Message() << "threshold " << threshold << " limit " << limit);
+            SCOPED_TRACE(::testing::Message()
+                         << "threshold " << threshold << " wait " << waitForSecond << " limit " << limit);
             Search("n3", {}, limit);
             const std::vector<size_t> plain(driver.MatchIndices().begin(), driver.MatchIndices().end());
             const std::string plainStatus = driver.StatusText();
@@ -265,6 +268,10 @@ TEST_F(SearchDriverTest, PartsTakenInTurnAreTheFirstMatches) {
             std::vector<size_t> joined = parts[0];
             joined.insert(joined.end(), parts[1].begin(), parts[1].end());
             EXPECT_EQ(joined, plain);
+            if (waitForSecond) {
+                EXPECT_EQ(parts[0].size(), plain.size() - plain.size() / 2);
+                EXPECT_EQ(parts[1].size(), plain.size() / 2);
+            }
             EXPECT_EQ(std::vector<size_t>(driver.MatchIndices().begin(), driver.MatchIndices().end()), plain);
             EXPECT_EQ(driver.StatusText(), plainStatus);
         }
