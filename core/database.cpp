@@ -88,7 +88,8 @@ char* Store(char* at, T value) {
 
 char* StoreDbString(char* at, std::string_view text) {
     at = Store<uint16_t>(at, static_cast<uint16_t>(text.size()));
-    std::memcpy(at, text.data(), text.size());
+    // An empty view may have no address at all, which memcpy must not be given.
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
     return at + text.size();
 }
 
