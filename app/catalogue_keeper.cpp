@@ -138,7 +138,7 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
             // A new catalogue (loaded, rescanned) is kept for long and read by every search
             // and click: its memory is gathered into huge pages, here on the worker and last,
             // when the window is up and the first search has what it needs.
-            if (names) catalogue->Entries.AdviseHugePages();
+            if (names) catalogue->AdviseHugePages();
         } catch (const std::exception&) {
             // Only a head start: the search builds missing names itself, and a column click
             // without ranks sorts the results themselves.

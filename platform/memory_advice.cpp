@@ -2,6 +2,9 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 namespace quillory {
 
@@ -9,8 +12,16 @@ namespace quillory {
 constexpr int kCollapse = 25;
 
 void AdviseHugePages(const void* p, size_t bytes) noexcept {
-    void* start = const_cast<void*>(p);
-    if (madvise(start, bytes, MADV_HUGEPAGE) == 0) madvise(start, bytes, kCollapse);
+    // Advice covers whole pages: the pages wholly inside the range (memory from the allocator
+    // starts a little after a page boundary).
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t first = (begin + page - 1) / page * page;
+    const uintptr_t end = (begin + bytes) / page * page;
+    if (end <= first) return;
+    void* start = reinterpret_cast<void*>(first);
+    const size_t length = end - first;
+    if (madvise(start, length, MADV_HUGEPAGE) == 0) madvise(start, length, kCollapse);
 }
 
 void ReturnFreeMemory() noexcept {

@@ -10,6 +10,7 @@
 
 #include "core/entry_list.h"
 #include "core/large_block.h"
+#include "core/name_cache.h"
 
 namespace quillory {
 namespace {
@@ -57,6 +58,17 @@ TEST(MemoryAdvice, ListsAskForHugePagesOnlyWhenTheOwnerDoes) {
     EXPECT_TRUE(MappingAdvisedHuge(&first));
     EXPECT_TRUE(MappingAdvisedHuge(list[39999].Name().data()));
     EXPECT_TRUE(MappingAdvisedHuge(list[39999].Folder().data()));
+
+    // The name cache's buffers come from the allocator, a little past a page boundary: the
+    // advice still reaches the pages inside them.
+    NameCache names(true);
+    names.Update(list);
+    const std::string_view buffer = names.Buffer();
+    ASSERT_GE(buffer.size(), 2 * kHugePageBytes);
+    const char* middle = buffer.data() + buffer.size() / 2;
+    EXPECT_FALSE(MappingAdvisedHuge(middle));
+    names.AdviseHugePages();
+    EXPECT_TRUE(MappingAdvisedHuge(middle));
 }
 
 }  // namespace
