@@ -130,7 +130,8 @@ constexpr size_t kSearchBlocks = 64;
 // thread from the back, until they meet.
 class BlockClaims {
   public:
-    BlockClaims(size_t count) : count_(count), blocks_(std::min(kSearchBlocks, count)), back_(blocks_) {}
+    explicit BlockClaims(size_t count)
+        : count_(count), blocks_(std::min(kSearchBlocks, count)), back_(blocks_) {}
 
     // The next block from the front or from the back as [first, last); false once they met.
     bool FromFront(size_t& first, size_t& last) { return Claim(true, first, last); }
@@ -155,6 +156,17 @@ class BlockClaims {
     size_t front_ = 0;
     size_t back_;
 };
+
+// Appends the matches of blocks claimed from the back (the last block first) to `out` in
+// catalogue order, up to `limit` in all.
+void AppendBlocksFromTheBack(const std::vector<std::vector<size_t>>& backBlocks, size_t limit,
+                             std::vector<size_t>& out) {
+    for (auto block = backBlocks.rbegin(); block != backBlocks.rend() && out.size() < limit; ++block) {
+        const size_t room = limit - out.size();
+        out.insert(out.end(), block->begin(),
+                   block->begin() + static_cast<std::ptrdiff_t>(std::min(room, block->size())));
+    }
+}
 
 }  // namespace
 
@@ -230,15 +242,7 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
         } else {
             offered = false;
         }
-        // The blocks from the back follow in catalogue order, up to the limit.
-        if (!firstFull.load(std::memory_order_relaxed)) {
-            for (auto block = backBlocks.rbegin(); block != backBlocks.rend() && matches_.size() < limit;
-                 ++block) {
-                const size_t room = limit - matches_.size();
-                matches_.insert(matches_.end(), block->begin(),
-                                block->begin() + static_cast<std::ptrdiff_t>(std::min(room, block->size())));
-            }
-        }
+        if (!firstFull.load(std::memory_order_relaxed)) AppendBlocksFromTheBack(backBlocks, limit, matches_);
         half = split ? matches_.size() - matches_.size() / 2 : matches_.size();
         if (split) {
             {
