@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -210,6 +211,30 @@ TEST_F(ProgramProcessTest, DamagedDatabaseNamedOnTheCommandLineIsLeftAsItIs) {
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
 }
 
+// Whether every thread of process `pid` is stopped ("T" in its stat), waiting up to five
+// seconds: a stop signal takes effect on each thread when that thread next runs.
+bool WaitUntilStopped(pid_t pid) {
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    const auto allStopped = [&] {
+        const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        if (threads.isEmpty()) return false;
+        for (const QString& thread : threads) {
+            QFile file(tasks + QLatin1Char('/') + thread + QStringLiteral("/stat"));
+            if (!file.open(QIODevice::ReadOnly)) return false;
+            const QByteArray line = file.readAll();
+            // The state follows the command name, which is in parentheses and may hold spaces.
+            const qsizetype close = line.lastIndexOf(')');
+            if (close < 0 || close + 2 >= line.size() || line[close + 2] != 'T') return false;
+        }
+        return true;
+    };
+    for (int i = 0; i < 500; ++i) {
+        if (allStopped()) return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
 // quillory-cli asks the running program: the same bytes, status line and exit status as from
 // the file; a stopped or killed program costs the CLI only its short wait before the file.
 TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt) {
@@ -283,6 +308,9 @@ TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt)
     };
     const pid_t pid = static_cast<pid_t>(running.processId());
     ::kill(pid, SIGSTOP);
+    // On a loaded machine a client started at once can still be answered before the stop
+    // takes effect: the hung program begins once every thread is stopped.
+    ASSERT_TRUE(WaitUntilStopped(pid));
     fallsBackQuickly();
     ::kill(pid, SIGCONT);
     EXPECT_EQ(cli({"mp3"}).status, 0);
