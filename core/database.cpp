@@ -46,6 +46,14 @@ void Put(std::string& out, T value) {
     out.append(bytes, sizeof(T));
 }
 
+// The value stored at `p` (the caller has checked that it lies inside the data).
+template <typename T>
+T Load(const char* p) {
+    T value;
+    std::memcpy(&value, p, sizeof(T));
+    return value;
+}
+
 template <typename T>
 T Get(std::string_view data, size_t& pos) {
     if (data.size() - pos < sizeof(T)) ThrowReadError();
@@ -341,13 +349,21 @@ class BlockReader {
     std::string_view ReadString() { return ReadDbString(block_, pos_); }
     bool ReadBool() { return Read<uint8_t>() != 0; }
 
+    // The fixed part of a record after its two texts (three dates, the size, the attributes),
+    // its length checked once.
+    const char* ReadRecordTail() {
+        if (Unread() < kRecordTailBytes) ThrowReadError();
+        const char* tail = block_.data() + pos_;
+        pos_ += kRecordTailBytes;
+        return tail;
+    }
+
     // Passes over one record as ReadRecord reads it: it fails exactly where ReadRecord would,
-    // with the same error, since every field of a record is a length check and a copy.
+    // with the same error.
     void SkipRecord() {
         ReadString();
         ReadString();
-        if (Unread() < kRecordTailBytes) ThrowReadError();
-        pos_ += kRecordTailBytes;
+        ReadRecordTail();
     }
 
   private:
@@ -390,11 +406,12 @@ DatabaseRecord ReadRecord(BlockReader& in, std::string_view previousFolder) {
     r.Folder = in.ReadString();
     r.FolderStored = !r.Folder.empty();
     if (!r.FolderStored) r.Folder = previousFolder;
-    r.Modified = StoredDate(in.Read<double>());
-    r.Created = StoredDate(in.Read<double>());
-    r.Accessed = StoredDate(in.Read<double>());
-    r.Size = in.Read<int64_t>();
-    r.Attributes = in.Read<uint32_t>();
+    const char* tail = in.ReadRecordTail();
+    r.Modified = StoredDate(Load<double>(tail));
+    r.Created = StoredDate(Load<double>(tail + 8));
+    r.Accessed = StoredDate(Load<double>(tail + 16));
+    r.Size = Load<int64_t>(tail + 24);
+    r.Attributes = Load<uint32_t>(tail + 32);
     return r;
 }
 
