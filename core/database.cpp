@@ -57,8 +57,7 @@ T Load(const char* p) {
 template <typename T>
 T Get(std::string_view data, size_t& pos) {
     if (data.size() - pos < sizeof(T)) ThrowReadError();
-    T value;
-    std::memcpy(&value, data.data() + pos, sizeof(T));
+    const T value = Load<T>(data.data() + pos);
     pos += sizeof(T);
     return value;
 }
@@ -101,13 +100,12 @@ char* StoreDbString(char* at, std::string_view text) {
     return at + text.size();
 }
 
-// Appends one record: its name, its folder (or an empty text when it is the previous record's)
-// and its fixed tail. The record is put together on the stack and appended at once: appended
+// Appends one record: its name, `folder` (empty when it is the previous record's) and its
+// fixed tail. The record is put together on the stack and appended at once: appended
 // field by field, each of its seven fields cost a capacity check and a call.
-void PutRecord(std::string& out, const TMyItem& e, bool sameFolder) {
+void PutRecord(std::string& out, const TMyItem& e, std::string_view folder) {
     constexpr size_t kStackRecordBytes = 1024;
     const std::string_view name = e.Name();
-    const std::string_view folder = sameFolder ? std::string_view() : e.Folder();
     if (name.size() > kMaxDbStringBytes || folder.size() > kMaxDbStringBytes) CheckEntryLengths(e);
     const size_t bytes = 2 * sizeof(uint16_t) + name.size() + folder.size() + kRecordTailBytes;
     char stackRecord[kStackRecordBytes];
@@ -478,7 +476,7 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
         const bool sameFolder =
             (folder.data() == previousFolder.data() && folder.size() == previousFolder.size()) ||
             folder == previousFolder;
-        PutRecord(out, e, sameFolder);
+        PutRecord(out, e, sameFolder ? std::string_view() : folder);
         if (!sameFolder) previousFolder = folder;
         if (i % kRecordsPerBlock == kRecordsPerBlock - 1) {
             CloseBlock(out, blockStart);
