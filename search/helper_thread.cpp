@@ -1,5 +1,8 @@
 #include "search/helper_thread.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <system_error>
 #include <utility>
 
@@ -31,8 +34,20 @@ bool HelperThread::Offer(std::function<void()> work) {
             return false;
         }
     }
+    KeepOffCallersProcessor();
     changed_.notify_all();
     return true;
+}
+
+void HelperThread::KeepOffCallersProcessor() {
+    const int here = ::sched_getcpu();
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (here < 0 || ::sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return;
+    CPU_CLR(here, &allowed);
+    // A caller allowed one processor only: the thread goes wherever the system puts it.
+    if (CPU_COUNT(&allowed) == 0) return;
+    (void)::pthread_setaffinity_np(thread_.native_handle(), sizeof(allowed), &allowed);
 }
 
 bool HelperThread::Withdraw() {

@@ -13,6 +13,7 @@
 #include "search/name_matching.h"
 #include "search/query_parser.h"
 #include "search/search_plan.h"
+#include "search/short_wait.h"
 #include "search/streaming_search.h"
 
 namespace quillory {
@@ -182,11 +183,13 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
     secondRequest.stop = &firstFull;
     std::vector<std::vector<size_t>> backBlocks;  // the second thread's matches, last block first
 
+    // Each thread waits for the other only briefly, and watches before it sleeps (see
+    // short_wait.h): woken, it would often be put on the other thread's processor.
     std::mutex mutex;
     std::condition_variable changed;
-    bool secondSearched = false;
-    bool halvesReady = false;
-    bool abandoned = false;  // the first thread failed: nothing more is taken
+    std::atomic<bool> secondSearched{false};
+    std::atomic<bool> halvesSettled{false};  // the halves are ready, or the first thread failed
+    bool abandoned = false;                  // the first thread failed: nothing more is taken
     size_t half = 0;
     std::exception_ptr secondError;
     const auto secondPart = [&]() noexcept {
@@ -196,17 +199,21 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
             while (!firstFull.load(std::memory_order_relaxed) && claims.FromBack(first, last)) {
                 CollectMatches(secondRequest, first, last, limit, backBlocks.emplace_back());
             }
-            std::unique_lock lock(mutex);
-            secondSearched = true;
+            {
+                std::lock_guard lock(mutex);
+                secondSearched.store(true, std::memory_order_release);
+            }
             changed.notify_all();
-            changed.wait(lock, [&] { return halvesReady || abandoned; });
+            WaitShortly(halvesSettled, mutex, changed);
             if (abandoned) return;
-            lock.unlock();
             take(1, std::span<const size_t>(matches_).subspan(half));
         } catch (...) {
-            std::lock_guard lock(mutex);
-            secondError = std::current_exception();
-            secondSearched = true;  // the first thread must not wait for it
+            {
+                std::lock_guard lock(mutex);
+                secondError = std::current_exception();
+                // The first thread must not wait for it.
+                secondSearched.store(true, std::memory_order_release);
+            }
             changed.notify_all();
         }
     };
@@ -232,10 +239,8 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
         }
         const bool split = offered && !helper_->Withdraw();
         if (split) {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return secondSearched; });
+            WaitShortly(secondSearched, mutex, changed);
             if (secondError) {
-                lock.unlock();
                 helper_->WaitFinished();
                 std::rethrow_exception(secondError);
             }
@@ -247,7 +252,7 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
         if (split) {
             {
                 std::lock_guard lock(mutex);
-                halvesReady = true;
+                halvesSettled.store(true, std::memory_order_release);
             }
             changed.notify_all();
         }
@@ -258,6 +263,7 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
         {
             std::lock_guard lock(mutex);
             abandoned = true;
+            halvesSettled.store(true, std::memory_order_release);
         }
         changed.notify_all();
         settle();

@@ -1,13 +1,16 @@
 // The helper thread runs an offered share of work exactly once, or never when the offer was
-// withdrawn in time, and serves one offer after another.
+// withdrawn in time, and serves one offer after another; it is kept off the processor its
+// caller runs on. A short wait is never lost.
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "search/helper_thread.h"
+#include "search/short_wait.h"
 
 namespace quillory {
 namespace {
@@ -46,6 +49,51 @@ TEST(HelperThread, EndsWithoutAnOfferOrAfterAWithdrawnOne) {
     if (!helper.Withdraw()) {
         helper.WaitFinished();
         EXPECT_TRUE(ran);
+    }
+}
+
+TEST(HelperThread, WorkRunsOffTheProcessorTheCallerRunsOn) {
+    cpu_set_t callerAllowed;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof(callerAllowed), &callerAllowed), 0);
+    if (CPU_COUNT(&callerAllowed) < 2) GTEST_SKIP() << "one processor only";
+    HelperThread helper;
+    // The caller may move between processors; a round counts when it stayed on one across
+    // the offer.
+    for (int round = 0; round < 50; ++round) {
+        const int before = ::sched_getcpu();
+        cpu_set_t workAllowed;
+        CPU_ZERO(&workAllowed);
+        ASSERT_TRUE(helper.Offer([&] { ::sched_getaffinity(0, sizeof(workAllowed), &workAllowed); }));
+        const int after = ::sched_getcpu();
+        helper.WaitTaken();
+        helper.WaitFinished();
+        if (before != after) continue;
+        EXPECT_FALSE(CPU_ISSET(before, &workAllowed));
+        cpu_set_t expected = callerAllowed;
+        CPU_CLR(before, &expected);
+        EXPECT_TRUE(CPU_EQUAL(&expected, &workAllowed)) << "every other processor stays allowed";
+        return;
+    }
+    GTEST_SKIP() << "the caller never stayed on one processor across an offer";
+}
+
+TEST(ShortWait, ReturnsOnceSetWhetherItWatchedOrSlept) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    for (const auto delay : {std::chrono::milliseconds(0), std::chrono::milliseconds(30)}) {
+        std::atomic<bool> flag{false};
+        std::thread setter([&] {
+            std::this_thread::sleep_for(delay);
+            {
+                std::lock_guard lock(mutex);
+                flag.store(true, std::memory_order_release);
+            }
+            changed.notify_all();
+        });
+        // Set long after the watch ended: the waiter is asleep by then and must be woken.
+        WaitShortly(flag, mutex, changed, std::chrono::microseconds(100));
+        EXPECT_TRUE(flag.load());
+        setter.join();
     }
 }
 
