@@ -227,11 +227,15 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
                   status),
               kExitError);
     EXPECT_EQ(calls, 1u);
-    // The second part's sink refusing ends the answer too.
+    // The second part's sink refusing ends the answer too (the second thread surely takes a
+    // part: one that starts late may find every block searched already).
     const OutputBlockSink refuses = [](std::string&) { return false; };
+    TSearchDriver splitDriver;
+    splitDriver.SetParallelThreshold(1000);
+    splitDriver.SetWaitForSecondThread(true);
     EXPECT_EQ(AnswerFromCatalogue(
-                  all, entries, nullptr, nullptr, sorter, driver, false, [](std::string&) { return true; },
-                  status, &refuses),
+                  all, entries, nullptr, nullptr, sorter, splitDriver, false,
+                  [](std::string&) { return true; }, status, &refuses),
               kExitError);
 }
 
