@@ -85,7 +85,20 @@ class Collector {
         return Add(i);
     }
 
+    // A name that holds the required text and is decided by it (SearchPlan::nameRule).
+    bool VisitDecided(size_t i, std::string_view name) {
+        if (Stopped()) return false;
+        if (!NameMatchesByRule(r_.plan, name)) return true;
+        if (!PassesTypeFilter(r_.catalogue[i], r_.options)) return true;
+        return Add(i);
+    }
+
     void RunNamesCached(const NameCache& cache, size_t first, size_t last) {
+        if (!literal_.empty() && r_.plan.nameRule != SearchPlan::NameRule::Terms) {
+            ForEachNameHit(cache, literal_, first, last,
+                           [&](size_t i) { return VisitDecided(i, cache.Name(i)); });
+            return;
+        }
         if (!literal_.empty()) {
             ForEachNameHit(cache, literal_, first, last,
                            [&](size_t i) { return VisitName(i, cache.Name(i), literal_); });

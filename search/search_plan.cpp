@@ -54,6 +54,28 @@ std::vector<size_t> RequiredTerms(const QueryMatcher& matcher) {
     return required;
 }
 
+// A one-term query that a name's text decides by itself (see SearchPlan::nameRule). A pattern's
+// subject gains a final dot when the pattern holds one and the name none; a deciding text that
+// does not end with a dot cannot meet that dot, so the name as it is decides.
+void ChooseNameRule(const QueryMatcher& matcher, SearchPlan& plan) {
+    if (matcher.TermCount() != 1 || matcher.WholeWords() || plan.requiredLiterals.size() != 1) return;
+    const CompiledTerm& term = matcher.Term(0);
+    if (!term.valid) return;
+    if (!term.pattern) {
+        plan.nameRule = SearchPlan::NameRule::Holds;
+        return;
+    }
+    using Kind = CompiledTerm::TokenKind;
+    const auto& tokens = term.tokens;
+    if (tokens.size() != 2) return;
+    const bool endsWith = tokens[0].kind == Kind::Star && tokens[1].kind == Kind::Literal;
+    const bool startsWith = tokens[0].kind == Kind::Literal && tokens[1].kind == Kind::Star;
+    const std::string_view text = tokens[endsWith ? 1 : 0].text;
+    if ((!endsWith && !startsWith) || text.empty() || text.back() == '.') return;
+    plan.nameRule = endsWith ? SearchPlan::NameRule::EndsWith : SearchPlan::NameRule::StartsWith;
+    plan.decidingText = text;
+}
+
 }  // namespace
 
 SearchPlan MakeSearchPlan(const QueryMatcher& matcher) {
@@ -65,6 +87,7 @@ SearchPlan MakeSearchPlan(const QueryMatcher& matcher) {
     std::stable_sort(plan.requiredLiterals.begin(), plan.requiredLiterals.end(),
                      [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
     if (!plan.requiredLiterals.empty()) plan.requiredLiteral = plan.requiredLiterals.front();
+    ChooseNameRule(matcher, plan);
     plan.splitsAtFolder = true;
     for (size_t i = 0; i < matcher.TermCount(); ++i) {
         const CompiledTerm& term = matcher.Term(i);

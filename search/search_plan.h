@@ -21,7 +21,27 @@ struct SearchPlan {
     // then occurs in the full path exactly when it occurs in the folder or in the name, so a
     // folder's results are computed once for all its entries.
     bool splitsAtFolder = false;
+    // How a name in which requiredLiteral was found is decided without testing the terms: the
+    // query is one term, not of whole words and of valid text, and that term is the literal
+    // itself (Holds), a star followed by decidingText (EndsWith), or decidingText followed by
+    // a star (StartsWith); decidingText never ends with the dot a pattern may append.
+    enum class NameRule { Terms, Holds, EndsWith, StartsWith };
+    NameRule nameRule = NameRule::Terms;
+    std::string decidingText;
 };
+
+// Whether a name (in the compared case) that holds plan.requiredLiteral matches, for a plan
+// whose nameRule is not Terms.
+inline bool NameMatchesByRule(const SearchPlan& plan, std::string_view name) {
+    switch (plan.nameRule) {
+        case SearchPlan::NameRule::EndsWith:
+            return name.ends_with(plan.decidingText);
+        case SearchPlan::NameRule::StartsWith:
+            return name.starts_with(plan.decidingText);
+        default:
+            return true;
+    }
+}
 
 SearchPlan MakeSearchPlan(const QueryMatcher& matcher);
 

@@ -303,7 +303,18 @@ const std::vector<std::string> kWordQueries = {"report",
                                                "rt_",
                                                "\"report data\"",
                                                "x",
-                                               "/"};
+                                               "/",
+                                               "*rt",
+                                               "rep*",
+                                               "*ss",
+                                               "ß*",
+                                               "*\xe2\x84\xaa",
+                                               "*\xff",
+                                               "*.",
+                                               "*report.",
+                                               "data.*",
+                                               "*.mp3.",
+                                               "mp3.*"};
 
 EntryList WordCatalogue(std::mt19937& rng, size_t count) {
     const std::vector<std::string> folders = {"/", "/Report/", "/data/ſ/", "/ı/", "", "/odd\xc3", "/x/Data."};
