@@ -18,23 +18,22 @@ HelperThread::~HelperThread() {
 }
 
 bool HelperThread::Offer(std::function<void()> work) {
+    if (!thread_.joinable()) {
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+    // Placed before the work is there to take: a new thread would otherwise start on it
+    // wherever it was made.
+    KeepOffCallersProcessor();
     {
         std::lock_guard lock(mutex_);
         work_ = std::move(work);
         offered_ = true;
         taken_ = false;
     }
-    if (!thread_.joinable()) {
-        try {
-            thread_ = std::thread([this] { Run(); });
-        } catch (const std::system_error&) {
-            std::lock_guard lock(mutex_);
-            offered_ = false;
-            work_ = nullptr;
-            return false;
-        }
-    }
-    KeepOffCallersProcessor();
     changed_.notify_all();
     return true;
 }

@@ -189,7 +189,7 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
     std::condition_variable changed;
     std::atomic<bool> secondSearched{false};
     std::atomic<bool> halvesSettled{false};  // the halves are ready, or the first thread failed
-    bool abandoned = false;                  // the first thread failed: nothing more is taken
+    std::atomic<bool> abandoned{false};      // the first thread failed: nothing more is taken
     size_t half = 0;
     std::exception_ptr secondError;
     const auto secondPart = [&]() noexcept {
@@ -205,7 +205,7 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
             }
             changed.notify_all();
             WaitShortly(halvesSettled, mutex, changed);
-            if (abandoned) return;
+            if (abandoned.load(std::memory_order_relaxed)) return;
             take(1, std::span<const size_t>(matches_).subspan(half));
         } catch (...) {
             {
@@ -262,7 +262,7 @@ void TSearchDriver::CollectInTwoParts(const MatchRequest& request, size_t count,
         firstFull.store(true, std::memory_order_relaxed);
         {
             std::lock_guard lock(mutex);
-            abandoned = true;
+            abandoned.store(true, std::memory_order_relaxed);
             halvesSettled.store(true, std::memory_order_release);
         }
         changed.notify_all();
