@@ -16,6 +16,10 @@ namespace {
 
 // One item of a folder read ahead; its name lives in the folder's name buffer.
 struct StoredItem {
+    // Made in place for every item read: the offsets are set as the item is stored and the
+    // data takes its own defaults. A defaulted constructor would have the whole slot cleared
+    // first, for every item of every folder.
+    StoredItem() {}
     size_t nameOffset;
     size_t nameSize;
     ListedItem data;  // name left empty
