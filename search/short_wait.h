@@ -6,6 +6,8 @@
 // that is expected to be short therefore watches the condition on its own processor first,
 // and sleeps only once that took longer than expected.
 
+#include <sched.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,13 +16,20 @@
 namespace quillory {
 
 // How long a short wait watches before it sleeps: a block of a two-thread search takes a
-// fraction of a millisecond.
-inline constexpr std::chrono::microseconds kShortWaitWatch{1000};
+// fraction of a millisecond. A thread that may run on one processor only never watches: the
+// other thread could not run meanwhile.
+inline std::chrono::microseconds ShortWaitWatch() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof(allowed), &allowed) != 0 || CPU_COUNT(&allowed) < 2)
+        return std::chrono::microseconds(0);
+    return std::chrono::microseconds(1000);
+}
 
 // Waits until `flag` is set. The setter sets it while holding `mutex` and then notifies
 // `changed`, so a waiter that falls asleep never misses it.
 inline void WaitShortly(const std::atomic<bool>& flag, std::mutex& mutex, std::condition_variable& changed,
-                        std::chrono::microseconds watch = kShortWaitWatch) {
+                        std::chrono::microseconds watch = ShortWaitWatch()) {
     const auto until = std::chrono::steady_clock::now() + watch;
     unsigned spins = 0;
     while (!flag.load(std::memory_order_acquire)) {

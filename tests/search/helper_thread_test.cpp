@@ -97,5 +97,28 @@ TEST(ShortWait, ReturnsOnceSetWhetherItWatchedOrSlept) {
     }
 }
 
+// A thread that may use one processor only never watches: the thread it waits for could not
+// run meanwhile.
+TEST(ShortWait, WatchesOnlyWithAnotherProcessorToRunOn) {
+    cpu_set_t allowed;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof(allowed), &allowed), 0);
+    std::thread pinned([&] {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &allowed)) {
+                CPU_SET(cpu, &one);
+                break;
+            }
+        }
+        ASSERT_EQ(::sched_setaffinity(0, sizeof(one), &one), 0);
+        EXPECT_EQ(ShortWaitWatch().count(), 0);
+    });
+    pinned.join();
+    if (CPU_COUNT(&allowed) >= 2) {
+        EXPECT_GT(ShortWaitWatch().count(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace quillory
