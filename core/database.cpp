@@ -18,6 +18,7 @@
 #include "platform/error.h"
 #include "platform/full_path.h"
 #include "platform/regular_file_reader.h"
+#include "platform/thread_placement.h"
 
 namespace quillory {
 
@@ -255,6 +256,9 @@ class FileSource {
     // The file and `ahead_` belong to the reader from the request until the read is collected.
     void RequestAhead() {
         if (!reader_.joinable()) return;
+        // Beside this thread, not behind it: woken on this processor, the reader would only
+        // take turns with it.
+        KeepOffThisProcessor(reader_);
         {
             std::lock_guard lock(mutex_);
             askedFor_ = true;

@@ -1,10 +1,9 @@
 #include "search/helper_thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <system_error>
 #include <utility>
+
+#include "platform/thread_placement.h"
 
 namespace quillory {
 
@@ -25,9 +24,10 @@ bool HelperThread::Offer(std::function<void()> work) {
             return false;
         }
     }
-    // Placed before the work is there to take: a new thread would otherwise start on it
-    // wherever it was made.
-    KeepOffCallersProcessor();
+    // The system tends to wake a thread on its waker's processor, and the two would then take
+    // turns there. Placed before the work is there to take: a new thread would otherwise start
+    // on it wherever it was made.
+    KeepOffThisProcessor(thread_);
     {
         std::lock_guard lock(mutex_);
         work_ = std::move(work);
@@ -36,17 +36,6 @@ bool HelperThread::Offer(std::function<void()> work) {
     }
     changed_.notify_all();
     return true;
-}
-
-void HelperThread::KeepOffCallersProcessor() {
-    const int here = ::sched_getcpu();
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (here < 0 || ::sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return;
-    CPU_CLR(here, &allowed);
-    // A caller allowed one processor only: the thread goes wherever the system puts it.
-    if (CPU_COUNT(&allowed) == 0) return;
-    (void)::pthread_setaffinity_np(thread_.native_handle(), sizeof(allowed), &allowed);
 }
 
 bool HelperThread::Withdraw() {

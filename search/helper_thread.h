@@ -34,10 +34,6 @@ class HelperThread {
 
   private:
     void Run();
-    // Lets the thread run on any processor the caller may use but the one the caller runs on
-    // now: the system tends to wake a thread on its waker's processor, and the two would then
-    // take turns there instead of working side by side.
-    void KeepOffCallersProcessor();
 
     std::mutex mutex_;
     std::condition_variable changed_;

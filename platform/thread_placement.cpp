@@ -1,0 +1,19 @@
+#include "platform/thread_placement.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+namespace quillory {
+
+void KeepOffThisProcessor(std::thread& thread) {
+    if (!thread.joinable()) return;
+    const int here = ::sched_getcpu();
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (here < 0 || ::sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return;
+    CPU_CLR(here, &allowed);
+    if (CPU_COUNT(&allowed) == 0) return;
+    (void)::pthread_setaffinity_np(thread.native_handle(), sizeof(allowed), &allowed);
+}
+
+}  // namespace quillory
