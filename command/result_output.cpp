@@ -10,6 +10,7 @@
 #include "actions/export_writers.h"
 #include "command/command_status.h"
 #include "platform/terminal.h"
+#include "platform/thread_placement.h"
 #include "results/collation.h"
 #include "results/sort_results.h"
 
@@ -216,6 +217,7 @@ bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> 
     std::thread helper;
     try {
         helper = std::thread(formatLater);
+        KeepOffThisProcessor(helper);
     } catch (const std::system_error&) {
         return FormatRowRange(entries, rows, options, terminator, terminal, sink);  // no thread to be had
     }
