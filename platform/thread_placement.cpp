@@ -16,4 +16,10 @@ void KeepOffThisProcessor(std::thread& thread) {
     (void)::pthread_setaffinity_np(thread.native_handle(), sizeof(allowed), &allowed);
 }
 
+bool MayUseSeveralProcessors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    return ::sched_getaffinity(0, sizeof(allowed), &allowed) == 0 && CPU_COUNT(&allowed) >= 2;
+}
+
 }  // namespace quillory

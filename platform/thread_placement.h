@@ -12,4 +12,7 @@ namespace quillory {
 // now. Does nothing when the caller may use one processor only, or when the system refuses.
 void KeepOffThisProcessor(std::thread& thread);
 
+// Whether the calling thread may run on more than one processor.
+bool MayUseSeveralProcessors();
+
 }  // namespace quillory

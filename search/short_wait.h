@@ -6,12 +6,12 @@
 // that is expected to be short therefore watches the condition on its own processor first,
 // and sleeps only once that took longer than expected.
 
-#include <sched.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+
+#include "platform/thread_placement.h"
 
 namespace quillory {
 
@@ -19,11 +19,7 @@ namespace quillory {
 // fraction of a millisecond. A thread that may run on one processor only never watches: the
 // other thread could not run meanwhile.
 inline std::chrono::microseconds ShortWaitWatch() {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (::sched_getaffinity(0, sizeof(allowed), &allowed) != 0 || CPU_COUNT(&allowed) < 2)
-        return std::chrono::microseconds(0);
-    return std::chrono::microseconds(1000);
+    return std::chrono::microseconds(MayUseSeveralProcessors() ? 1000 : 0);
 }
 
 // Waits until `flag` is set. The setter sets it while holding `mutex` and then notifies
