@@ -217,7 +217,8 @@ bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> 
     std::thread helper;
     try {
         helper = std::thread(formatLater);
-        KeepOffThisProcessor(helper);
+        int keptOff = -1;
+        KeepOffThisProcessor(helper, keptOff);
     } catch (const std::system_error&) {
         return FormatRowRange(entries, rows, options, terminator, terminal, sink);  // no thread to be had
     }

@@ -258,7 +258,7 @@ class FileSource {
         if (!reader_.joinable()) return;
         // Beside this thread, not behind it: woken on this processor, the reader would only
         // take turns with it.
-        KeepOffThisProcessor(reader_);
+        KeepOffThisProcessor(reader_, readerKeptOff_);
         {
             std::lock_guard lock(mutex_);
             askedFor_ = true;
@@ -308,6 +308,7 @@ class FileSource {
     size_t bufferLength_ = 0;
     bool aheadRequested_ = false;  // the reader owes the next buffer
     std::thread reader_;
+    int readerKeptOff_ = -1;  // the processor the reader is kept off
     std::mutex mutex_;
     std::condition_variable asked_;     // for the reader: a read asked for, or stop
     std::condition_variable finished_;  // for the caller: the read is done

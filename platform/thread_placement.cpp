@@ -5,15 +5,16 @@
 
 namespace quillory {
 
-void KeepOffThisProcessor(std::thread& thread) {
+void KeepOffThisProcessor(std::thread& thread, int& keptOff) {
     if (!thread.joinable()) return;
     const int here = ::sched_getcpu();
+    if (here == keptOff) return;
     cpu_set_t allowed;
     CPU_ZERO(&allowed);
     if (here < 0 || ::sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return;
     CPU_CLR(here, &allowed);
     if (CPU_COUNT(&allowed) == 0) return;
-    (void)::pthread_setaffinity_np(thread.native_handle(), sizeof(allowed), &allowed);
+    if (::pthread_setaffinity_np(thread.native_handle(), sizeof(allowed), &allowed) == 0) keptOff = here;
 }
 
 bool MayUseSeveralProcessors() {

@@ -10,7 +10,9 @@ namespace quillory {
 
 // Lets `thread` run on any processor the calling thread may use except the one it runs on
 // now. Does nothing when the caller may use one processor only, or when the system refuses.
-void KeepOffThisProcessor(std::thread& thread);
+// `keptOff` remembers the processor the thread was kept off (-1 before the first call): while
+// the caller stays on it, the system is not asked again.
+void KeepOffThisProcessor(std::thread& thread, int& keptOff);
 
 // Whether the calling thread may run on more than one processor.
 bool MayUseSeveralProcessors();

@@ -27,7 +27,7 @@ bool HelperThread::Offer(std::function<void()> work) {
     // The system tends to wake a thread on its waker's processor, and the two would then take
     // turns there. Placed before the work is there to take: a new thread would otherwise start
     // on it wherever it was made.
-    KeepOffThisProcessor(thread_);
+    KeepOffThisProcessor(thread_, keptOff_);
     {
         std::lock_guard lock(mutex_);
         work_ = std::move(work);

@@ -43,6 +43,7 @@ class HelperThread {
     bool taken_ = false;    // the current offer was taken up
     bool stopping_ = false;
     std::thread thread_;
+    int keptOff_ = -1;  // the processor the thread is kept off
 };
 
 }  // namespace quillory
