@@ -31,8 +31,9 @@ ExternalLaunches::ExternalLaunches(TQuilloryForm1& form, std::unique_ptr<Externa
             &ExternalLaunches::RunPowerSearch);
     connect(form.MenuAction(QStringLiteral("OpenInternetSearch1")), &QAction::triggered, this,
             [this] { OpenInternetSearch(false); });
-    connect(form.RescanForm(), &TRescanForm::helpRequested, this,
-            [this] { ShowHelpTopic(QStringLiteral("Start.htm#databases")); });
+    connect(form.RescanForm(), &TRescanForm::helpTopicRequested, this, &ExternalLaunches::ShowHelpTopic);
+    connect(form.RescanForm(), &TRescanForm::makerPageRequested, this,
+            [this](const QString& page) { launcher_->Launch(MakerPage(page)); });
 }
 
 ExternalLaunches::~ExternalLaunches() = default;

@@ -1,22 +1,57 @@
 #include "app/rescan_form.h"
 
+#include <QFocusEvent>
+#include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include "app/launch_targets.h"
 
 namespace quillory::app {
 
 namespace {
 
-QLabel* MakeLink(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    label->setFocusPolicy(Qt::StrongFocus);
-    label->setAccessibleName(text);
-    return label;
-}
+// A label with one link that behaves as one control: Tab and Shift+Tab go straight to the next
+// control, the link shows highlighted however the focus came, and Space, Enter and Return
+// activate it (a plain label first steps through its links, highlights and activates only a
+// link reached by Tab, and ignores Space).
+class KeyboardLink : public QLabel {
+  public:
+    KeyboardLink(const QString& text, QWidget* parent)
+        : QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent) {
+        setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(text);
+    }
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QFocusEvent highlighted(QEvent::FocusIn, event->reason() == Qt::BacktabFocusReason
+                                                     ? Qt::BacktabFocusReason
+                                                     : Qt::TabFocusReason);
+        QLabel::focusInEvent(&highlighted);
+    }
+
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+            case Qt::Key_Space:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) break;
+                event->accept();
+                Q_EMIT linkActivated(QStringLiteral("#"));
+                return;
+            default:
+                break;
+        }
+        QLabel::keyPressEvent(event);
+    }
+};
 
 }  // namespace
 
@@ -36,10 +71,26 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     Label3->setAccessibleName(QStringLiteral("Current folder"));
     Label4->setAccessibleName(QStringLiteral("Processed files"));
     Label4->setTextFormat(Qt::PlainText);
-    Label10 = MakeLink(QStringLiteral("Hide the program to tray"), this);
-    QLabel* help = MakeLink(QStringLiteral("Help on rescanning"), this);
+
+    auto* heading = new QLabel(QStringLiteral("File Search Tools"), this);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    Label5 = new KeyboardLink(QString::fromLatin1(kMakerAddress), this);
+    Label5->setAccessibleDescription(heading->text());
+    Label7 = new KeyboardLink(QStringLiteral("Read about Quillory"), this);
+    Label8 = new KeyboardLink(QStringLiteral("Read about Quillory Pro"), this);
+    Label9 = new KeyboardLink(QStringLiteral("Read about all our search products"), this);
+    Label10 = new KeyboardLink(QStringLiteral("Hide the program to tray"), this);
     connect(Label10, &QLabel::linkActivated, this, &TRescanForm::Label10Click);
-    connect(help, &QLabel::linkActivated, this, &TRescanForm::helpRequested);
+    connect(Label5, &QLabel::linkActivated, this,
+            [this] { Q_EMIT makerPageRequested(QStringLiteral("search-software.htm")); });
+    connect(Label7, &QLabel::linkActivated, this,
+            [this] { Q_EMIT helpTopicRequested(QStringLiteral("overview.htm")); });
+    connect(Label8, &QLabel::linkActivated, this,
+            [this] { Q_EMIT helpTopicRequested(QStringLiteral("quillory-pro.htm")); });
+    connect(Label9, &QLabel::linkActivated, this,
+            [this] { Q_EMIT helpTopicRequested(QStringLiteral("search-soft.htm")); });
 
     auto* values = new QGridLayout;
     values->addWidget(folderCaption, 0, 0);
@@ -47,14 +98,22 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     values->addWidget(countCaption, 1, 0);
     values->addWidget(Label4, 1, 1);
     values->setColumnStretch(1, 1);
-    auto* links = new QHBoxLayout;
-    links->addWidget(Label10);
-    links->addStretch();
-    links->addWidget(help);
+    auto* links = new QGridLayout;
+    links->addWidget(heading, 0, 0);
+    links->addWidget(Label5, 1, 0);
+    links->addWidget(Label10, 2, 0);
+    links->addWidget(Label7, 0, 2);
+    links->addWidget(Label8, 1, 2);
+    links->addWidget(Label9, 2, 2);
+    links->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(values);
     layout->addStretch();
     layout->addLayout(links);
+    setTabOrder(Label10, Label5);
+    setTabOrder(Label5, Label7);
+    setTabOrder(Label7, Label8);
+    setTabOrder(Label8, Label9);
     setFixedSize(sizeHint().expandedTo(QSize(480, 130)));
 }
 

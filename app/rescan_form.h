@@ -1,7 +1,8 @@
 #pragma once
 // The rescan progress window: the folder being listed and the number of entries found so
-// far, and the link that hides the program to the tray. Closing it never stops the rescan:
-// it comes back at the next progress point while the main window is shown.
+// far, the link that hides the program to the tray, and links to the maker's search-software
+// page and to the help pages about the products. Closing it never stops the rescan: it comes
+// back at the next progress point while the main window is shown.
 
 #include <QDialog>
 
@@ -21,11 +22,19 @@ class TRescanForm : public QDialog {
     QString CurrentFolderText() const;
     QString ProcessedFilesText() const;
 
+    QLabel* HideToTrayLink() const { return Label10; }
+    QLabel* MakerLink() const { return Label5; }
+    QLabel* AboutProgramLink() const { return Label7; }
+    QLabel* AboutProLink() const { return Label8; }
+    QLabel* AboutProductsLink() const { return Label9; }
+
   Q_SIGNALS:
     // "Hide the program to tray": the window is already closed when this is emitted.
     void hideToTrayRequested();
-    // The help topic and web links.
-    void helpRequested();
+    // The maker's page `page` ("search-software.htm"), to be opened in the browser.
+    void makerPageRequested(const QString& page);
+    // The help page `topic` ("overview.htm"), to be shown like the Help command's.
+    void helpTopicRequested(const QString& topic);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -33,8 +42,12 @@ class TRescanForm : public QDialog {
   private:
     void Label10Click();
 
-    QLabel* Label3;  // "Current folder:" value
-    QLabel* Label4;  // "Processed files:" value
+    QLabel* Label3;   // "Current folder:" value
+    QLabel* Label4;   // "Processed files:" value
+    QLabel* Label5;   // the maker's address, under "File Search Tools"
+    QLabel* Label7;   // "Read about Quillory"
+    QLabel* Label8;   // "Read about Quillory Pro"
+    QLabel* Label9;   // "Read about all our search products"
     QLabel* Label10;  // "Hide the program to tray"
     QString folder_;
 };

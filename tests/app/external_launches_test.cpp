@@ -177,14 +177,43 @@ TEST_F(ExternalLaunchesTest, HelpButtonAndMenuOpenTheStartTopicBesideTheProgram)
     EXPECT_EQ(form->MainWindowState(), TQuilloryForm1::Shown);
 }
 
-TEST_F(ExternalLaunchesTest, RescanWindowHelpLinkOpensTheSectionOnDatabases) {
-    Q_EMIT form->RescanForm()->helpRequested();
-    ASSERT_EQ(launcher->targets.size(), 1);
-    const QUrl url(launcher->targets[0]);
-    EXPECT_EQ(url.fragment(), QStringLiteral("databases"));
-    QFile page(url.toLocalFile());
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(page.readAll().contains("id=\"databases\""));
+// Tab reaches every link of the progress window after "Hide the program to tray", and Enter or
+// Space opens its page; the window stays open.
+TEST_F(ExternalLaunchesTest, RescanWindowLinksOpenTheSearchSoftwarePageAndTheProductTopics) {
+    TRescanForm* rescan = form->RescanForm();
+    rescan->show();
+    rescan->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rescan));
+    rescan->HideToTrayLink()->setFocus();
+    const struct {
+        QLabel* link;
+        QString name;
+        QString target;
+    } links[] = {
+        {rescan->MakerLink(), QString::fromLatin1(kMakerAddress),
+         QStringLiteral("https://quillory.example.org/search-software.htm")},
+        {rescan->AboutProgramLink(), QStringLiteral("Read about Quillory"),
+         HelpPageAddress(QStringLiteral("overview.htm"))},
+        {rescan->AboutProLink(), QStringLiteral("Read about Quillory Pro"),
+         HelpPageAddress(QStringLiteral("quillory-pro.htm"))},
+        {rescan->AboutProductsLink(), QStringLiteral("Read about all our search products"),
+         HelpPageAddress(QStringLiteral("search-soft.htm"))},
+    };
+    QStringList expected;
+    bool space = false;
+    for (const auto& link : links) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), link.link) << link.name.toStdString();
+        EXPECT_EQ(link.link->accessibleName(), link.name);
+        EXPECT_TRUE(link.link->text().contains(link.name.toHtmlEscaped()));
+        QTest::keyClick(link.link, (space = !space) ? Qt::Key_Space : Qt::Key_Return);
+        expected << link.target;
+        EXPECT_EQ(launcher->targets, expected);
+    }
+    for (const QString& target : launcher->targets.mid(1)) {
+        EXPECT_TRUE(QFileInfo::exists(QUrl(target).toLocalFile())) << target.toStdString();
+    }
+    EXPECT_TRUE(rescan->isVisible());
 }
 
 TEST(HelpTopics, AddressesAndTheFolderOfAnInstalledProgram) {
