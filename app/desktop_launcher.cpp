@@ -2,7 +2,6 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDesktopServices>
 #include <cctype>
 
 #include "actions/dropsource/file_drop_formats.h"
@@ -46,24 +45,43 @@ DesktopLauncher::DesktopLauncher(QObject* parent, UrlOpener open, int answerTime
 
 DesktopLauncher::DesktopLauncher(QDBusConnection bus, UrlOpener open, int answerTimeoutMs, QObject* parent)
     : QObject(parent), bus_(std::move(bus)), open_(std::move(open)), answerTimeoutMs_(answerTimeoutMs) {
-    if (!open_) open_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (!open_) {
+        opener_ = std::make_unique<DesktopOpener>();
+        open_ = [opener = opener_.get()](const QUrl& url, DesktopOpener::Failed failed) {
+            opener->Open(url, std::move(failed));
+        };
+    }
 }
 
+DesktopLauncher::~DesktopLauncher() = default;
+
 void DesktopLauncher::OpenWithOwner(const std::string& target) {
-    open_(TargetUrl(target));
+    Open(target);
 }
 
 void DesktopLauncher::RunLauncher(const std::string& parameter) {
     std::string target = parameter;
     if (target.size() >= 2 && target.front() == '"' && target.back() == '"')
         target = target.substr(1, target.size() - 2);
-    open_(TargetUrl(target));
+    Open(target);
+}
+
+void DesktopLauncher::Open(const std::string& target) {
+    if (!HasScheme(target)) {
+        const QString reason = MissingFileReason(Bytes(target));
+        if (!reason.isEmpty()) return Report(target, reason);
+    }
+    open_(TargetUrl(target), [this, target](const QString& reason) { Report(target, reason); });
+}
+
+void DesktopLauncher::Report(const std::string& target, const QString& reason) const {
+    if (report_) report_(QString::fromUtf8(Bytes(target)), reason);
 }
 
 void DesktopLauncher::ShowInFolder(const std::string& path) {
-    const QUrl parent = TargetUrl(ParentFolder(path));
+    const std::string folder = ParentFolder(path);
     if (!bus_.isConnected()) {
-        open_(parent);
+        Open(folder);
         Q_EMIT showInFolderDone(false);
         return;
     }
@@ -72,10 +90,10 @@ void DesktopLauncher::ShowInFolder(const std::string& path) {
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QString::fromLatin1(FileUri(path))} << QString();
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, answerTimeoutMs_), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, parent](QDBusPendingCallWatcher* done) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, folder](QDBusPendingCallWatcher* done) {
         // No file manager on the bus, an error, or no answer in time: the folder opens instead.
         const bool shown = !done->isError();
-        if (!shown) open_(parent);
+        if (!shown) Open(folder);
         done->deleteLater();
         Q_EMIT showInFolderDone(shown);
     });

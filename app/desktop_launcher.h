@@ -1,7 +1,9 @@
 #pragma once
 // The desktop's side of opening results: files and addresses open with the desktop's
 // default program, and "Open folder" asks the file manager over D-Bus to show the file
-// selected, opening the parent folder instead when no file manager answers in time.
+// selected, opening the parent folder instead when no file manager answers in time. Nothing
+// waits for the desktop; a file that is not there, or a target the desktop's opener could not
+// open, goes to the failure report when that is known.
 
 #include <QDBusConnection>
 #include <QObject>
@@ -9,6 +11,7 @@
 #include <functional>
 
 #include "actions/open_rule.h"
+#include "app/external_launcher.h"
 
 namespace quillory::app {
 
@@ -22,11 +25,16 @@ std::string ParentFolder(const std::string& path);
 class DesktopLauncher : public QObject, public Launcher {
     Q_OBJECT
   public:
-    using UrlOpener = std::function<void(const QUrl&)>;
+    using UrlOpener = std::function<void(const QUrl& url, DesktopOpener::Failed failed)>;
 
-    // `open` defaults to QDesktopServices::openUrl; `bus` to the session bus.
+    // `open` defaults to a DesktopOpener's; `bus` to the session bus.
     explicit DesktopLauncher(QObject* parent = nullptr, UrlOpener open = {}, int answerTimeoutMs = 2000);
     DesktopLauncher(QDBusConnection bus, UrlOpener open, int answerTimeoutMs, QObject* parent = nullptr);
+    ~DesktopLauncher() override;
+
+    // Where failed opens are reported from now on (the path or address, and why); by default
+    // nowhere.
+    void SetFailureReport(LaunchFailureReport report) { report_ = std::move(report); }
 
     void OpenWithOwner(const std::string& target) override;
     // The launcher's one parameter is the target in double quotes: the launcher here is the
@@ -40,8 +48,14 @@ class DesktopLauncher : public QObject, public Launcher {
     void showInFolderDone(bool byFileManager);
 
   private:
+    // Opens a file path or an address; a path that is not there is reported instead.
+    void Open(const std::string& target);
+    void Report(const std::string& target, const QString& reason) const;
+
     QDBusConnection bus_;
+    std::unique_ptr<DesktopOpener> opener_;
     UrlOpener open_;
+    LaunchFailureReport report_;
     int answerTimeoutMs_;
 };
 

@@ -15,6 +15,7 @@ namespace quillory::app {
 
 ExternalLaunches::ExternalLaunches(TQuilloryForm1& form, std::unique_ptr<ExternalLauncher> launcher)
     : QObject(&form), form_(form), launcher_(std::move(launcher)) {
+    launcher_->SetFailureReport(ShowLaunchFailures(form.Context().prompts, &form));
     powerSearchForm_ = new TPowerSearchForm(*launcher_, &form);
     aboutForm_ = new TAboutForm(&form);
 

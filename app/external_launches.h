@@ -1,7 +1,8 @@
 #pragma once
 // The commands that hand the user over to something outside the program: the power-search
 // program, the maker's internet-search page, the help pages and the About box. None of them
-// waits for what it started or reports whether it worked.
+// waits for what it started; a launch that fails shows an error box with the target and the
+// system's reason once the failure is known.
 
 #include <QObject>
 #include <memory>
@@ -17,8 +18,8 @@ class TQuilloryForm1;
 class ExternalLaunches : public QObject {
     Q_OBJECT
   public:
-    // A child of the form; the buttons, menu items, tray items and the rescan window's help
-    // link are connected here.
+    // A child of the form; the buttons, menu items, tray items and the rescan window's links
+    // are connected here, and the launcher's failures are shown through the program's prompts.
     ExternalLaunches(TQuilloryForm1& form, std::unique_ptr<ExternalLauncher> launcher);
     ~ExternalLaunches() override;
 

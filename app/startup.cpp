@@ -121,6 +121,7 @@ int RunQuillory(int argc, char** argv) {
     }
     form.ApplySettings(settings);
     DesktopLauncher launcher;
+    launcher.SetFailureReport(ShowLaunchFailures(&prompts, &form));
     QtResultActionPrompts actionPrompts;
     ResultActions resultActions(form, launcher, actionPrompts);
 

@@ -14,28 +14,81 @@
 #include <QStandardPaths>
 #include <cstdlib>
 
+#include "actions/dropsource/file_drop_formats.h"
 #include "tests/support/run_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace quillory::app {
 namespace {
 
+// Records the URLs handed to the desktop and keeps each failure callback for the test to call,
+// as the desktop's opener would once it has ended; and the failures reported.
 struct OpenedUrls {
     std::vector<QByteArray> urls;
+    std::vector<DesktopOpener::Failed> fail;
     DesktopLauncher::UrlOpener Opener() {
-        return [this](const QUrl& url) { urls.push_back(url.toEncoded()); };
+        return [this](const QUrl& url, DesktopOpener::Failed failed) {
+            urls.push_back(url.toEncoded());
+            fail.push_back(std::move(failed));
+        };
+    }
+    QStringList reported;
+    LaunchFailureReport Report() {
+        return [this](const QString& target, const QString& reason) { reported << target + " | " + reason; };
     }
 };
 
+QByteArray FileUrl(const std::string& path) {
+    return QByteArray::fromStdString(FileUri(path));
+}
+
 TEST(DesktopLauncher, FilesOpenAsFileUrlsAndAddressesAsThemselves) {
+    quillory::test::TempDir dir;
+    const std::string spaced = dir.WriteFile("My Files/a b.txt", "");
+    const std::string doc = dir.WriteFile("Grüße.docx", "");
+    const std::string latin1 = dir.WriteFile("\xff.txt", "");
     OpenedUrls opened;
     DesktopLauncher launcher(QDBusConnection(QStringLiteral("quillory-no-bus")), opened.Opener(), 100);
-    launcher.RunLauncher("\"/home/u/My Files/a b.txt\"");
-    launcher.OpenWithOwner("/home/u/Grüße.docx");
+    launcher.RunLauncher("\"" + spaced + "\"");
+    launcher.OpenWithOwner(doc);
     launcher.RunLauncher("\"https://example.org/a?b=c\"");
-    launcher.RunLauncher(std::string("\"/x/\xff.txt\""));
-    EXPECT_EQ(opened.urls, (std::vector<QByteArray>{"file:///home/u/My%20Files/a%20b.txt",
-                                                    "file:///home/u/Gr%C3%BC%C3%9Fe.docx",
-                                                    "https://example.org/a?b=c", "file:///x/%FF.txt"}));
+    launcher.RunLauncher("\"" + latin1 + "\"");
+    EXPECT_EQ(opened.urls, (std::vector<QByteArray>{FileUrl(spaced), FileUrl(doc),
+                                                    "https://example.org/a?b=c", FileUrl(latin1)}));
+    EXPECT_TRUE(opened.urls[0].endsWith("/My%20Files/a%20b.txt"));
+    EXPECT_TRUE(opened.urls[1].endsWith("/Gr%C3%BC%C3%9Fe.docx"));
+    EXPECT_TRUE(opened.urls[3].endsWith("/%FF.txt"));
+    EXPECT_TRUE(opened.reported.isEmpty());
+}
+
+// A file gone since the rescan is reported without asking the desktop; a target the desktop
+// could not open is reported when its opener ends, with the path or address as it was given.
+TEST(DesktopLauncher, FailedOpensAreReportedWithTheTargetAndTheReason) {
+    quillory::test::TempDir dir;
+    const std::string there = dir.WriteFile("there.xyz", "");
+    OpenedUrls opened;
+    DesktopLauncher launcher(QDBusConnection(QStringLiteral("quillory-no-bus")), opened.Opener(), 100);
+    launcher.SetFailureReport(opened.Report());
+    launcher.RunLauncher("\"" + (dir / "gone.txt") + "\"");
+    launcher.OpenWithOwner(dir / "gone.doc");
+    EXPECT_TRUE(opened.urls.empty());
+    launcher.RunLauncher("\"" + there + "\"");
+    launcher.RunLauncher("\"mailto:someone@example.org\"");
+    EXPECT_EQ(opened.urls.size(), 2u);
+    const QString missing = QStringLiteral(" | No such file or directory");
+    EXPECT_EQ(opened.reported, (QStringList{QString::fromStdString(dir / "gone.txt") + missing,
+                                            QString::fromStdString(dir / "gone.doc") + missing}));
+    opened.fail[0](QStringLiteral("xdg-open found no application that could open it."));
+    opened.fail[1](QString());
+    EXPECT_EQ(opened.reported.mid(2), (QStringList{QString::fromStdString(there) +
+                                                       " | xdg-open found no application that could open it.",
+                                                   QStringLiteral("mailto:someone@example.org | ")}));
+
+    // "Open folder" without a file manager: the folder that could not be opened is named.
+    launcher.ShowInFolder(there);
+    ASSERT_EQ(opened.urls.size(), 3u);
+    opened.fail[2](QStringLiteral("The action failed."));
+    EXPECT_EQ(opened.reported.last(), QString::fromStdString(dir.Path() + "/") + " | The action failed.");
 }
 
 TEST(DesktopLauncher, ParentFolders) {
@@ -47,13 +100,15 @@ TEST(DesktopLauncher, ParentFolders) {
 }
 
 TEST(DesktopLauncher, WithoutABusTheParentFolderOpens) {
+    quillory::test::TempDir dir;
+    const std::string file = dir.WriteFile("x y/file.txt", "");
     OpenedUrls opened;
     DesktopLauncher launcher(QDBusConnection(QStringLiteral("quillory-no-bus")), opened.Opener(), 100);
     QSignalSpy done(&launcher, &DesktopLauncher::showInFolderDone);
-    launcher.ShowInFolder("/data/x y/file.txt");
+    launcher.ShowInFolder(file);
     ASSERT_EQ(done.count(), 1);
     EXPECT_FALSE(done.at(0).at(0).toBool());
-    EXPECT_EQ(opened.urls, std::vector<QByteArray>{"file:///data/x%20y/"});
+    EXPECT_EQ(opened.urls, std::vector<QByteArray>{FileUrl(dir / "x y/")});
 }
 
 // A file manager on the bus: records the items it is asked to show; when `silent`, never
@@ -95,18 +150,19 @@ TEST(DesktopLauncherBus, ShowItemsReachesTheFileManager) {
     EXPECT_TRUE(opened.urls.empty());
 
     // A file manager that does not answer in time: the parent folder opens instead.
+    quillory::test::TempDir dir;
     fileManager.silent = true;
-    launcher.ShowInFolder("/data/b.txt");
+    launcher.ShowInFolder(dir.WriteFile("data/b.txt", ""));
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(done.at(1).at(0).toBool());
-    EXPECT_EQ(opened.urls, std::vector<QByteArray>{"file:///data/"});
+    EXPECT_EQ(opened.urls, std::vector<QByteArray>{FileUrl(dir / "data/")});
 
     // No file manager on the bus at all.
     ASSERT_TRUE(fileManagerBus.unregisterService(QStringLiteral("org.freedesktop.FileManager1")));
-    launcher.ShowInFolder("/srv/c.txt");
+    launcher.ShowInFolder(dir.WriteFile("srv/c.txt", ""));
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(done.at(2).at(0).toBool());
-    EXPECT_EQ(opened.urls.back(), "file:///srv/");
+    EXPECT_EQ(opened.urls.back(), FileUrl(dir / "srv/"));
 }
 
 TEST(DesktopLauncherBus, RunOnAPrivateSessionBus) {

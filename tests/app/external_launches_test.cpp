@@ -216,6 +216,38 @@ TEST_F(ExternalLaunchesTest, RescanWindowLinksOpenTheSearchSoftwarePageAndThePro
     EXPECT_TRUE(rescan->isVisible());
 }
 
+// A launch that fails shows what could not be opened and why, at once or when the desktop
+// reports it later; the command otherwise ends as after a launch that worked.
+TEST_F(ExternalLaunchesTest, FailedLaunchesShowTheTargetAndTheReason) {
+    ShowForm();
+    launcher->failWith = QStringLiteral("No such file or directory");
+    launches->PowerSearchForm()->SetPath(QStringLiteral("/opt/gone/varnecast"));
+    WhenModalShown([](QWidget* dialog) { static_cast<TPowerSearchForm*>(dialog)->accept(); });
+    form->Button(5)->click();
+    EXPECT_EQ(
+        prompts.errors,
+        QStringList{QStringLiteral("Could not open \"/opt/gone/varnecast\".\n\nNo such file or directory")});
+    EXPECT_TRUE(Hidden());
+
+    // No browser: the desktop's opener ends after the command has returned.
+    launcher->failWith.clear();
+    form->OpenMainWindow();
+    form->Button(7)->click();
+    form->MenuAction(QStringLiteral("OpenInternetSearch1"))->trigger();
+    EXPECT_EQ(prompts.errors.size(), 1);
+    launcher->FailLast(QStringLiteral("xdg-open found no application that could open it."));
+    ASSERT_EQ(prompts.errors.size(), 2);
+    EXPECT_EQ(prompts.errors[1],
+              QStringLiteral("Could not open \"https://quillory.example.org/internet-search.htm\"."
+                             "\n\nxdg-open found no application that could open it."));
+    // The links of the other windows launch through the same launcher.
+    Q_EMIT form->RescanForm()->AboutProgramLink()->linkActivated(QStringLiteral("#"));
+    launcher->FailLast(QString());
+    EXPECT_EQ(prompts.errors.last(),
+              QStringLiteral("Could not open \"%1\".").arg(HelpPageAddress(QStringLiteral("overview.htm"))));
+    EXPECT_EQ(prompts.errors.size(), 3);
+}
+
 TEST(HelpTopics, AddressesAndTheFolderOfAnInstalledProgram) {
     EXPECT_EQ(HelpTopicAddress(QStringLiteral("/opt/q/help"), QStringLiteral("Start.htm")),
               QStringLiteral("file:///opt/q/help/Start.htm"));

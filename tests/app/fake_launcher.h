@@ -1,6 +1,6 @@
 #pragma once
-// Records the program's launches instead of opening a browser or starting a program, and
-// helpers to act on the modal dialog a command opens.
+// Records the program's launches instead of opening a browser or starting a program (and
+// fails them on request), and helpers to act on the modal dialog a command opens.
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,15 @@ namespace quillory::app::test {
 
 class FakeLauncher : public ExternalLauncher {
   public:
-    void Launch(const QString& target) override { targets << target; }
+    void Launch(const QString& target) override {
+        targets << target;
+        if (!failWith.isEmpty()) ReportFailure(target, failWith);
+    }
+    // The last launch failed later, as when the desktop's opener has ended.
+    void FailLast(const QString& reason) { ReportFailure(targets.last(), reason); }
+
     QStringList targets;
+    QString failWith;  // when set, every launch fails at once for this reason
 };
 
 // Acts on the modal dialog once the command's event loop has shown it. A command that shows
