@@ -18,6 +18,8 @@ CatalogueKeeper::~CatalogueKeeper() {
         rescan_.RequestStop();
         const std::unique_lock<std::shared_mutex> writing(lock_);
         rescan_.Wait(catalogue_);
+        catalogue_->Options = std::move(description_);
+        catalogue_->Incomplete = true;
     }
 }
 
@@ -82,6 +84,8 @@ bool CatalogueKeeper::StartRescan(RescanObserver& observer) {
     JoinPreparation();
     // From here until CollectRescan catalogue_ is empty: readers decline.
     const std::unique_lock<std::shared_mutex> writing(lock_);
+    description_ = catalogue_->Options;
+    describedCount_ = catalogue_->Entries.Count();
     rescan_.Start(std::move(catalogue_), observer);
     return true;
 }
@@ -94,7 +98,9 @@ void CatalogueKeeper::CollectRescan() {
         // The wait is short: the stop was requested, and the worker never takes this lock.
         const std::unique_lock<std::shared_mutex> writing(lock_);
         result = rescan_.Wait(catalogue_);
+        catalogue_->Options = std::move(description_);
         ApplyRescanResult(result, catalogue_->Options);
+        catalogue_->Incomplete = !result.Completed();
     }
     if (rescanEnded_) rescanEnded_(result);
 }

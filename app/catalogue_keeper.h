@@ -60,6 +60,17 @@ class CatalogueKeeper {
         return true;
     }
 
+    // The description of the catalogue's database (folders, extensions, file name, rescan
+    // statistics), for the user interface's thread, without taking the catalogue: while a
+    // rescan runs, the copy taken when it started, so it shows the statistics of the last
+    // completed rescan; a change made to it meanwhile reaches the catalogue when the rescan
+    // is taken back (the running walk keeps the lists it started with).
+    TProgramOptions& Description() { return catalogue_ ? catalogue_->Options : description_; }
+
+    // The number of entries the description describes: while a rescan runs, the count when
+    // it began.
+    size_t DescribedCount() const { return catalogue_ ? catalogue_->Entries.Count() : describedCount_; }
+
     // Replaces the catalogue (a database was loaded into a new one).
     void Replace(std::unique_ptr<Catalogue> catalogue);
 
@@ -105,6 +116,9 @@ class CatalogueKeeper {
     // taking it back, the name-cache build.
     std::shared_mutex lock_;
     std::unique_ptr<Catalogue> catalogue_;
+    // The catalogue's description while a rescan owns the catalogue.
+    TProgramOptions description_;
+    size_t describedCount_ = 0;
     RescanTask rescan_;
     std::jthread preparing_;
     std::atomic<bool> stopPreparing_{false};

@@ -40,11 +40,11 @@ ExternalLaunches::ExternalLaunches(TQuilloryForm1& form, std::unique_ptr<Externa
 ExternalLaunches::~ExternalLaunches() = default;
 
 void ExternalLaunches::RunPowerSearch() {
-    QString program = FromBytes(form_.Context().options().PowerSearchFile);
+    QString program = FromBytes(form_.Context().settings.PowerSearchFile);
     if (program.isEmpty()) {
         if (powerSearchForm_->exec() != QDialog::Accepted) return;
         program = powerSearchForm_->Path();
-        form_.Context().options().PowerSearchFile = program.toUtf8().toStdString();
+        form_.Context().settings.PowerSearchFile = program.toUtf8().toStdString();
     }
     if (program.isEmpty()) return;
     launcher_->Launch(program);

@@ -110,9 +110,11 @@ void GlobalHotKeys::Register(const std::array<uint16_t, kHotKeySlotCount>& codes
         free(modifiers);
     }
 
-    // Every key code of every set slot, with and without the lock modifiers. A refused grab
-    // (another client holds it) is not an error: the combination just stays dead.
-    for (const uint16_t code : codes_) {
+    // Every key code of slots 1 and 2, with and without the lock modifiers: only they start
+    // anything, so no other slot takes a key from the desktop. A refused grab (another client
+    // holds it) is not an error: the combination just stays dead.
+    for (const size_t slot : {size_t{1}, size_t{2}}) {
+        const uint16_t code = codes_[slot];
         if (code == 0) continue;
         const HotKeyParts parts = SplitHotKey(code);
         const uint16_t modifiers = XModifiers(parts.mask);
@@ -197,7 +199,7 @@ GlobalHotKeys* AttachHotKeys(TQuilloryForm1& form, std::function<void()> powerSe
 
 void RegisterHotKeys(TQuilloryForm1& form) {
     if (auto* hotKeys = form.findChild<GlobalHotKeys*>(QString(), Qt::FindDirectChildrenOnly)) {
-        hotKeys->Register(form.Context().options().HotKeys);
+        hotKeys->Register(form.Context().settings.HotKeys);
     }
 }
 

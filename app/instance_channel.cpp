@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace quillory::app {
 namespace {
@@ -52,6 +54,20 @@ bool SendToRunningCopy(const QString& word, int timeoutMs) {
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
     return written;
+}
+
+QString OpenDatabaseWord(const QString& path) {
+    return QStringLiteral("open ") + QString::fromLatin1(QFile::encodeName(path).toPercentEncoding());
+}
+
+bool SendToStartingCopy(const QString& word, int patienceMs) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (SendToRunningCopy(word)) return true;
+        if (waited.elapsed() >= patienceMs) return false;
+        QThread::msleep(100);
+    }
 }
 
 InstanceServer::InstanceServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
@@ -113,6 +129,11 @@ void InstanceServer::ReadClient(QLocalSocket* client) {
             Q_EMIT quitRequested();
         } else if (line == "rescan") {
             Q_EMIT rescanRequested();
+        } else if (line == "show") {
+            Q_EMIT showRequested();
+        } else if (line.startsWith("open ")) {
+            const QByteArray path = QByteArray::fromPercentEncoding(line.mid(5));
+            if (!path.isEmpty()) Q_EMIT openRequested(QFile::decodeName(path));
         }
         // Anything else is not for us and is ignored.
     }

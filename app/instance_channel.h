@@ -1,8 +1,10 @@
 #pragma once
 // How a second start of the program finds and addresses a copy that is already running: the
-// running copy listens on a local socket named after its main window's class,
-// $XDG_RUNTIME_DIR/TQuilloryForm1 (user-only access); a second start connects, sends one
-// line ("quit" or "rescan") and ends. A start that cannot connect finds no running copy.
+// running copy holds a lock beside a local socket named after its main window's class,
+// $XDG_RUNTIME_DIR/TQuilloryForm1 (user-only access), for its whole life; a second start
+// connects, sends one line and ends. The lines: "quit", "rescan", "show" (bring the window
+// up) and "open " followed by a database path, percent-encoded, so any bytes a path may hold
+// travel on one line.
 
 #include <QObject>
 #include <QString>
@@ -13,8 +15,9 @@ class QLocalSocket;
 namespace quillory::app {
 
 inline constexpr int kInstanceConnectTimeoutMs = 1000;
-// A client that sends this many bytes without a line break is dropped.
-inline constexpr int kInstanceMaxLineLength = 256;
+// A client that sends this many bytes without a line break is dropped: room for "open " and
+// the longest path, percent-encoded.
+inline constexpr int kInstanceMaxLineLength = 3 * 4096 + 16;
 
 // The socket's full path, computed afresh on each call: $XDG_RUNTIME_DIR/TQuilloryForm1, or
 // the runtime folder Qt chooses when XDG_RUNTIME_DIR is unset.
@@ -25,6 +28,13 @@ QString InstanceSocketPath();
 // when no copy is running. Blocks for at most about twice the timeout; usable before any
 // window exists.
 bool SendToRunningCopy(const QString& word, int timeoutMs = kInstanceConnectTimeoutMs);
+
+// The line that asks a running copy to open `path` as its database.
+QString OpenDatabaseWord(const QString& path);
+
+// Like SendToRunningCopy, for a start that found the copy's lock taken: the copy may still be
+// starting, so it is asked again for up to `patienceMs` before the start gives up.
+bool SendToStartingCopy(const QString& word, int patienceMs = 10000);
 
 // Server side, owned by the running copy's main window. Never blocks: lines are read as
 // they arrive through the event loop.
@@ -46,6 +56,8 @@ class InstanceServer : public QObject {
   Q_SIGNALS:
     void quitRequested();
     void rescanRequested();
+    void showRequested();
+    void openRequested(const QString& path);
 
   private:
     void AcceptClients();

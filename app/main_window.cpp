@@ -20,10 +20,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "actions/clipboard_text.h"
 #include "actions/export_writers.h"
 #include "actions/file_copy.h"
+#include "app/dialog_buttons.h"
 #include "app/fields_select_form.h"
 #include "app/global_hot_keys.h"
 #include "app/qt_text.h"
@@ -38,6 +42,7 @@
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "platform/error.h"
+#include "platform/path_status.h"
 
 namespace quillory::app {
 
@@ -54,6 +59,29 @@ QCheckBox* MakeCheckBox(const QString& caption, QWidget* parent) {
     auto* box = new QCheckBox(caption, parent);
     box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     return box;
+}
+
+// Gives `window` the stored size and position, fitted to the free area of the screen that
+// holds the stored corner (the primary screen when none does): never larger than that area
+// unless the window's minimum size is, and moved into it as far as needed, so the window is
+// always reachable and no setting, however large, makes a giant one.
+void PlaceOnScreen(QWidget& window, const ViewGeometry& view) {
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(view.left, view.top));
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // The frame is known once the window has been on the screen; before that it counts as
+    // nothing, and the window manager adds it.
+    const QSize frame = window.frameGeometry().size() - window.size();
+    const int width = std::max(window.minimumWidth(), std::min(view.width, area.width() - frame.width()));
+    const int height =
+        std::max(window.minimumHeight(), std::min(view.height, area.height() - frame.height()));
+    const int left =
+        std::max(area.left(), std::min(view.left, area.left() + area.width() - width - frame.width()));
+    const int top =
+        std::max(area.top(), std::min(view.top, area.top() + area.height() - height - frame.height()));
+    window.resize(width, height);
+    window.move(left, top);
 }
 
 }  // namespace
@@ -94,6 +122,7 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
       sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)),
       typeAhead_(Collation::FromEnvironment(CollationStrength::Secondary)) {
     InitResources();
+    trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     setObjectName(QStringLiteral("TQuilloryForm1"));
     setWindowTitle(QStringLiteral("Quillory"));
     setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));
@@ -112,6 +141,7 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
     StartupTimer.setSingleShot(true);
     connect(&StartupTimer, &QTimer::timeout, this, &TQuilloryForm1::StartupTimerTimer);
     connect(qApp, &QApplication::focusChanged, this, &TQuilloryForm1::FocusChanged);
+    EnterPressesFocusedButton(this);
 
     // The design size: a client area of 592 by 409, centred until the settings say otherwise.
     setMinimumSize(600, 240);
@@ -137,6 +167,9 @@ void TQuilloryForm1::BuildControls() {
     ComboBox1->setMaxCount(static_cast<int>(kMaxSearchHistory));
     ComboBox1->setEditText(QStringLiteral("Enter file name or wildcards"));
     ComboBox1->setAccessibleName(QStringLiteral("Search text"));
+    // Screen readers name an editable combo box by its line edit, which would otherwise be
+    // named by the text typed into it.
+    ComboBox1->lineEdit()->setAccessibleName(QStringLiteral("Search text"));
     ComboBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ComboBox1->lineEdit()->selectAll();
     connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, &TQuilloryForm1::Button1Click);
@@ -156,8 +189,11 @@ void TQuilloryForm1::BuildControls() {
     CheckBox5 = MakeCheckBox(QStringLiteral("F&ull path"), central);
     CheckBox3->setChecked(true);
     CheckBox4->setChecked(true);
-    connect(CheckBox3, &QCheckBox::clicked, this, &TQuilloryForm1::CheckBox3Click);
-    connect(CheckBox4, &QCheckBox::clicked, this, &TQuilloryForm1::CheckBox4Click);
+    // At least one of "Find folders" and "Find files" stays ticked however a box changes: by
+    // mouse, keyboard, an assistive technology's toggle or the settings. Only toggled is sent
+    // on every one of those paths.
+    connect(CheckBox3, &QCheckBox::toggled, this, &TQuilloryForm1::CheckBox3Click);
+    connect(CheckBox4, &QCheckBox::toggled, this, &TQuilloryForm1::CheckBox4Click);
 
     DatabasesLink = new QLabel(QStringLiteral("<a href=\"#\">Databases</a>"), central);
     DatabasesLink->setToolTip(QStringLiteral("Manage search databases"));
@@ -217,7 +253,9 @@ void TQuilloryForm1::BuildControls() {
     setCentralWidget(central);
 
     statusLabel_ = new QLabel(this);
-    statusLabel_->setAccessibleName(QStringLiteral("Status"));
+    // No fixed name: a label's accessible name is its text, so screen readers read the status
+    // itself ("OK! 12 files found...") and hear its changes.
+    statusLabel_->setAccessibleDescription(QStringLiteral("Status"));
     statusLabel_->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(statusLabel_, 1);
     statusBar()->setSizeGripEnabled(true);
@@ -327,13 +365,13 @@ void TQuilloryForm1::ApplySettings(const DesktopSettings& settings) {
     ShowHistory();
     CheckBox1->setChecked(settings.caseSensitive);
     CheckBox2->setChecked(settings.wholeWords);
-    CheckBox3->setChecked(settings.findFolders);
+    // "Find files" first: settings with both boxes off leave "Find files" ticked.
     CheckBox4->setChecked(settings.findFiles);
+    CheckBox3->setChecked(settings.findFolders);
     CheckBox5->setChecked(settings.fullPath);
     const ViewGeometry& view = settings.view;
     if (view.stored) {
-        resize(view.width, view.height);
-        move(view.left, view.top);
+        PlaceOnScreen(*this, view);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // No stored position: centred on the screen at the design size.
         QRect frame = frameGeometry();
@@ -361,12 +399,15 @@ DesktopSettings TQuilloryForm1::CurrentSettings() const {
     settings.findFolders = CheckBox3->isChecked();
     settings.findFiles = CheckBox4->isChecked();
     settings.fullPath = CheckBox5->isChecked();
+    settings.databaseFile = context_.database().DBFileName;
     settings.view.stored = true;
-    const QRect frame = frameGeometry();
-    settings.view.width = frame.width();
-    settings.view.height = frame.height();
-    settings.view.left = frame.left();
-    settings.view.top = frame.top();
+    // The measures resize() and move() take back at the next start: the size inside the
+    // frame, which the window manager adds whatever its size, and the frame's corner. Saving
+    // the outer size would let the window grow by its frame at every start.
+    settings.view.width = width();
+    settings.view.height = height();
+    settings.view.left = pos().x();
+    settings.view.top = pos().y();
     for (int column = 0; column < kResultColumnCount; ++column) {
         settings.view.columnWidths[static_cast<size_t>(column)] = ListView1->columnWidth(column);
     }
@@ -406,7 +447,7 @@ void TQuilloryForm1::StartupTimerTimer() {
     StartupTimer.stop();
     RegisterHotKeys(*this);
     UpdateCaption();
-    if (context_.options().RescanOnStartup || context_.rescanRequested) {
+    if (context_.settings.RescanOnStartup || context_.rescanRequested) {
         Button2Click();
     } else {
         // Reading the options above stopped a build of the column ranks the start-up began.
@@ -415,7 +456,7 @@ void TQuilloryForm1::StartupTimerTimer() {
 }
 
 void TQuilloryForm1::UpdateCaption() {
-    const std::string name = context_.options().DBFileName;
+    const std::string name = context_.database().DBFileName;
     QString caption = QStringLiteral("Quillory - Database: ");
     if (name.empty()) {
         caption += QStringLiteral("None");
@@ -438,14 +479,27 @@ void TQuilloryForm1::OpenMainWindow() {
         ComboBox1->setFocus(Qt::OtherFocusReason);
         ComboBox1->lineEdit()->selectAll();
     }
+    BringModalDialogForward();
+}
+
+void TQuilloryForm1::BringModalDialogForward() {
+    // A window under a modal dialog takes no input: the dialog comes back with it, above it,
+    // even from a minimised state nothing else on the screen would restore it from.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == this) return;
+    if (modal->isMinimized()) modal->showNormal();
+    modal->raise();
+    modal->activateWindow();
 }
 
 void TQuilloryForm1::HideToTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // With no tray to come back from, the window is minimised instead of hidden, so the
+    // program is never unreachable. The same while a modal dialog is open: it blocks every
+    // other window of the program, a tray icon drawn by the program among them, and the
+    // window is then brought back from the taskbar.
+    if (!trayAvailable_() || QApplication::activeModalWidget()) {
         // Never bring a window that was not shown onto the screen just to minimise it.
         if (!isVisible()) return;
-        // With no tray to come back from, the window is minimised instead of hidden, so the
-        // program is never unreachable.
         if (!isMinimized()) showMinimized();
         mainWindowState_ = HiddenToTray;
         return;
@@ -466,16 +520,24 @@ void TQuilloryForm1::closeEvent(QCloseEvent* event) {
 
 void TQuilloryForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && rescanForm_->isVisible()) {
-        // While the progress window is up, activating the main window hands the keyboard to it.
-        QTimer::singleShot(0, rescanForm_, [form = rescanForm_] {
-            if (form->isVisible()) form->activateWindow();
-        });
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+            // Activated under a modal dialog (the taskbar, a hot key): the dialog is what
+            // takes input, so it comes to the front and gets the keyboard.
+            QTimer::singleShot(0, modal, [this, modal] {
+                if (QApplication::activeModalWidget() == modal) BringModalDialogForward();
+            });
+        } else if (rescanForm_->isVisible()) {
+            // While the progress window is up, activating the main window hands the keyboard
+            // to it.
+            QTimer::singleShot(0, rescanForm_, [form = rescanForm_] {
+                if (form->isVisible()) form->activateWindow();
+            });
+        }
     }
     if (event->type() != QEvent::WindowStateChange) return;
     if (isMinimized()) {
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            QTimer::singleShot(0, this, &TQuilloryForm1::HideToTray);
+        if (trayAvailable_()) QTimer::singleShot(0, this, &TQuilloryForm1::HideToTray);
         mainWindowState_ = HiddenToTray;
     } else if (isVisible()) {
         mainWindowState_ = Shown;
@@ -483,8 +545,9 @@ void TQuilloryForm1::changeEvent(QEvent* event) {
 }
 
 void TQuilloryForm1::keyPressEvent(QKeyEvent* event) {
-    // Enter on a control that does not use it itself acts on the default button, as a dialog
-    // would; while the list has the focus "Search" is not the default button.
+    // Enter on a control that does not use it itself (not a push button: those press
+    // themselves) acts on the default button, as a dialog would; while the list has the focus
+    // "Search" is not the default button.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && Button1->isDefault() &&
         Button1->isEnabled()) {
         Button1Click();
@@ -545,6 +608,7 @@ void TQuilloryForm1::Button1Click() {
     model_->ShowResults(0);
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
+    stoppedRescanText_.clear();
     size_t found = 0;
     size_t catalogueEntries = 0;
     {
@@ -552,12 +616,14 @@ void TQuilloryForm1::Button1Click() {
         const auto writing = context_.keeper.Modify();
         Catalogue& catalogue = context_.catalogue();
         resultOrigin_.Forget();
-        found = searchDriver_.Search(catalogue, text, options, catalogue.Options.MaxResultsCount,
+        found = searchDriver_.Search(catalogue, text, options, context_.settings.MaxResultsCount,
                                      context_.results);
         resultOrigin_.Record(catalogue.Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
         catalogueEntries = catalogue.Entries.Count();
     }
-    SetStatusText(FromBytes(searchDriver_.StatusText()));
+    // A search that stopped a rescan leaves the stop text: the catalogue it searched is
+    // incomplete, and the user must learn that.
+    SetStatusText(stoppedRescanText_.isEmpty() ? FromBytes(searchDriver_.StatusText()) : stoppedRescanText_);
     model_->ShowResults(found);
     Button1->setEnabled(true);
     ListView1->setFocus();
@@ -593,6 +659,7 @@ void TQuilloryForm1::ShowProgress(const QString& folder, qulonglong found) {
 
 void TQuilloryForm1::RescanEnded(const RescanResult& result) {
     SetStatusText(FromBytes(result.statusText));
+    if (!result.Completed()) stoppedRescanText_ = StatusText();
     rescanForm_->hide();
     Button2->setEnabled(true);
     context_.keeper.PrepareNamesAhead();
@@ -623,38 +690,68 @@ void TQuilloryForm1::Tableofresults1Click() {
     }
 }
 
-bool TQuilloryForm1::RunDestructionWork() {
+bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
+    bool saved = true;
+    // A failure is shown when someone is there to answer; at the session's end or on a
+    // signal it goes to the activity log and the standard error stream instead, and the end
+    // goes on: a box nobody answers would hold the program forever.
+    const auto report = [this, someoneAnswers](const QString& text) {
+        if (someoneAnswers) {
+            ShowError(text);
+            return;
+        }
+        std::fprintf(stderr, "quillory: %s\n", text.toLocal8Bit().constData());
+        try {
+            ActivityLog().AppendLog(": " + ToBytes(text));
+        } catch (const std::exception&) {
+        }
+    };
+    // Takes the catalogue back: a running rescan stops here and leaves it incomplete.
     Catalogue& catalogue = context_.catalogue();
     const TProgramOptions& options = catalogue.Options;
-    try {
-        SaveDatabase(catalogue.Entries, options, context_.workingDatabasePath, ActivityLog());
-    } catch (const std::exception& error) {
-        ShowError(QString::fromUtf8(error.what()));
-        return false;
+    const std::string& working = context_.workingDatabasePath;
+    // A stopped rescan found part of the folders: it never replaces a complete file. With no
+    // file yet (a first start) what it found is better than nothing and is saved.
+    const bool keepPrevious = catalogue.Incomplete && PathExists(working);
+    if (!keepPrevious) {
+        try {
+            SaveDatabase(catalogue.Entries, options, working, ActivityLog());
+        } catch (const std::exception& error) {
+            report(QStringLiteral(
+                       "The catalogue was not saved to \"%1\": %2\nThe last saved copy is kept there.")
+                       .arg(FromBytes(working), QString::fromUtf8(error.what())));
+            saved = false;
+        }
     }
     // The named database gets the working catalogue only when it was rescanned within a day
-    // (either way, for a clock that moved back); a failed copy is not reported.
-    if (!options.DBFileName.empty() && std::fabs(context_.now() - options.LastRescanTime) < 1.0) {
-        CopyOneFile(context_.workingDatabasePath, options.DBFileName);
+    // (either way, for a clock that moved back) and saved whole; a failed copy is not
+    // reported.
+    std::error_code sameFileError;
+    if (saved && !catalogue.Incomplete && !options.DBFileName.empty() &&
+        std::fabs(context_.now() - options.LastRescanTime) < 1.0 &&
+        !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
+        CopyOneFile(working, options.DBFileName);
     }
     UnregisterHotKeys(*this);
+    // The settings are saved even when the catalogue could not be.
     try {
-        SaveSettings(CurrentSettings(), options);
+        SaveSettings(CurrentSettings(), context_.settings);
     } catch (const std::exception& error) {
-        ShowError(QString::fromUtf8(error.what()));
+        report(QString::fromUtf8(error.what()));
+        saved = false;
     }
-    return true;
+    return saved;
 }
 
-void TQuilloryForm1::ExitProgram() {
+void TQuilloryForm1::ExitProgram(bool someoneAnswers) {
     context_.exitRequested = true;
     if (!ended_) {
         ended_ = true;
-        RunDestructionWork();
+        if (!RunDestructionWork(someoneAnswers)) exitStatus_ = 1;
     }
     tray_->hide();
     close();
-    QCoreApplication::quit();
+    QCoreApplication::exit(exitStatus_);
 }
 
 }  // namespace quillory::app

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "app/program_context.h"
@@ -60,15 +61,20 @@ class TQuilloryForm1 : public QMainWindow {
     void OpenMainWindow();
     void HideToTray();
     int MainWindowState() const { return mainWindowState_; }
+    // Whether the desktop shows tray icons; tests answer for it.
+    void SetTrayAvailable(std::function<bool()> available) { trayAvailable_ = std::move(available); }
     void UpdateCaption();
 
-    // The orderly end: the destruction work once, then the event loop ends. Every ending
-    // comes here: "Exit", the command word, the session's end and the termination signals.
-    void ExitProgram();
-    // Save the catalogue, copy it over the named database when the last rescan is less than
-    // a day old, release the hot keys, save the settings. False when the save failed (the
-    // error was shown and the later steps were skipped).
-    bool RunDestructionWork();
+    // The orderly end: the destruction work once, then the event loop ends with status 0, or
+    // 1 when something was not saved. Every ending comes here: "Exit", the command word, the
+    // session's end and the termination signals. `someoneAnswers` is false where no one can
+    // answer a message box (a signal, the session's end, a script's "exit").
+    void ExitProgram(bool someoneAnswers = true);
+    // Save the catalogue (unless it is the incomplete result of a stopped rescan and a saved
+    // one exists), copy it over the named database when the last rescan is less than a day
+    // old, release the hot keys, save the settings. False when something was not saved; the
+    // error was shown, or logged when no one answers.
+    bool RunDestructionWork(bool someoneAnswers = true);
 
     // Export menu.
     void Listoffiles1Click();
@@ -121,6 +127,7 @@ class TQuilloryForm1 : public QMainWindow {
     void Selectall1Click();
     void Invertselection1Click();
     void FocusChanged(QWidget* old, QWidget* now);
+    void BringModalDialogForward();
     TSearchOptions ReadSearchOptions() const;
     void ShowHistory();
     void ShowError(const QString& text);
@@ -154,7 +161,11 @@ class TQuilloryForm1 : public QMainWindow {
     QTimer StartupTimer;
 
     int mainWindowState_ = NotYetShown;
+    std::function<bool()> trayAvailable_;
     bool ended_ = false;
+    // The stop text of a rescan that a search stopped, shown when that search ends.
+    QString stoppedRescanText_;
+    int exitStatus_ = 0;
     TSearchHistory history_;
     TSearchDriver searchDriver_;
     std::unique_ptr<WindowRescanObserver> rescanObserver_;

@@ -34,7 +34,7 @@ void OptionCommands::OpenOptions() {
     if (!hooks_.autostart) return;
     try {
         hooks_.autostart(QStringLiteral("Quillory"), QCoreApplication::applicationFilePath(), false,
-                         !form_.Context().options().StartWindowsStarts);
+                         !form_.Context().settings.StartWindowsStarts);
     } catch (const std::exception& error) {
         if (form_.Context().prompts)
             form_.Context().prompts->ShowError(&form_, QString::fromUtf8(error.what()));

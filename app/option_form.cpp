@@ -218,12 +218,12 @@ bool TOptionForm::Run() {
 }
 
 void TOptionForm::Fill() {
-    const TProgramOptions& options = context_.options();
+    const ProgramSettings& options = context_.settings;
     CheckBox1->setChecked(options.RescanOnStartup);
     CheckBox2->setChecked(options.MinimizeOnStartup);
     CheckBox3->setChecked(options.StartWindowsStarts);
-    HotKey1->setKeySequence(HotKeySequence(options.HotKeys[1]));
-    HotKey2->setKeySequence(HotKeySequence(options.HotKeys[2]));
+    ShowHotKey(*HotKey1, options.HotKeys[1]);
+    ShowHotKey(*HotKey2, options.HotKeys[2]);
     copies_.powerSearchFile = options.PowerSearchFile;
     FillDatabaseCopies();
     ShowStatistics();
@@ -231,7 +231,7 @@ void TOptionForm::Fill() {
 }
 
 void TOptionForm::FillDatabaseCopies() {
-    const TProgramOptions& options = context_.options();
+    const TProgramOptions& options = context_.database();
     copies_.includedFolders = options.IncludedFolders;
     copies_.excludedFolders = options.ExcludedFolders;
     copies_.extensions = {options.IncludedExtensions, options.ExcludedExtensions,
@@ -240,7 +240,7 @@ void TOptionForm::FillDatabaseCopies() {
 }
 
 void TOptionForm::CommitDatabaseCopies() {
-    TProgramOptions& options = context_.options();
+    TProgramOptions& options = context_.database();
     options.IncludedFolders = copies_.includedFolders;
     options.ExcludedFolders = copies_.excludedFolders;
     options.ExtensionFilterOn = CheckBox4->isChecked();
@@ -251,20 +251,20 @@ void TOptionForm::CommitDatabaseCopies() {
 }
 
 void TOptionForm::ShowStatistics() {
-    const Catalogue& catalogue = context_.catalogue();
-    countText_->setText(QString::number(catalogue.Entries.Count()));
-    secondsText_->setText(FromBytes(DurationText(catalogue.Options.LastRescanSeconds)));
-    timeText_->setText(
-        FromBytes(DateText(catalogue.Options.LastRescanTime, LocaleFormats::FromEnvironment())));
+    // During a rescan: the entries and statistics the catalogue had when it began.
+    const TProgramOptions& options = context_.database();
+    countText_->setText(QString::number(context_.keeper.DescribedCount()));
+    secondsText_->setText(FromBytes(DurationText(options.LastRescanSeconds)));
+    timeText_->setText(FromBytes(DateText(options.LastRescanTime, LocaleFormats::FromEnvironment())));
 }
 
 void TOptionForm::Apply() {
-    TProgramOptions& options = context_.options();
+    ProgramSettings& options = context_.settings;
     options.RescanOnStartup = CheckBox1->isChecked();
     options.MinimizeOnStartup = CheckBox2->isChecked();
     options.StartWindowsStarts = CheckBox3->isChecked();
-    options.HotKeys[1] = HotKeyFromSequence(HotKey1->keySequence());
-    options.HotKeys[2] = HotKeyFromSequence(HotKey2->keySequence());
+    options.HotKeys[1] = HotKeyOfField(*HotKey1);
+    options.HotKeys[2] = HotKeyOfField(*HotKey2);
     options.PowerSearchFile = copies_.powerSearchFile;
     CommitDatabaseCopies();
     options.MaxResultsCount = ResultLimitForIndex(ComboBox1->currentIndex(), options.MaxResultsCount);
@@ -276,7 +276,8 @@ void TOptionForm::ShowError(const std::exception& error) {
 
 bool TOptionForm::KeepNamedDatabaseUpToDate() {
     Catalogue& catalogue = context_.catalogue();
-    if (!NamedDatabaseDue(catalogue.Options, context_.now())) return true;
+    // A catalogue of a stopped rescan holds part of the folders: it never replaces the file.
+    if (catalogue.Incomplete || !NamedDatabaseDue(catalogue.Options, context_.now())) return true;
     try {
         SaveDatabase(catalogue.Entries, catalogue.Options, catalogue.Options.DBFileName, ActivityLog());
         return true;
@@ -289,29 +290,36 @@ bool TOptionForm::KeepNamedDatabaseUpToDate() {
 void TOptionForm::OpenDBClick() {
     const QString path = prompts_.ChooseDatabaseFile(this, QStringLiteral("Open database from file"), false,
                                                      QString(), QString());
-    if (path.isEmpty()) return;
-    if (!KeepNamedDatabaseUpToDate()) return;
+    if (!path.isEmpty()) OpenDatabaseFile(path);
+}
+
+bool TOptionForm::OpenDatabaseFile(const QString& path) {
+    if (!KeepNamedDatabaseUpToDate()) return false;
     try {
-        // The load changes nothing when it fails; on success the database fields, the file
-        // name among them, are the ones stored in the file.
+        // The load changes nothing when it fails; on success the database fields are the ones
+        // stored in the file, except its file name: the named database is the file the user
+        // opened, never a path read from inside a file someone else may have made.
         const auto writing = context_.keeper.Modify();
         Catalogue& catalogue = context_.catalogue();
-        LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(QFileInfo(path).absoluteFilePath()),
-                     ActivityLog());
+        const std::string absolute = ToBytes(QFileInfo(path).absoluteFilePath());
+        LoadDatabase(catalogue.Entries, catalogue.Options, absolute, ActivityLog());
+        catalogue.Options.DBFileName = absolute;
+        catalogue.Incomplete = false;
     } catch (const std::exception& error) {
         ShowError(error);
-        return;
+        return false;
     }
     FillDatabaseCopies();
     ShowStatistics();
     context_.keeper.PrepareNamesAhead();
+    return true;
 }
 
 void TOptionForm::SaveDBClick() {
     QString startFolder;
     QString proposedName;
     {
-        const TProgramOptions& options = context_.options();
+        const TProgramOptions& options = context_.database();
         if (!options.DBFileName.empty()) {
             startFolder = FromBytes(FolderOf(options.DBFileName));
             proposedName = FromBytes(NameWithoutExtension(options.DBFileName));
@@ -337,7 +345,7 @@ void TOptionForm::SaveDBClick() {
 
 void TOptionForm::NewDBClick() {
     if (!KeepNamedDatabaseUpToDate()) return;
-    context_.options().DBFileName.clear();
+    context_.database().DBFileName.clear();
     countText_->clear();
     secondsText_->clear();
     timeText_->clear();

@@ -48,6 +48,10 @@ class TOptionForm : public QDialog {
     // The database commands.
     void NewDBClick();
     void OpenDBClick();
+    // Open DB without its file chooser (also a later start's database path): the named
+    // database is brought up to date first, then `path` is loaded. False when either failed
+    // (the error was shown).
+    bool OpenDatabaseFile(const QString& path);
     void SaveDBClick();
     // The editors of the copies.
     void IncludedFoldersClick();

@@ -10,6 +10,7 @@
 #include "app/catalogue_keeper.h"
 #include "core/entry_list.h"
 #include "core/program_options.h"
+#include "core/program_settings.h"
 #include "platform/date_time.h"
 
 namespace quillory::app {
@@ -17,11 +18,14 @@ namespace quillory::app {
 class UiPrompts;
 
 struct ProgramContext {
-    // The catalogue and the options object (the program's settings and the description of
-    // the database), owned by the user interface or by the one worker using it.
+    // The catalogue with the description of its database, owned by the user interface or by
+    // the one worker using it. catalogue() takes it back (a running rescan stops).
     CatalogueKeeper keeper{std::make_unique<Catalogue>(TProgramOptions())};
     Catalogue& catalogue() { return keeper.Acquire(); }
-    TProgramOptions& options() { return keeper.Acquire().Options; }
+    // The database's description; never takes the catalogue, so never stops a rescan.
+    TProgramOptions& database() { return keeper.Description(); }
+    // The program's own settings, the user interface's alone.
+    ProgramSettings settings;
     // Independent copies of catalogue entries: a rescan or a load never changes them.
     EntryList results;
 

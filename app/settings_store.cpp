@@ -119,7 +119,8 @@ QString SettingsFilePath() {
     return ConfigHome() + QStringLiteral("/Marlowen/Quillory.conf");
 }
 
-void LoadSettings(DesktopSettings& settings, TProgramOptions& options, const AutostartHook& autostart) {
+QString LoadSettings(DesktopSettings& settings, ProgramSettings& options, const AutostartHook& autostart) {
+    QString autostartError;
     // A fresh object each time: QSettings would otherwise answer from an earlier file.
     QSettings s(SettingsFilePath(), QSettings::NativeFormat);
     {
@@ -136,12 +137,18 @@ void LoadSettings(DesktopSettings& settings, TProgramOptions& options, const Aut
         options.RescanOnStartup = ReadBoolean(s, QStringLiteral("RescanOnStartup"), true);
         options.MinimizeOnStartup = ReadBoolean(s, QStringLiteral("MinimizeOnStartup"), false);
         options.StartWindowsStarts = ReadBoolean(s, QStringLiteral("StartWindowsStarts"), true);
-        if (autostart) {
-            autostart(QStringLiteral("Quillory"), QCoreApplication::applicationFilePath(), false,
-                      !options.StartWindowsStarts);
+        try {
+            if (autostart) {
+                autostart(QStringLiteral("Quillory"), QCoreApplication::applicationFilePath(), false,
+                          !options.StartWindowsStarts);
+            }
+        } catch (const std::exception& error) {
+            // The entry is outside the settings: the values after it are read all the same,
+            // so the end of the program never saves defaults over the user's values.
+            autostartError = QString::fromUtf8(error.what());
         }
         options.PowerSearchFile = ReadBytes(s, QStringLiteral("PowerSearchFile"));
-        options.DBFileName = ReadBytes(s, QStringLiteral("DBFileName"));
+        settings.databaseFile = ReadBytes(s, QStringLiteral("DBFileName"));
         options.MaxResultsCount = ReadInteger(s, QStringLiteral("MaxResultsCount"), kDefaultMaxResultsCount);
         options.HotKeys[1] = LowBits(ReadInteger(s, QStringLiteral("HotKeyID1"), 0));
         options.HotKeys[2] = LowBits(ReadInteger(s, QStringLiteral("HotKeyID2"), 0));
@@ -149,7 +156,7 @@ void LoadSettings(DesktopSettings& settings, TProgramOptions& options, const Aut
     {
         Section section(s, kView);
         // Only a View section with at least one value switches to stored positioning.
-        if (s.childKeys().isEmpty()) return;
+        if (s.childKeys().isEmpty()) return autostartError;
         ViewGeometry& view = settings.view;
         view.stored = true;
         view.width = std::max(ReadInteger(s, QStringLiteral("Width"), 640), kMinimumWindowWidth);
@@ -161,9 +168,10 @@ void LoadSettings(DesktopSettings& settings, TProgramOptions& options, const Aut
                 std::max(ReadInteger(s, ColumnKey(column), 100), kMinimumColumnWidth);
         }
     }
+    return autostartError;
 }
 
-void SaveSettings(const DesktopSettings& settings, const TProgramOptions& options) {
+void SaveSettings(const DesktopSettings& settings, const ProgramSettings& options) {
     const QString path = SettingsFilePath();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) throw Error("Failed to create key " + folder.toStdString());
@@ -184,7 +192,7 @@ void SaveSettings(const DesktopSettings& settings, const TProgramOptions& option
         WriteBoolean(s, QStringLiteral("MinimizeOnStartup"), options.MinimizeOnStartup);
         WriteBoolean(s, QStringLiteral("StartWindowsStarts"), options.StartWindowsStarts);
         WriteBytes(s, QStringLiteral("PowerSearchFile"), options.PowerSearchFile);
-        WriteBytes(s, QStringLiteral("DBFileName"), options.DBFileName);
+        WriteBytes(s, QStringLiteral("DBFileName"), settings.databaseFile);
         WriteInteger(s, QStringLiteral("MaxResultsCount"), options.MaxResultsCount);
         WriteInteger(s, QStringLiteral("HotKeyID1"), options.HotKeys[1]);
         WriteInteger(s, QStringLiteral("HotKeyID2"), options.HotKeys[2]);

@@ -10,7 +10,9 @@
 #include <array>
 #include <functional>
 
-#include "core/program_options.h"
+#include <string>
+
+#include "core/program_settings.h"
 
 namespace quillory::app {
 
@@ -41,6 +43,9 @@ struct DesktopSettings {
     bool findFiles = true;
     bool fullPath = false;
     ViewGeometry view;
+    // The named database the program worked with when it last ended ("DBFileName"); a
+    // database loaded at start-up brings its own.
+    std::string databaseFile;
 };
 
 // Brings the log-on start entry in line with StartWindowsStarts while the settings are read:
@@ -56,16 +61,17 @@ QString SettingsFilePath();
 
 // Reads every value in order into `settings` and `options`. Right after StartWindowsStarts
 // is read, calls autostart("Quillory", QCoreApplication::applicationFilePath(), false,
-// !StartWindowsStarts). If that throws, the error propagates and the values after it
-// (PowerSearchFile onwards, and View) keep the values they had on entry. A missing file,
-// section or value gives the defaults; nothing is reported. Without any View value
-// `settings.view` is left as it came in (a fresh DesktopSettings holds the design geometry).
-void LoadSettings(DesktopSettings& settings, TProgramOptions& options, const AutostartHook& autostart);
+// !StartWindowsStarts). Each value is read on its own: a failure of the autostart entry is
+// returned as its message (empty when there was none) and every value after it is still
+// read. A missing file, section or value gives the defaults; nothing is reported. Without
+// any View value `settings.view` is left as it came in (a fresh DesktopSettings holds the
+// design geometry).
+QString LoadSettings(DesktopSettings& settings, ProgramSettings& options, const AutostartHook& autostart);
 
 // Writes every value, in order; values already in the file under other names are kept.
 // The file is replaced atomically, so a refused write leaves the previous file whole.
 // Throws quillory::Error "Failed to create key <folder>" when the settings folder cannot be
 // created and "Failed to set data for '<file>'" when the file cannot be written.
-void SaveSettings(const DesktopSettings& settings, const TProgramOptions& options);
+void SaveSettings(const DesktopSettings& settings, const ProgramSettings& options);
 
 }  // namespace quillory::app

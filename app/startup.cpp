@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSessionManager>
+#include <QSystemTrayIcon>
+#include <cerrno>
+#include <cstdio>
+#include <optional>
 
 #include "app/bool_form.h"
 #include "app/command_line.h"
@@ -15,6 +19,7 @@
 #include "app/instance_channel.h"
 #include "app/main_window.h"
 #include "app/option_commands.h"
+#include "app/option_form.h"
 #include "app/option_prompts.h"
 #include "app/power_search_form.h"
 #include "app/program_context.h"
@@ -27,6 +32,8 @@
 #include "app/ui_prompts.h"
 #include "core/activity_log.h"
 #include "core/database.h"
+#include "platform/error.h"
+#include "platform/file_lock.h"
 
 namespace quillory::app {
 
@@ -45,7 +52,8 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         const auto writing = context.keeper.Modify();
         Catalogue& catalogue = context.catalogue();
         LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(path), ActivityLog());
-        if (named) catalogue.Options.DBFileName = ToBytes(namedFile);
+        // The absolute path: a later start from another folder must find the same file.
+        if (named) catalogue.Options.DBFileName = ToBytes(path);
         return true;
     } catch (const std::exception& error) {
         QString text = QString::fromUtf8(error.what());
@@ -69,6 +77,18 @@ QString DamagedDatabaseName(const QString& path, const QDateTime& when) {
     return path + QStringLiteral(".damaged-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
+// The word a start hands to the copy that already runs.
+QString WordForRunningCopy(const CommandLine& command) {
+    switch (command.command) {
+        case StartCommand::Rescan:
+            return QStringLiteral("rescan");
+        case StartCommand::OpenDatabase:
+            return OpenDatabaseWord(QFileInfo(command.firstParameter).absoluteFilePath());
+        default:
+            return QStringLiteral("show");
+    }
+}
+
 int RunQuillory(int argc, char** argv) {
     ProgramContext context;
     QtUiPrompts prompts;
@@ -80,15 +100,27 @@ int RunQuillory(int argc, char** argv) {
         SendToRunningCopy(QStringLiteral("quit"));
         return 0;
     }
-    if (command.command == StartCommand::Rescan) {
-        if (SendToRunningCopy(QStringLiteral("rescan"))) return 0;
-        context.rescanRequested = true;
+    // One copy per user: two copies would each save the catalogue and the settings at their
+    // end, the last one over the other's. The claim is a lock held for this process's life;
+    // a start that finds it taken hands its request to the running copy and ends.
+    std::optional<FileLock> claim;
+    try {
+        claim.emplace(ToBytes(InstanceSocketPath()), "Quillory");
+    } catch (const Error& error) {
+        if (error.SystemCode() == EWOULDBLOCK) {
+            if (SendToStartingCopy(WordForRunningCopy(command))) return 0;
+            std::fprintf(stderr, "quillory: another copy is running but does not answer on %s\n",
+                         QFile::encodeName(InstanceSocketPath()).constData());
+            return 1;
+        }
+        // No runtime folder to hold the lock in: the program runs, unguarded.
+        std::fprintf(stderr, "quillory: %s\n", error.what());
     }
+    if (command.command == StartCommand::Rescan) context.rescanRequested = true;
 
     // 2. The application.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillory"));
     QApplication::setOrganizationName(QStringLiteral("Marlowen"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));
@@ -112,41 +144,27 @@ int RunQuillory(int argc, char** argv) {
         path = dialog->Path();
         return true;
     };
-    AttachOptionCommands(form, optionPrompts, optionHooks);
+    OptionCommands* optionCommands = AttachOptionCommands(form, optionPrompts, optionHooks);
     DesktopSettings settings;
-    try {
-        LoadSettings(settings, context.options(), SystemAutostart());
-    } catch (const std::exception& error) {
-        prompts.ShowError(nullptr, QString::fromUtf8(error.what()));
-    }
+    const QString autostartError = LoadSettings(settings, context.settings, SystemAutostart());
+    if (!autostartError.isEmpty()) prompts.ShowError(nullptr, autostartError);
+    // A database loaded below brings its own name.
+    context.database().DBFileName = settings.databaseFile;
     form.ApplySettings(settings);
     DesktopLauncher launcher;
     launcher.SetFailureReport(ShowLaunchFailures(&prompts, &form));
     QtResultActionPrompts actionPrompts;
     ResultActions resultActions(form, launcher, actionPrompts);
 
-    // The channel for a later start's command words, and the signals that end the program.
+    // The channel for a later start's words is claimed before the database loads, so no copy
+    // is ever running unreachable; what arrives meanwhile waits in the socket and is acted on
+    // once the event loop runs, after the load.
     InstanceServer server;
-    QObject::connect(&server, &InstanceServer::quitRequested, &form, &TQuilloryForm1::ExitProgram);
-    QObject::connect(&server, &InstanceServer::rescanRequested, &form, [&form] {
-        if (!form.RescanRunning()) form.Button2Click();
-    });
-    QObject::connect(TerminationSignals::Install(), &TerminationSignals::endRequested, &form,
-                     &TQuilloryForm1::ExitProgram);
-    // The session's end runs the destruction work at once; a save that failed (and was shown)
-    // asks the session manager not to end the session.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     [&form, &context](QSessionManager& manager) {
-                         if (form.RunDestructionWork()) {
-                             context.exitRequested = true;
-                         } else if (manager.allowsInteraction()) {
-                             manager.cancel();
-                             manager.release();
-                         }
-                     });
-
-    // 6. Shown when the loop starts unless the program starts hidden.
-    const bool showAtStart = !context.options().MinimizeOnStartup;
+    QString listenError;
+    if (!server.Listen(&listenError)) std::fprintf(stderr, "quillory: %s\n", qPrintable(listenError));
+    // 6. Shown when the loop starts unless the program starts hidden; with no tray to come
+    // back from, it is always shown.
+    const bool showAtStart = !context.settings.MinimizeOnStartup || !QSystemTrayIcon::isSystemTrayAvailable();
 
     // 7. The data folder; a failure shows later as failures to save or log.
     try {
@@ -160,17 +178,34 @@ int RunQuillory(int argc, char** argv) {
     if (!LoadStartupDatabase(context, namedFile)) return 1;
     context.keeper.PrepareNamesAhead();
 
+    // The words and signals that end the program or change the catalogue are acted on once
+    // the load succeeded: a failed start saves nothing.
+    // Where no one can answer a message box (a script's "exit", a signal, the session's end),
+    // a failure to save is logged and the program still ends.
+    QObject::connect(&server, &InstanceServer::quitRequested, &form, [&form] { form.ExitProgram(false); });
+    QObject::connect(&server, &InstanceServer::rescanRequested, &form, [&form] {
+        if (!form.RescanRunning()) form.Button2Click();
+    });
+    QObject::connect(&server, &InstanceServer::showRequested, &form, &TQuilloryForm1::OpenMainWindow);
+    QObject::connect(&server, &InstanceServer::openRequested, &form,
+                     [&form, optionCommands](const QString& path) {
+                         optionCommands->Dialog()->OpenDatabaseFile(path);
+                         form.UpdateCaption();
+                         form.OpenMainWindow();
+                     });
+    QObject::connect(TerminationSignals::Install(), &TerminationSignals::endRequested, &form,
+                     [&form] { form.ExitProgram(false); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager&) { form.ExitProgram(false); });
+
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();
-    // A later start finds this copy only once it is fully started.
-    server.Listen();
     // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
     // that owns the command-word socket owns the channel beside it.
     SearchServer searchServer(context.keeper, context.workingDatabasePath);
     if (server.IsListening()) searchServer.Listen(SearchServerSocketPath());
     form.EnableStartupTimer();
-    app.exec();
-    return 0;
+    return app.exec();
 }
 
 }  // namespace quillory::app

@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
 
     std::printf("resident memory, database loaded and searched: %.0f MB\n", ResidentKb() / 1024.0);
 
-    context.options().MaxResultsCount = 1000000000;
+    context.settings.MaxResultsCount = 1000000000;
     const double all = SearchMs(form, QString(), 1, &found);
     std::printf("search listing every entry:                    %.1f ms (%d listed)\n", all, found);
     std::vector<double> byName, bySize;

@@ -24,6 +24,10 @@ class Catalogue {
 
     EntryList Entries;
     TProgramOptions Options;
+    // Set when the last rescan into Entries was stopped before it walked every folder: the
+    // entries are a part of the folders, so they never replace a complete database file.
+    // A load or a completed rescan clears it.
+    bool Incomplete = false;
     // The entries sorted by each result column, for instant column sorts of the results.
     // Each column says which Entries.Generation() it describes: stale ones are never used,
     // only rebuilt (BuildColumnRanks, on the thread that owns the catalogue).

@@ -1,12 +1,13 @@
 #pragma once
-// The program's one options object: the description of the current database (kept in the
-// database file), the start-up flags, the power-search program, the result limit and the
-// hot-key slots (kept in the settings).
+// The description of a database, kept in its file's header: its name and file, the folder
+// and extension lists and the statistics of its last completed rescan. The program's own
+// settings are apart from it (core/program_settings.h).
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+#include "core/program_settings.h"
 #include "platform/date_time.h"
 #include "platform/drives.h"
 
@@ -22,13 +23,6 @@ struct TProgramOptions {
     TProgramOptions();
     explicit TProgramOptions(std::string includedFolders);
 
-    std::array<int32_t, 9> HotKeyAtoms{};
-    bool RescanOnStartup = false;
-    bool MinimizeOnStartup = false;
-    bool StartWindowsStarts = false;
-    std::string PowerSearchFile;
-
-    // The database description, stored in the database file's header.
     std::string DatabaseName;
     std::string DBFileName;
     std::string IncludedFolders;
@@ -40,12 +34,6 @@ struct TProgramOptions {
     std::string ExcludedExtensions;
     int32_t LastRescanSeconds = 0;
     DateTime LastRescanTime = 0;
-
-    int32_t MaxResultsCount = 0;
-    std::array<uint16_t, 9> HotKeys{};
 };
-
-// The result limit the settings supply when none is stored.
-inline constexpr int32_t kDefaultMaxResultsCount = 10000;
 
 }  // namespace quillory

@@ -81,7 +81,7 @@ TEST_F(ExternalLaunchesTest, FirstPowerSearchAsksForTheProgramThenLaterOnesStart
 
     EXPECT_TRUE(askedFilter.startsWith(QStringLiteral("Programs (*.exe *.vrn*)")));
     EXPECT_EQ(launcher->targets, QStringList{QStringLiteral("/opt/varnecast/varnecast")});
-    EXPECT_EQ(context.options().PowerSearchFile, "/opt/varnecast/varnecast");
+    EXPECT_EQ(context.settings.PowerSearchFile, "/opt/varnecast/varnecast");
     EXPECT_TRUE(Hidden());
 
     // The next press starts it without asking (a dialog would fail the test and be closed).
@@ -113,7 +113,7 @@ TEST_F(ExternalLaunchesTest, OkWithAnEmptyPathStartsNothingAndTheNextPressAsksAg
     form->Button(5)->click();
     EXPECT_TRUE(launcher->targets.isEmpty());
     EXPECT_FALSE(Hidden());
-    EXPECT_TRUE(context.options().PowerSearchFile.empty());
+    EXPECT_TRUE(context.settings.PowerSearchFile.empty());
 
     // Asked again; Cancel keeps the option empty even with a path typed, and the field keeps
     // what it last held for the next time.
@@ -127,13 +127,13 @@ TEST_F(ExternalLaunchesTest, OkWithAnEmptyPathStartsNothingAndTheNextPressAsksAg
     form->Button(5)->click();
     EXPECT_TRUE(askedAgain);
     EXPECT_TRUE(launcher->targets.isEmpty());
-    EXPECT_TRUE(context.options().PowerSearchFile.empty());
+    EXPECT_TRUE(context.settings.PowerSearchFile.empty());
     EXPECT_EQ(launches->PowerSearchForm()->Path(), QStringLiteral("/usr/bin/typed"));
     EXPECT_FALSE(Hidden());
 }
 
 TEST_F(ExternalLaunchesTest, TrayPowerSearchWhileHiddenStartsTheProgramWithoutShowingTheWindow) {
-    context.options().PowerSearchFile = "/opt/power search/run";
+    context.settings.PowerSearchFile = "/opt/power search/run";
     form->MenuAction(QStringLiteral("OpenPowerSearch1"))->trigger();
     EXPECT_EQ(launcher->targets, QStringList{QStringLiteral("/opt/power search/run")});
     EXPECT_FALSE(form->isVisible());

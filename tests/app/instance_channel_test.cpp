@@ -97,7 +97,7 @@ TEST(AppInstanceChannel, UnknownAndOversizedLinesAreIgnored) {
         socket.connectToServer(InstanceSocketPath());
         ASSERT_TRUE(socket.waitForConnected(1000));
         QSignalSpy gone(&socket, &QLocalSocket::disconnected);
-        socket.write(QByteArray(300, 'x') + "\nquit\n");
+        socket.write(QByteArray(kInstanceMaxLineLength + 100, 'x') + "\nquit\n");
         socket.flush();
         EXPECT_TRUE(gone.wait(2000));
     }

@@ -21,6 +21,7 @@
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
 #include "app/view_selection.h"
+#include "core/activity_log.h"
 #include "core/database.h"
 #include "fake_prompts.h"
 #include "tests/search/catalogue_builder.h"
@@ -36,7 +37,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() {
         context.prompts = &prompts;
-        context.options().MaxResultsCount = 10000;
+        context.settings.MaxResultsCount = 10000;
         context.workingDatabasePath = home.DataFolder() + "index.dat";
         AddEntry(context.catalogue().Entries, "/music/", "zeta.mp3");
         AddEntry(context.catalogue().Entries, "/music/", "Report.txt");
@@ -240,7 +241,7 @@ TEST(FieldsChooser, OkIsEnabledOnlyWhileAFieldIsTicked) {
 TEST_F(MainWindowTest, CaptionNamesTheDatabaseFile) {
     window->UpdateCaption();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillory - Database: None"));
-    context.options().DBFileName = "/home/u/music.qdb";
+    context.database().DBFileName = "/home/u/music.qdb";
     window->UpdateCaption();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillory - Database: music.qdb"));
 }
@@ -269,26 +270,36 @@ TEST_F(MainWindowTest, TheNamedDatabaseGetsTheCatalogueOnlyWithinADayOfTheLastRe
     CreateDataFolder();
     const std::string named = home.Dir() / "music.qdb";
     quillory::test::TempDir unused;
-    context.options().DBFileName = named;
+    context.database().DBFileName = named;
     context.now = [] { return 45000.0; };
 
-    context.options().LastRescanTime = 45000.0 - 25.0 / 24.0;  // 25 hours ago
+    context.database().LastRescanTime = 45000.0 - 25.0 / 24.0;  // 25 hours ago
     ASSERT_TRUE(window->RunDestructionWork());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(named)));
 
-    context.options().LastRescanTime = 45000.0 - 10.0 / (24.0 * 60.0);  // 10 minutes ago
+    context.database().LastRescanTime = 45000.0 - 10.0 / (24.0 * 60.0);  // 10 minutes ago
     ASSERT_TRUE(window->RunDestructionWork());
     EXPECT_EQ(ReadFileBytes(named), ReadFileBytes(context.workingDatabasePath));
 }
 
-TEST_F(MainWindowTest, AFailedSaveIsShownAndSkipsTheRest) {
+TEST_F(MainWindowTest, AFailedSaveIsShownWithItsPathTheNamedDatabaseIsSparedAndTheSettingsAreSaved) {
     context.workingDatabasePath = "/proc/no-such-dir/index.dat";
-    context.options().DBFileName = home.Dir() / "music.qdb";
-    context.options().LastRescanTime = context.now();
+    context.database().DBFileName = home.Dir() / "music.qdb";
+    context.database().LastRescanTime = context.now();
     EXPECT_FALSE(window->RunDestructionWork());
-    EXPECT_EQ(prompts.errors.size(), 1);
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(context.options().DBFileName)));
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("/proc/no-such-dir/index.dat"))) << prompts.errors[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(context.database().DBFileName)));
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
+}
+
+TEST_F(MainWindowTest, AFailedSaveWithNoOneToAnswerIsLoggedNotShown) {
+    context.workingDatabasePath = "/proc/no-such-dir/index.dat";
+    CreateDataFolder();
+    EXPECT_FALSE(window->RunDestructionWork(false));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    const std::string log = ReadFileBytes(home.DataFolder() + "quillory.log");
+    EXPECT_NE(log.find("/proc/no-such-dir/index.dat"), std::string::npos) << log;
 }
 
 }  // namespace

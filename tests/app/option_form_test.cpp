@@ -112,9 +112,8 @@ class OptionFormTest : public ::testing::Test {
         context.now = [this] { return now; };
         context.workingDatabasePath = home.DataFolder() + "index.dat";
         std::filesystem::create_directories(home.DataFolder());
-        TProgramOptions& options = context.options();
-        options.MaxResultsCount = 10000;
-        options.IncludedFolders = "/home/\r\n";
+        context.settings.MaxResultsCount = 10000;
+        context.database().IncludedFolders = "/home/\r\n";
         AddEntry(context.catalogue().Entries, "/music/", "zeta.mp3");
         AddEntry(context.catalogue().Entries, "/music/", "alpha.mp3");
         AddEntry(context.catalogue().Entries, "/docs/", "sub", true);
@@ -176,13 +175,15 @@ class OptionFormTest : public ::testing::Test {
 };
 
 TEST_F(OptionFormTest, FillThenApplyGivesBackEveryOption) {
-    TProgramOptions& options = context.options();
-    options.RescanOnStartup = true;
-    options.MinimizeOnStartup = false;
-    options.StartWindowsStarts = true;
-    options.HotKeys[1] = 0x4000 | 0x51;           // Ctrl+Q
-    options.HotKeys[2] = 0x8000 | 0x2000 | 0x74;  // Alt+Shift+F5
-    options.PowerSearchFile = "/opt/power/run";
+    ProgramSettings& settings = context.settings;
+    settings.RescanOnStartup = true;
+    settings.MinimizeOnStartup = false;
+    settings.StartWindowsStarts = true;
+    settings.HotKeys[1] = 0x4000 | 0x51;           // Ctrl+Q
+    settings.HotKeys[2] = 0x8000 | 0x2000 | 0x74;  // Alt+Shift+F5
+    settings.PowerSearchFile = "/opt/power/run";
+    settings.MaxResultsCount = 1000;
+    TProgramOptions& options = context.database();
     options.IncludedFolders = "/home/\r\n/srv/\r\n";
     options.ExcludedFolders = "/home/tmp/\r\n";
     options.ExtensionFilterOn = true;
@@ -190,8 +191,8 @@ TEST_F(OptionFormTest, FillThenApplyGivesBackEveryOption) {
     options.ExcludeExtensionsMode = true;
     options.IncludedExtensions = "mp3\r\n";
     options.ExcludedExtensions = "tmp\r\nbak\r\n";
-    options.MaxResultsCount = 1000;
     const TProgramOptions before = options;
+    const ProgramSettings settingsBefore = settings;
 
     dialog->Fill();
     EXPECT_TRUE(dialog->RescanOnStartupBox()->isChecked());
@@ -202,13 +203,14 @@ TEST_F(OptionFormTest, FillThenApplyGivesBackEveryOption) {
 
     // The copies are copies: changing the options afterwards does not reach them.
     options = TProgramOptions(std::string{});
+    settings = ProgramSettings();
     dialog->Apply();
-    EXPECT_EQ(options.RescanOnStartup, before.RescanOnStartup);
-    EXPECT_EQ(options.MinimizeOnStartup, before.MinimizeOnStartup);
-    EXPECT_EQ(options.StartWindowsStarts, before.StartWindowsStarts);
-    EXPECT_EQ(options.HotKeys[1], before.HotKeys[1]);
-    EXPECT_EQ(options.HotKeys[2], before.HotKeys[2]);
-    EXPECT_EQ(options.PowerSearchFile, before.PowerSearchFile);
+    EXPECT_EQ(settings.RescanOnStartup, settingsBefore.RescanOnStartup);
+    EXPECT_EQ(settings.MinimizeOnStartup, settingsBefore.MinimizeOnStartup);
+    EXPECT_EQ(settings.StartWindowsStarts, settingsBefore.StartWindowsStarts);
+    EXPECT_EQ(settings.HotKeys[1], settingsBefore.HotKeys[1]);
+    EXPECT_EQ(settings.HotKeys[2], settingsBefore.HotKeys[2]);
+    EXPECT_EQ(settings.PowerSearchFile, settingsBefore.PowerSearchFile);
     EXPECT_EQ(options.IncludedFolders, before.IncludedFolders);
     EXPECT_EQ(options.ExcludedFolders, before.ExcludedFolders);
     EXPECT_EQ(options.ExtensionFilterOn, before.ExtensionFilterOn);
@@ -216,7 +218,7 @@ TEST_F(OptionFormTest, FillThenApplyGivesBackEveryOption) {
     EXPECT_EQ(options.ExcludeExtensionsMode, before.ExcludeExtensionsMode);
     EXPECT_EQ(options.IncludedExtensions, before.IncludedExtensions);
     EXPECT_EQ(options.ExcludedExtensions, before.ExcludedExtensions);
-    EXPECT_EQ(options.MaxResultsCount, 1000);
+    EXPECT_EQ(settings.MaxResultsCount, 1000);
 }
 
 TEST_F(OptionFormTest, ControlsEditedByTheUserReachTheOptions) {
@@ -227,9 +229,9 @@ TEST_F(OptionFormTest, ControlsEditedByTheUserReachTheOptions) {
     dialog->HotKeyField(2)->setKeySequence(QKeySequence(Qt::ALT | Qt::Key_7));
     dialog->ResultLimitList()->setCurrentIndex(4);
     dialog->Apply();
-    const TProgramOptions& options = context.options();
+    const ProgramSettings& options = context.settings;
     EXPECT_TRUE(options.MinimizeOnStartup);
-    EXPECT_TRUE(options.ExtensionFilterOn);
+    EXPECT_TRUE(context.database().ExtensionFilterOn);
     EXPECT_EQ(options.HotKeys[1], 0x4000 | 0x2000 | 0x7B);
     EXPECT_EQ(options.HotKeys[2], 0x8000 | 0x37);
     EXPECT_EQ(options.MaxResultsCount, 100);
@@ -244,24 +246,45 @@ TEST_F(OptionFormTest, ControlsEditedByTheUserReachTheOptions) {
     EXPECT_EQ(options.MaxResultsCount, 100);  // nothing selected: unchanged
 }
 
+TEST_F(OptionFormTest, OkKeepsAStoredHotKeyTheFieldCannotShowUntilTheUserEditsIt) {
+    context.settings.HotKeys[1] = 0x40FF;  // Ctrl with a key this program does not map
+    context.settings.HotKeys[2] = 0xFFFF;
+    OpenOptions([](TOptionForm& form) {
+        EXPECT_TRUE(form.HotKeyField(1)->keySequence().isEmpty());
+        form.accept();
+    });
+    EXPECT_EQ(context.settings.HotKeys[1], 0x40FF);
+    EXPECT_EQ(context.settings.HotKeys[2], 0xFFFF);
+
+    // An edit replaces it, also one that leaves the field empty again.
+    OpenOptions([](TOptionForm& form) {
+        form.HotKeyField(1)->setKeySequence(QKeySequence(Qt::ALT | Qt::Key_A));
+        form.HotKeyField(1)->clear();
+        form.HotKeyField(2)->setKeySequence(QKeySequence(Qt::CTRL | Qt::Key_F1));
+        form.accept();
+    });
+    EXPECT_EQ(context.settings.HotKeys[1], 0);
+    EXPECT_EQ(context.settings.HotKeys[2], 0x4070);
+}
+
 TEST_F(OptionFormTest, LimitAbove10000OpensOnAllResultsAndOkStoresTheLargeValue) {
-    context.options().MaxResultsCount = 10001;
+    context.settings.MaxResultsCount = 10001;
     OpenOptions([](TOptionForm& form) {
         EXPECT_EQ(form.ResultLimitList()->currentText(), QStringLiteral("all results"));
         form.accept();
     });
-    EXPECT_EQ(context.options().MaxResultsCount, 1000000000);
+    EXPECT_EQ(context.settings.MaxResultsCount, 1000000000);
 
-    context.options().MaxResultsCount = 150;
+    context.settings.MaxResultsCount = 150;
     OpenOptions([](TOptionForm& form) {
         EXPECT_EQ(form.ResultLimitList()->currentText(), QStringLiteral("up to 300 results"));
         form.accept();
     });
-    EXPECT_EQ(context.options().MaxResultsCount, 300);
+    EXPECT_EQ(context.settings.MaxResultsCount, 300);
 }
 
 TEST_F(OptionFormTest, OkRefreshesTheCaptionRegistersHotKeysAndSetsTheLogOnStart) {
-    context.options().DBFileName = "/data/music.qdb";
+    context.database().DBFileName = "/data/music.qdb";
     OpenOptions([](TOptionForm& form) {
         form.StartWindowsStartsBox()->setChecked(true);
         form.accept();
@@ -283,12 +306,13 @@ TEST_F(OptionFormTest, OkRefreshesTheCaptionRegistersHotKeysAndSetsTheLogOnStart
     ASSERT_EQ(autostartCalls.size(), 2u);
     EXPECT_TRUE(autostartCalls[1].remove);
     EXPECT_EQ(prompts.errors, QStringList{"Failed to create key /nowhere"});
-    EXPECT_FALSE(context.options().StartWindowsStarts);
+    EXPECT_FALSE(context.settings.StartWindowsStarts);
 }
 
 TEST_F(OptionFormTest, CancelChangesNothing) {
-    TProgramOptions& options = context.options();
-    options.PowerSearchFile = "/opt/old";
+    TProgramOptions& options = context.database();
+    ProgramSettings& settings = context.settings;
+    settings.PowerSearchFile = "/opt/old";
     options.ExcludedFolders = "/home/tmp/\r\n";
     const std::string titleBefore = Bytes(window->windowTitle());
     optionPrompts.nextFolder = QStringLiteral("/added");
@@ -309,12 +333,12 @@ TEST_F(OptionFormTest, CancelChangesNothing) {
         EXPECT_EQ(form.WorkingCopies().powerSearchFile, "/opt/new");
         form.reject();
     });
-    EXPECT_FALSE(options.RescanOnStartup);
+    EXPECT_FALSE(settings.RescanOnStartup);
     EXPECT_FALSE(options.ExtensionFilterOn);
-    EXPECT_EQ(options.HotKeys[1], 0);
-    EXPECT_EQ(options.MaxResultsCount, 10000);
+    EXPECT_EQ(settings.HotKeys[1], 0);
+    EXPECT_EQ(settings.MaxResultsCount, 10000);
     EXPECT_EQ(options.IncludedFolders, "/home/\r\n");
-    EXPECT_EQ(options.PowerSearchFile, "/opt/old");
+    EXPECT_EQ(settings.PowerSearchFile, "/opt/old");
     EXPECT_EQ(Bytes(window->windowTitle()), titleBefore);
     EXPECT_TRUE(autostartCalls.empty());
     EXPECT_EQ(hotKeyRegistrations, 0);
@@ -350,8 +374,8 @@ TEST_F(OptionFormTest, DatabasesLinkOpensOnTheDatabasePageAndThePageIsKept) {
 }
 
 TEST_F(OptionFormTest, StatisticsShowCountDurationAndDate) {
-    context.options().LastRescanSeconds = 187;
-    context.options().LastRescanTime = 0;
+    context.database().LastRescanSeconds = 187;
+    context.database().LastRescanTime = 0;
     dialog->Fill();
     EXPECT_EQ(dialog->EntryCountText()->text(), QStringLiteral("3"));
     EXPECT_EQ(dialog->RescanSecondsText()->text(), QStringLiteral("0:03:07"));
@@ -370,21 +394,21 @@ TEST_F(OptionFormTest, FolderListTidiesOnFocusLossAndBrowsesWithoutDuplicates) {
         list->Box()->setPlainText(QStringLiteral("/home/\n/media/Music\n\nE:/\n D:\\Data\\"));
         LoseFocus(list->Box());
         EXPECT_EQ(list->Box()->toPlainText(), QStringLiteral("/home/\n/media/Music/\nE:/\n D:\\Data\\"));
-        optionPrompts.nextFolder = QStringLiteral("/MEDIA/music");
+        optionPrompts.nextFolder = QStringLiteral("/media/Music");
         list->BrowseClick();
         optionPrompts.nextFolder = QString();  // cancelled chooser
         list->BrowseClick();
-        optionPrompts.nextFolder = QStringLiteral("/srv");
+        optionPrompts.nextFolder = QStringLiteral("/MEDIA/music");  // another folder on Linux
         list->BrowseClick();
         EXPECT_EQ(list->Box()->toPlainText(),
-                  QStringLiteral("/home/\n/media/Music/\nE:/\n D:\\Data\\\n/srv/"));
+                  QStringLiteral("/home/\n/media/Music/\nE:/\n D:\\Data\\\n/MEDIA/music/"));
         // OK tidies too, also a line typed after the last focus change.
         list->Box()->appendPlainText(QStringLiteral("/opt"));
         Accept(list);
     });
     dialog->IncludedFoldersClick();
     EXPECT_EQ(dialog->WorkingCopies().includedFolders,
-              "/home/\r\n/media/Music/\r\nE:/\r\n D:\\Data\\\r\n/srv/\r\n/opt/\r\n");
+              "/home/\r\n/media/Music/\r\nE:/\r\n D:\\Data\\\r\n/MEDIA/music/\r\n/opt/\r\n");
 
     // The excluded list: its own label and copy; Cancel leaves the copy alone.
     WhenModal([this](QWidget* list) {
@@ -400,8 +424,8 @@ TEST_F(OptionFormTest, FolderListTidiesOnFocusLossAndBrowsesWithoutDuplicates) {
 }
 
 TEST_F(OptionFormTest, ExtensionFilterSwallowsWildcardKeysAndTidiesBothLists) {
-    context.options().IncludedExtensions = "mp3\r\n";
-    context.options().ExcludedExtensions = "tmp\r\n";
+    context.database().IncludedExtensions = "mp3\r\n";
+    context.database().ExcludedExtensions = "tmp\r\n";
     dialog->Fill();
     WhenModal([this](QWidget* modal) {
         TExtensionFilterForm* filter = dialog->ExtensionFilter();
@@ -447,21 +471,21 @@ TEST_F(OptionFormTest, ExtensionFilterSwallowsWildcardKeysAndTidiesBothLists) {
     EXPECT_FALSE(dialog->WorkingCopies().extensions.includeMode);
     EXPECT_TRUE(dialog->WorkingCopies().extensions.excludeMode);
     // Only OK brings the copies to the options.
-    EXPECT_EQ(context.options().IncludedExtensions, "mp3\r\n");
+    EXPECT_EQ(context.database().IncludedExtensions, "mp3\r\n");
     dialog->Apply();
-    EXPECT_EQ(context.options().IncludedExtensions, "mp3\r\nMP3\r\ntxt\r\nogg\r\n");
-    EXPECT_TRUE(context.options().ExcludeExtensionsMode);
+    EXPECT_EQ(context.database().IncludedExtensions, "mp3\r\nMP3\r\ntxt\r\nogg\r\n");
+    EXPECT_TRUE(context.database().ExcludeExtensionsMode);
 }
 
 TEST_F(OptionFormTest, NewDbRightAfterARescanSavesTheNamedFileFirstThenUnlinksIt) {
     const std::string named = home.Dir() / "music.qdb";
     WriteDatabase(named, {"old.mp3"}, named, "/stored/\r\n");
-    context.options().DBFileName = named;
-    context.options().LastRescanTime = now - 10.0 / (24 * 60);
+    context.database().DBFileName = named;
+    context.database().LastRescanTime = now - 10.0 / (24 * 60);
     window->UpdateCaption();
     OpenOptions([this](TOptionForm& form) {
         form.CommandButton(QStringLiteral("New DB"))->click();
-        EXPECT_TRUE(context.options().DBFileName.empty());
+        EXPECT_TRUE(context.database().DBFileName.empty());
         EXPECT_EQ(form.EntryCountText()->text(), QString());
         EXPECT_EQ(form.RescanSecondsText()->text(), QString());
         EXPECT_EQ(form.RescanTimeText()->text(), QString());
@@ -484,36 +508,37 @@ TEST_F(OptionFormTest, NewDbLongAfterTheLastRescanLeavesTheNamedFileAlone) {
     const std::string named = home.Dir() / "music.qdb";
     WriteDatabase(named, {"old.mp3"}, named, "/stored/\r\n");
     const std::string bytes = ReadFileBytes(named);
-    context.options().DBFileName = named;
-    context.options().LastRescanTime = now - 25.0 / 24;
+    context.database().DBFileName = named;
+    context.database().LastRescanTime = now - 25.0 / 24;
     dialog->Fill();
     dialog->NewDBClick();
     EXPECT_EQ(ReadFileBytes(named), bytes);
-    EXPECT_TRUE(context.options().DBFileName.empty());
+    EXPECT_TRUE(context.database().DBFileName.empty());
     EXPECT_EQ(optionPrompts.boxes.size(), 1);
 }
 
 TEST_F(OptionFormTest, NewDbWhoseSaveFailsStopsThereAndKeepsTheLink) {
-    context.options().DBFileName = home.Dir() / "missing-folder/music.qdb";
-    context.options().LastRescanTime = now;
+    context.database().DBFileName = home.Dir() / "missing-folder/music.qdb";
+    context.database().LastRescanTime = now;
     dialog->Fill();
     dialog->NewDBClick();
     ASSERT_EQ(prompts.errors.size(), 1);
-    EXPECT_EQ(context.options().DBFileName, home.Dir() / "missing-folder/music.qdb");
+    EXPECT_EQ(context.database().DBFileName, home.Dir() / "missing-folder/music.qdb");
     EXPECT_TRUE(optionPrompts.boxes.isEmpty());
     EXPECT_EQ(dialog->EntryCountText()->text(), QStringLiteral("3"));
 }
 
-TEST_F(OptionFormTest, OpenDbLinksToTheFolderStoredInTheFileAndRefillsTheCopies) {
-    // A database saved as /original/music.qdb, then copied elsewhere.
+TEST_F(OptionFormTest, OpenDbLinksToTheOpenedFileNeverToAPathStoredInItAndRefillsTheCopies) {
+    // A database saved as /original/music.qdb, then copied elsewhere (or made by someone
+    // else to name any file): the end of the program must not copy over that stored path.
     const std::string copy = home.Dir() / "copies/music.qdb";
     std::filesystem::create_directories(home.Dir() / "copies");
     WriteDatabase(copy, {"a.flac", "b.flac"}, "/original/music.qdb", "/stored/\r\n");
     // The current named database was rescanned a minute ago: it is saved before the load.
     const std::string current = home.Dir() / "current.qdb";
-    context.options().DBFileName = current;
-    context.options().LastRescanTime = now - 1.0 / (24 * 60);
-    context.options().MaxResultsCount = 300;
+    context.database().DBFileName = current;
+    context.database().LastRescanTime = now - 1.0 / (24 * 60);
+    context.settings.MaxResultsCount = 300;
 
     optionPrompts.nextFile = QString::fromStdString(copy);
     OpenOptions([this](TOptionForm& form) {
@@ -535,9 +560,9 @@ TEST_F(OptionFormTest, OpenDbLinksToTheFolderStoredInTheFileAndRefillsTheCopies)
               (std::vector<std::string>{"/music/zeta.mp3", "/music/alpha.mp3", "/docs/sub"}));
     const Catalogue& catalogue = context.catalogue();
     EXPECT_EQ(FullPaths(catalogue.Entries), (std::vector<std::string>{"/stored/a.flac", "/stored/b.flac"}));
-    EXPECT_EQ(catalogue.Options.DBFileName, "/original/music.qdb");
+    EXPECT_EQ(catalogue.Options.DBFileName, copy);
     EXPECT_EQ(catalogue.Options.IncludedFolders, "/stored/\r\n");
-    EXPECT_EQ(catalogue.Options.MaxResultsCount, 300);  // not a database field
+    EXPECT_EQ(context.settings.MaxResultsCount, 300);  // not a database field
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
@@ -545,15 +570,15 @@ TEST_F(OptionFormTest, FailedOrCancelledOpenDbChangesNothing) {
     // A block length that promises more than the file holds.
     const std::string damaged =
         home.Dir().WriteFile("damaged.qdb", std::string("\x40\x00\x00\x00garbage", 11));
-    context.options().DBFileName = "/data/music.qdb";
-    context.options().IncludedFolders = "/home/\r\n";
+    context.database().DBFileName = "/data/music.qdb";
+    context.database().IncludedFolders = "/home/\r\n";
     dialog->Fill();
     optionPrompts.nextFile = QString::fromStdString(damaged);
     dialog->OpenDBClick();
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_EQ(context.catalogue().Entries.Count(), 3u);
-    EXPECT_EQ(context.options().DBFileName, "/data/music.qdb");
-    EXPECT_EQ(context.options().IncludedFolders, "/home/\r\n");
+    EXPECT_EQ(context.database().DBFileName, "/data/music.qdb");
+    EXPECT_EQ(context.database().IncludedFolders, "/home/\r\n");
     EXPECT_EQ(dialog->EntryCountText()->text(), QStringLiteral("3"));
 
     optionPrompts.nextFile = QString();
@@ -563,7 +588,7 @@ TEST_F(OptionFormTest, FailedOrCancelledOpenDbChangesNothing) {
 }
 
 TEST_F(OptionFormTest, SaveDbProposesANameCommitsTheCopiesAndWritesTheFile) {
-    context.options().DatabaseName = "everything";
+    context.database().DatabaseName = "everything";
     dialog->Fill();
     optionPrompts.nextFolder = QStringLiteral("/srv");
     WhenModal([this](QWidget* list) {
@@ -582,7 +607,7 @@ TEST_F(OptionFormTest, SaveDbProposesANameCommitsTheCopiesAndWritesTheFile) {
     EXPECT_EQ(optionPrompts.fileAsks[0].startFolder, QString());
     EXPECT_EQ(optionPrompts.fileAsks[0].proposedName, QStringLiteral("everything"));
 
-    const TProgramOptions& options = context.options();
+    const TProgramOptions& options = context.database();
     EXPECT_EQ(options.DBFileName, target + ".qdb");
     EXPECT_EQ(options.DatabaseName, "mine");
     EXPECT_EQ(options.IncludedFolders, "/home/\r\n/srv/\r\n");
@@ -605,7 +630,7 @@ TEST_F(OptionFormTest, SaveDbProposesANameCommitsTheCopiesAndWritesTheFile) {
 }
 
 TEST_F(OptionFormTest, FailedSaveDbKeepsTheNewNameAndTheCommittedCopies) {
-    context.options().DBFileName = home.Dir() / "old.qdb";
+    context.database().DBFileName = home.Dir() / "old.qdb";
     dialog->Fill();
     dialog->ExtensionFilterBox()->setChecked(true);
     const std::string target = home.Dir() / "no-such-folder/new.qdb";
@@ -618,9 +643,9 @@ TEST_F(OptionFormTest, FailedSaveDbKeepsTheNewNameAndTheCommittedCopies) {
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("no-such-folder")));
     EXPECT_FALSE(std::filesystem::exists(target));
-    EXPECT_EQ(context.options().DBFileName, target);
-    EXPECT_EQ(context.options().DatabaseName, "new");
-    EXPECT_TRUE(context.options().ExtensionFilterOn);  // committed before the save, kept after Cancel
+    EXPECT_EQ(context.database().DBFileName, target);
+    EXPECT_EQ(context.database().DatabaseName, "new");
+    EXPECT_TRUE(context.database().ExtensionFilterOn);  // committed before the save, kept after Cancel
     // The caption is refreshed only by OK.
     EXPECT_NE(window->windowTitle(), QStringLiteral("Quillory - Database: new.qdb"));
 }

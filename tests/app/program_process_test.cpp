@@ -64,12 +64,13 @@ class ProgramProcessTest : public ::testing::Test {
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
-    // A running copy listens on its socket once its start-up is through.
+    // A running copy claims its socket before it loads the database, and opens the search
+    // channel beside it once the load is through.
     bool WaitForRunningCopy(QProcess& process) {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 15000) {
-            if (QFileInfo::exists(SocketPath())) return true;
+            if (QFileInfo::exists(SocketPath() + QStringLiteral(".search"))) return true;
             if (process.state() == QProcess::NotRunning) return false;
             QThread::msleep(20);
         }
@@ -178,6 +179,115 @@ TEST_F(ProgramProcessTest, TerminationSignalEndsInOrderWithTheDatabaseSaved) {
     EXPECT_EQ(running.exitCode(), 0);
     EXPECT_GT(SavedCount(), 0u);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
+}
+
+// A complete catalogue in index.dat and in the named database it belongs to, rescanned a
+// moment ago (so the end of the program would copy it over the named one), whose folder is
+// the whole file system: a rescan of it runs for seconds.
+void WriteCompleteDatabases(const std::string& working, const std::string& named) {
+    CreateDataFolder();
+    EntryList entries;
+    for (const char* name : {"one.txt", "two.txt", "three.txt"}) {
+        TMyItem& entry = entries.AcquireEntry(name);
+        entry.SetFolder(entries.InternFolder("/complete/"));
+    }
+    TProgramOptions options("/\r\n");
+    options.DBFileName = named;
+    options.LastRescanTime = NowDateTime();
+    const ActivityLog log("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; });
+    SaveDatabase(entries, options, working, log);
+    SaveDatabase(entries, options, named, log);
+}
+
+TEST_F(ProgramProcessTest, EveryEndingDuringARescanLeavesTheCompleteFilesByteForByte) {
+    const std::string named = home.Dir() / "everything.qdb";
+    WriteCompleteDatabases(WorkingDatabase(), named);
+    WriteSettings(false);
+    const std::string workingBefore = ReadFileBytes(WorkingDatabase());
+    const std::string namedBefore = ReadFileBytes(named);
+    for (const QString& ending : {QStringLiteral("exit"), QStringLiteral("SIGTERM"), QStringLiteral("SIGHUP")}) {
+        SCOPED_TRACE(ending.toStdString());
+        QProcess running;
+        Start(running);
+        ASSERT_TRUE(WaitForRunningCopy(running));
+        EXPECT_EQ(RunToEnd({QStringLiteral("rescan")}), 0);
+        QThread::msleep(300);
+        if (ending == QStringLiteral("exit")) {
+            EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+        } else {
+            ::kill(static_cast<pid_t>(running.processId()), ending == QStringLiteral("SIGTERM") ? SIGTERM : SIGHUP);
+        }
+        ASSERT_TRUE(running.waitForFinished(30000));
+        EXPECT_EQ(running.exitCode(), 0) << running.readAllStandardError().constData();
+        EXPECT_TRUE(ReadFileBytes(WorkingDatabase()) == workingBefore);
+        EXPECT_TRUE(ReadFileBytes(named) == namedBefore);
+    }
+}
+
+TEST_F(ProgramProcessTest, FirstStartWhoseRescanIsStoppedStillSavesWhatItFound) {
+    WriteSettings(false);
+    home.Dir().WriteFile("config/Marlowen/Quillory.conf", "[Options]\nRescanOnStartup=1\nStartWindowsStarts=0\n");
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    QThread::msleep(1000);  // the start-up rescan of the whole file system has begun
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(30000));
+    TProgramOptions options;
+    EXPECT_GT(SavedCount(&options), 0u);
+    EXPECT_EQ(options.LastRescanTime, 0.0);  // never completed
+}
+
+TEST_F(ProgramProcessTest, ASecondStartHandsItsRequestToTheRunningCopyAndEnds) {
+    WriteWorkingDatabase();
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    // No parameter: the running copy shows its window; this start ends at once.
+    EXPECT_EQ(RunToEnd({}), 0);
+    // A database named relative to the folder the start was made in: the running copy opens
+    // it and remembers its absolute path, whatever folder a later start is made from.
+    const std::string music = home.Dir().MakeDir("music") + "/music.qdb";
+    {
+        EntryList entries;
+        entries.AcquireEntry("song.flac").SetFolder(entries.InternFolder("/music/"));
+        SaveDatabase(entries, TProgramOptions("/music/\r\n"), music,
+                     ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
+    }
+    QProcess second;
+    second.setWorkingDirectory(QString::fromStdString(home.Dir() / "music"));
+    Start(second, {QStringLiteral("music.qdb")});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(running.state(), QProcess::Running);
+
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
+    EXPECT_NE(settings.find("DBFileName=" + music + "\n"), std::string::npos) << settings;
+    EXPECT_EQ(SavedCount(), 1u);  // the opened database's one entry
+}
+
+TEST_F(ProgramProcessTest, TwoStartsAtTheSameMomentLeaveOneRunningCopy) {
+    WriteWorkingDatabase();
+    QProcess first;
+    QProcess second;
+    Start(first);
+    Start(second);
+    // One of them hands over to the other and ends with status 0.
+    QElapsedTimer waited;
+    waited.start();
+    while (first.state() == QProcess::Running && second.state() == QProcess::Running && waited.elapsed() < 20000)
+        QThread::msleep(20);
+    QProcess& ended = first.state() == QProcess::Running ? second : first;
+    QProcess& survivor = first.state() == QProcess::Running ? first : second;
+    ASSERT_TRUE(ended.waitForFinished(1000));
+    EXPECT_EQ(ended.exitCode(), 0);
+    ASSERT_EQ(survivor.state(), QProcess::Running);
+    ASSERT_TRUE(WaitForRunningCopy(survivor));
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(survivor.waitForFinished(20000));
+    EXPECT_EQ(survivor.exitCode(), 0);
 }
 
 TEST_F(ProgramProcessTest, DamagedWorkingDatabaseIsRenamedAsideAndTheNextStartIsClean) {

@@ -43,7 +43,7 @@ TEST(AppSettingsStore, FirstStartGivesTheDefaultsAndAddsTheStartEntry) {
     ASSERT_EQ(SettingsFilePath().toStdString(), ConfPath(home));
     DesktopSettings settings;
     settings.history = {"stale"};
-    TProgramOptions options;
+    ProgramSettings options;
     RecordingAutostart autostart;
     LoadSettings(settings, options, autostart.Hook());
 
@@ -79,12 +79,12 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     saved.findFolders = false;
     saved.fullPath = true;
     saved.view = {false, 800, 500, -20, 3000, {200, 50, 60, 70, 80}};
-    TProgramOptions options;
+    ProgramSettings options;
     options.RescanOnStartup = false;
     options.MinimizeOnStartup = true;
     options.StartWindowsStarts = false;
     options.PowerSearchFile = "/opt/power search";
-    options.DBFileName = "dbs/m\xC3\xBCsic.dat";
+    saved.databaseFile = "dbs/m\xC3\xBCsic.dat";
     options.MaxResultsCount = 300;
     options.HotKeys[1] = 0x8041;
     options.HotKeys[2] = 0x6000 | 'Q';
@@ -118,7 +118,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     }
 
     DesktopSettings loaded;
-    TProgramOptions read;
+    ProgramSettings read;
     RecordingAutostart autostart;
     LoadSettings(loaded, read, autostart.Hook());
     EXPECT_EQ(loaded.history, saved.history);
@@ -137,7 +137,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     EXPECT_TRUE(read.MinimizeOnStartup);
     EXPECT_FALSE(read.StartWindowsStarts);
     EXPECT_EQ(read.PowerSearchFile, options.PowerSearchFile);
-    EXPECT_EQ(read.DBFileName, options.DBFileName);
+    EXPECT_EQ(loaded.databaseFile, saved.databaseFile);
     EXPECT_EQ(read.MaxResultsCount, 300);
     EXPECT_EQ(read.HotKeys[1], 0x8041);
     EXPECT_EQ(read.HotKeys[2], 0x6000 | 'Q');
@@ -149,13 +149,13 @@ TEST(AppSettingsStore, HistoryLinesEachEndInCrLfAndLoneLineFeedsSplit) {
     test::IsolatedHome home;
     DesktopSettings settings;
     settings.history = {"a", "", "c"};
-    SaveSettings(settings, TProgramOptions{});
+    SaveSettings(settings, ProgramSettings{});
     EXPECT_NE(test::ReadFileBytes(ConfPath(home)).find("Names=a\\r\\n\\r\\nc\\r\\n\n"), std::string::npos);
 
     const auto historyOf = [&](const std::string& names) {
         WriteConf(home, "[General]\nNames=" + names + "\n");
         DesktopSettings loaded;
-        TProgramOptions options;
+        ProgramSettings options;
         LoadSettings(loaded, options, {});
         return loaded.history;
     };
@@ -182,7 +182,7 @@ TEST(AppSettingsStore, ValuesAreReadThroughTheIntegerRule) {
               "HotKeyID1=98369\n"
               "HotKeyID2=-1\n");
     DesktopSettings settings;
-    TProgramOptions options;
+    ProgramSettings options;
     LoadSettings(settings, options, {});
     EXPECT_TRUE(settings.caseSensitive);
     EXPECT_TRUE(settings.wholeWords);
@@ -201,7 +201,7 @@ TEST(AppSettingsStore, ViewValuesApplyOnlyWhenTheSectionHoldsOne) {
     const auto viewOf = [&](const std::string& viewSection) {
         WriteConf(home, "[Options]\nMaxResultsCount=100\n" + viewSection);
         DesktopSettings settings;
-        TProgramOptions options;
+        ProgramSettings options;
         LoadSettings(settings, options, {});
         return settings.view;
     };
@@ -227,7 +227,7 @@ TEST(AppSettingsStore, ViewValuesApplyOnlyWhenTheSectionHoldsOne) {
     EXPECT_EQ(small.columnWidths, (std::array<int, 5>{600, 100, 50, 100, 50}));
 }
 
-TEST(AppSettingsStore, RefusedStartEntryStopsReadingAndPropagates) {
+TEST(AppSettingsStore, RefusedStartEntryIsReportedAndEveryValueIsStillRead) {
     test::IsolatedHome home;
     WriteConf(
         home,
@@ -235,46 +235,45 @@ TEST(AppSettingsStore, RefusedStartEntryStopsReadingAndPropagates) {
         "[Options]\nMinimizeOnStartup=1\nStartWindowsStarts=0\nDBFileName=other.dat\nMaxResultsCount=300\n"
         "HotKeyID1=5\n[View]\nWidth=900\n");
     DesktopSettings settings;
-    TProgramOptions options;
-    options.DBFileName = "kept.dat";
+    ProgramSettings options;
     RecordingAutostart autostart;
     autostart.failWith = "Failed to create key /somewhere";
-    try {
-        LoadSettings(settings, options, autostart.Hook());
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Failed to create key /somewhere");
-    }
+    EXPECT_EQ(LoadSettings(settings, options, autostart.Hook()), QStringLiteral("Failed to create key /somewhere"));
     ASSERT_EQ(autostart.calls.size(), 1u);
     EXPECT_TRUE(autostart.calls[0].remove);
-    // Read before the failure...
+    // Every value, before the failure and after it: the end of the program saves these, and
+    // defaults saved in their place would lose the user's settings.
     EXPECT_TRUE(settings.wholeWords);
     EXPECT_TRUE(options.MinimizeOnStartup);
     EXPECT_FALSE(options.StartWindowsStarts);
-    // ...and kept as they were after it.
-    EXPECT_EQ(options.DBFileName, "kept.dat");
-    EXPECT_EQ(options.MaxResultsCount, 0);
-    EXPECT_EQ(options.HotKeys[1], 0);
-    EXPECT_FALSE(settings.view.stored);
-    EXPECT_EQ(settings.view.width, 640);
+    EXPECT_EQ(settings.databaseFile, "other.dat");
+    EXPECT_EQ(options.MaxResultsCount, 300);
+    EXPECT_EQ(options.HotKeys[1], 5);
+    EXPECT_TRUE(settings.view.stored);
+    EXPECT_EQ(settings.view.width, 900);
+
+    // Without a failure nothing is reported.
+    autostart.failWith.reset();
+    EXPECT_TRUE(LoadSettings(settings, options, autostart.Hook()).isEmpty());
 }
 
 TEST(AppSettingsStore, SavingKeepsOtherValuesAndBytesThatAreNotText) {
     test::IsolatedHome home;
     WriteConf(home, "[Options]\nSomethingElse=keep me\nMaxResultsCount=300\n[Other]\nx=1\n");
-    TProgramOptions options;
-    options.DBFileName = std::string("/data/\xFF\xFEraw.dat", 15);
+    ProgramSettings options;
+    DesktopSettings saved;
+    saved.databaseFile = std::string("/data/\xFF\xFEraw.dat", 15);
     options.MaxResultsCount = 1000000000;
-    SaveSettings(DesktopSettings{}, options);
+    SaveSettings(saved, options);
     const std::string text = test::ReadFileBytes(ConfPath(home));
     EXPECT_NE(text.find("SomethingElse=keep me"), std::string::npos) << text;
     EXPECT_NE(text.find("[Other]\nx=1"), std::string::npos) << text;
     EXPECT_NE(text.find("MaxResultsCount=1000000000\n"), std::string::npos) << text;
 
     DesktopSettings loaded;
-    TProgramOptions read;
+    ProgramSettings read;
     LoadSettings(loaded, read, {});
-    EXPECT_EQ(read.DBFileName, options.DBFileName);
+    EXPECT_EQ(loaded.databaseFile, saved.databaseFile);
     EXPECT_EQ(read.MaxResultsCount, 1000000000);
 }
 
@@ -283,7 +282,7 @@ TEST(AppSettingsStore, RefusedWritesRaiseTheDefinedErrors) {
     // The configuration folder is a plain file: the settings folder cannot be created.
     home.Dir().WriteFile("config", "not a folder");
     try {
-        SaveSettings(DesktopSettings{}, TProgramOptions{});
+        SaveSettings(DesktopSettings{}, ProgramSettings{});
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Failed to create key " + home.ConfigFolder() + "/Marlowen");
@@ -292,7 +291,7 @@ TEST(AppSettingsStore, RefusedWritesRaiseTheDefinedErrors) {
     test::ScopedEnv other("XDG_CONFIG_HOME", home.Dir() / "other");
     const std::string blocker = home.Dir().MakeDir("other/Marlowen/Quillory.conf");
     try {
-        SaveSettings(DesktopSettings{}, TProgramOptions{});
+        SaveSettings(DesktopSettings{}, ProgramSettings{});
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Failed to set data for '" + blocker + "'");
@@ -301,12 +300,12 @@ TEST(AppSettingsStore, RefusedWritesRaiseTheDefinedErrors) {
 
 TEST(AppSettingsStore, FollowsTheConfigFolderOnEveryCall) {
     test::IsolatedHome home;
-    TProgramOptions options;
+    ProgramSettings options;
     options.MaxResultsCount = 100;
     SaveSettings(DesktopSettings{}, options);
     {
         test::ScopedEnv other("XDG_CONFIG_HOME", home.Dir() / "other");
-        TProgramOptions read;
+        ProgramSettings read;
         DesktopSettings settings;
         LoadSettings(settings, read, {});
         EXPECT_EQ(read.MaxResultsCount, 10000);

@@ -22,7 +22,7 @@ TEST(WindowDrag, TheSelectedResultsAreDraggedWithTheirIcons) {
     test::FakePrompts prompts;
     ProgramContext context;
     context.prompts = &prompts;
-    context.options().MaxResultsCount = 100;
+    context.settings.MaxResultsCount = 100;
     context.workingDatabasePath = home.DataFolder() + "index.dat";
     quillory::test::AddEntry(context.catalogue().Entries, "/music/", "zeta song.mp3");
     quillory::test::AddEntry(context.catalogue().Entries, "/docs/", "notes.txt");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -11,13 +12,18 @@
 #include <chrono>
 #include <thread>
 
+#include "app/external_launches.h"
 #include "app/main_window.h"
+#include "app/option_form.h"
+#include "app/option_prompts.h"
 #include "app/rescan_form.h"
 #include "app/result_list_model.h"
 #include "core/activity_log.h"
 #include "endless_lister.h"
+#include "fake_launcher.h"
 #include "fake_prompts.h"
 #include "platform/directory_listing.h"
+#include "tests/search/catalogue_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory::app {
@@ -25,11 +31,21 @@ namespace {
 
 using quillory::test::EndlessLister;
 
+class NoOptionPrompts : public OptionPrompts {
+  public:
+    QString ChooseDatabaseFile(QWidget*, const QString&, bool, const QString&, const QString&) override {
+        return {};
+    }
+    QString ChooseFolder(QWidget*) override { return {}; }
+    void ShowInformationBox(const QString&, const QString&) override {}
+    bool ChoosePowerSearchProgram(QWidget*, QString&) override { return false; }
+};
+
 class WindowRescanTest : public ::testing::Test {
   protected:
     WindowRescanTest() {
         context.prompts = &prompts;
-        context.options().MaxResultsCount = 10000;
+        context.settings.MaxResultsCount = 10000;
         window = std::make_unique<TQuilloryForm1>(context);
     }
 
@@ -50,7 +66,7 @@ TEST_F(WindowRescanTest, CompletedRescanRecordsItsStatisticsAndIsSearchable) {
     const std::string tree = home.Dir().MakeDir("tree");
     home.Dir().WriteFile("tree/songs/a.mp3", "x");
     home.Dir().WriteFile("tree/notes.txt", "z");
-    context.options().IncludedFolders = tree + "/\r\n";
+    context.database().IncludedFolders = tree + "/\r\n";
     window->OpenMainWindow();
 
     QSignalSpy finished(window.get(), &TQuilloryForm1::rescanFinished);
@@ -61,7 +77,7 @@ TEST_F(WindowRescanTest, CompletedRescanRecordsItsStatisticsAndIsSearchable) {
     EXPECT_FALSE(window->RescanForm()->isVisible());
     EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("OK! 3 files found. Search time: 0:00:0")))
         << window->StatusText().toStdString();
-    EXPECT_NE(context.options().LastRescanTime, 0.0);
+    EXPECT_NE(context.database().LastRescanTime, 0.0);
 
     Search(QStringLiteral("*.mp3"));
     ASSERT_EQ(window->Model()->rowCount(), 1);
@@ -70,8 +86,8 @@ TEST_F(WindowRescanTest, CompletedRescanRecordsItsStatisticsAndIsSearchable) {
 
 TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
     context.keeper.Driver().SetLister(lister);
-    context.options().IncludedFolders = "/endless/\r\n";
-    const double lastRescan = context.options().LastRescanTime = 123.0;
+    context.database().IncludedFolders = "/endless/\r\n";
+    const double lastRescan = context.database().LastRescanTime = 123.0;
     window->OpenMainWindow();
 
     window->Button2Click();
@@ -91,10 +107,12 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
     EXPECT_TRUE(window->RescanButton()->isEnabled());
     EXPECT_FALSE(window->RescanForm()->isVisible());
     EXPECT_GT(window->Model()->rowCount(), 0);
-    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("OK! ")))
-        << window->StatusText().toStdString();
+    // The search's own count gives way to the stop text: the catalogue is incomplete.
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Stop "))) << window->StatusText().toStdString();
+    EXPECT_TRUE(window->StatusText().endsWith(QStringLiteral(" files found")));
+    EXPECT_TRUE(context.catalogue().Incomplete);
     // A stopped rescan leaves the statistics as they were and keeps what it found.
-    EXPECT_EQ(context.options().LastRescanTime, lastRescan);
+    EXPECT_EQ(context.database().LastRescanTime, lastRescan);
     EXPECT_GT(context.catalogue().Entries.Count(), 10u);
 
     // Posted progress of the stopped rescan never brings the progress window back.
@@ -107,16 +125,16 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
 
 TEST_F(WindowRescanTest, HiddenProgramShowsNoProgressWindow) {
     context.keeper.Driver().SetLister(lister);
-    context.options().IncludedFolders = "/endless/\r\n";
+    context.database().IncludedFolders = "/endless/\r\n";
     window->Button2Click();  // the window was never shown
     QTest::qWait(300);
     EXPECT_FALSE(window->RescanForm()->isVisible());
     EXPECT_FALSE(window->StatusText().isEmpty());
 }
 
-TEST_F(WindowRescanTest, ExitDuringARescanStopsItAndSavesWhatWasFound) {
+TEST_F(WindowRescanTest, ExitDuringARescanWithNoSavedCatalogueSavesWhatWasFound) {
     context.keeper.Driver().SetLister(lister);
-    context.options().IncludedFolders = "/endless/\r\n";
+    context.database().IncludedFolders = "/endless/\r\n";
     context.workingDatabasePath = home.DataFolder() + "index.dat";
     CreateDataFolder();
     window->Button2Click();
@@ -124,6 +142,62 @@ TEST_F(WindowRescanTest, ExitDuringARescanStopsItAndSavesWhatWasFound) {
     window->ExitProgram();
     EXPECT_FALSE(window->RescanRunning());
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(context.workingDatabasePath)));
+}
+
+TEST_F(WindowRescanTest, AStoppedRescanNeverReplacesTheSavedCatalogueOrTheNamedDatabase) {
+    context.keeper.Driver().SetLister(lister);
+    context.workingDatabasePath = home.DataFolder() + "index.dat";
+    CreateDataFolder();
+    const std::string working = home.Dir().WriteFile("data/quillory/index.dat", "the complete catalogue");
+    const std::string named = home.Dir().WriteFile("music.qdb", "the complete named database");
+    context.database().IncludedFolders = "/endless/\r\n";
+    context.database().DBFileName = named;
+    context.database().LastRescanTime = context.now();  // rescanned within the day: due a copy
+
+    // Stopped by a search, then ended from the tray.
+    window->Button2Click();
+    QTest::qWait(200);
+    Search(QStringLiteral("file1*"));
+    EXPECT_GT(window->Model()->rowCount(), 0);  // in memory the search sees what was found
+    window->ExitProgram();
+    EXPECT_EQ(quillory::test::ReadFileBytes(working), "the complete catalogue");
+    EXPECT_EQ(quillory::test::ReadFileBytes(named), "the complete named database");
+    // The settings are saved all the same.
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
+}
+
+TEST_F(WindowRescanTest, OptionsAndPowerSearchLeaveARescanRunningAndShowTheLastCompletedStatistics) {
+    context.keeper.Driver().SetLister(lister);
+    quillory::test::AddEntry(context.catalogue().Entries, "/before/", "kept.txt");
+    context.database().IncludedFolders = "/endless/\r\n";
+    context.database().LastRescanSeconds = 127;
+    context.settings.PowerSearchFile = "/opt/power";
+    NoOptionPrompts optionPrompts;
+    TOptionForm dialog(context, optionPrompts, window.get());
+    auto launcher = std::make_unique<test::FakeLauncher>();
+    test::FakeLauncher* launches = launcher.get();
+    AttachExternalLaunches(*window, std::move(launcher));
+    window->Button2Click();
+    QTest::qWait(200);
+
+    // Reading and changing settings, and opening the dialog, never take the catalogue.
+    dialog.Fill();
+    EXPECT_EQ(dialog.EntryCountText()->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog.RescanSecondsText()->text(), QStringLiteral("0:02:07"));
+    dialog.ResultLimitList()->setCurrentIndex(2);
+    dialog.Apply();
+    EXPECT_EQ(context.settings.PowerSearchFile, "/opt/power");
+    EXPECT_TRUE(window->RescanRunning());
+    window->Button(5)->click();  // Power search
+    EXPECT_EQ(launches->targets.size(), 1);
+    EXPECT_TRUE(window->RescanRunning());
+
+    // A change to the database's lists made meanwhile reaches the catalogue when the rescan
+    // is taken back.
+    context.database().ExcludedFolders = "/endless/dir1/\r\n";
+    EXPECT_EQ(context.catalogue().Options.ExcludedFolders, "/endless/dir1/\r\n");
+    EXPECT_FALSE(window->RescanRunning());
+    EXPECT_EQ(context.catalogue().Options.LastRescanSeconds, 127);
 }
 
 }  // namespace

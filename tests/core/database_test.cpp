@@ -213,7 +213,6 @@ TEST(Database, RoundTripKeepsEntriesAndHeader) {
         SaveDatabase(list, SampleOptions(), f.dir / "r.qdb", f.log);
         EntryList loaded;
         TProgramOptions o{std::string()};
-        o.MaxResultsCount = 77;
         LoadDatabase(loaded, o, f.dir / "r.qdb", f.log);
         ASSERT_EQ(loaded.Count(), n);
         for (size_t i = 0; i < n; ++i) {
@@ -240,7 +239,6 @@ TEST(Database, RoundTripKeepsEntriesAndHeader) {
         EXPECT_EQ(o.ExcludedExtensions, s.ExcludedExtensions);
         EXPECT_EQ(o.LastRescanSeconds, s.LastRescanSeconds);
         EXPECT_EQ(o.LastRescanTime, s.LastRescanTime);
-        EXPECT_EQ(o.MaxResultsCount, 77);  // not a database field
     }
 }
 

@@ -11,19 +11,13 @@ TEST(TProgramOptions, DefaultsDescribeTheFixedDrivesAndNothingElse) {
     const TProgramOptions o;
     EXPECT_EQ(o.IncludedFolders, DefaultDriveList());
     for (const std::string& line : SplitLines(o.IncludedFolders)) EXPECT_TRUE(line.ends_with("/")) << line;
-    for (const std::string* text : {&o.PowerSearchFile, &o.DatabaseName, &o.DBFileName, &o.ExcludedFolders,
+    for (const std::string* text : {&o.DatabaseName, &o.DBFileName, &o.ExcludedFolders,
                                     &o.IncludedExtensions, &o.ExcludedExtensions}) {
         EXPECT_EQ(*text, "");
     }
-    EXPECT_FALSE(o.RescanOnStartup || o.MinimizeOnStartup || o.StartWindowsStarts);
     EXPECT_FALSE(o.ExtensionFilterOn || o.IncludeExtensionsMode || o.ExcludeExtensionsMode);
     EXPECT_EQ(o.LastRescanSeconds, 0);
     EXPECT_EQ(o.LastRescanTime, 0);
-    EXPECT_EQ(o.MaxResultsCount, 0);  // the settings supply 10000
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(o.HotKeys[i], 0);
-        EXPECT_EQ(o.HotKeyAtoms[i], 0);
-    }
 }
 
 TEST(TextLines, SplitAcceptsCrLfAndLfAndJoinWritesCrLf) {
