@@ -1,5 +1,6 @@
 #include "scan/folder_walk.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "scan/file_time.h"
@@ -32,23 +33,74 @@ class FolderWalk {
 
     WalkOutcome Run() {
         catalogue_.Clear();
-        for (const std::string& root : lists_.includedFolders) {
-            // An empty line names no folder (it must not become "/", the whole disk).
-            if (root.empty()) continue;
-            if (!WalkRoot(root)) {
-                levels_.clear();
-                return WalkOutcome::Stopped;
-            }
+        std::vector<std::string> outer;
+        PlanRoots(outer);
+        for (const std::string& root : outer) {
+            if (!WalkRoot(root)) return Stopped();
+        }
+        // Inner roots no walk entered, outer ones first: walking one may enter the next.
+        for (const InnerRoot& root : inner_) {
+            if (!root.entered && !WalkRoot(root.path)) return Stopped();
         }
         return WalkOutcome::Completed;
     }
 
   private:
+    // A root inside another root, left to the walk of the outer one.
+    struct InnerRoot {
+        std::string path;
+        bool entered = false;  // a walk has entered it, so its content is in the catalogue
+    };
+
+    WalkOutcome Stopped() {
+        levels_.clear();
+        return WalkOutcome::Stopped;
+    }
+
+    // Every distinct root once, each ending with "/": the roots inside no other root, in line
+    // order, go to `outer`; the others to inner_, shortest first. Paths compare byte for byte,
+    // as the file system names folders. Whether an inner root is covered is known only once a
+    // walk enters it: the outer walk may refuse it (a mount it may not enter, a link on the
+    // way, the deepest level, a folder it cannot open) and then it is walked on its own. So is
+    // an inner root lying in a folder the outer walk excludes: a folder named as a root is
+    // walked whatever excluded folder lies above it, as it was before roots could overlap,
+    // since the user asked for that folder by name.
+    void PlanRoots(std::vector<std::string>& outer) {
+        std::vector<std::string> roots;
+        for (const std::string& line : lists_.includedFolders) {
+            // An empty line names no folder (it must not become "/", the whole disk).
+            if (line.empty()) continue;
+            std::string root = line;
+            // A root line from a database written elsewhere may lack its final separator.
+            if (root.back() != '/') root.push_back('/');
+            if (std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(std::move(root));
+        }
+        inner_.clear();
+        for (const std::string& root : roots) {
+            const bool inside = std::any_of(roots.begin(), roots.end(), [&](const std::string& other) {
+                return other.size() < root.size() && root.starts_with(other);
+            });
+            if (inside) {
+                inner_.push_back({root});
+            } else {
+                outer.push_back(root);
+            }
+        }
+        std::stable_sort(inner_.begin(), inner_.end(), [](const InnerRoot& a, const InnerRoot& b) {
+            return a.path.size() < b.path.size();
+        });
+    }
+
+    // Called for every folder entered below a root, its path in path_.
+    void NoteEntered() {
+        for (InnerRoot& root : inner_) {
+            if (root.path == path_) root.entered = true;
+        }
+    }
+
     // False when the walk was stopped.
     bool WalkRoot(const std::string& root) {
         path_ = root;
-        // A root line from a database written elsewhere may lack its final separator.
-        if (path_.back() != '/') path_.push_back('/');
         if (path_.size() > limits_.longestPath || limits_.deepestLevel == 0) return true;
         exclusions_ = lists_.excludedFolders.ForRoot(path_);
         // Workers reading ahead follow the same rule: a refused folder is never opened.
@@ -96,6 +148,7 @@ class FolderWalk {
         if (MayList()) {
             std::unique_ptr<FolderListing> child = level.listing->OpenChild(item_.name);
             if (child) {
+                if (!inner_.empty()) NoteEntered();
                 // `level` is not used after this point: the stack may grow in place.
                 levels_.push_back({std::move(child), path_.size(), {}, false});
                 return true;
@@ -153,6 +206,7 @@ class FolderWalk {
     WalkServices services_;
     const WalkLimits& limits_;
     ExcludedFolderList exclusions_;
+    std::vector<InnerRoot> inner_;
     std::vector<Level> levels_;
     std::string path_;  // the deepest level's folder path, or a folder just found below it
     ListedItem item_;

@@ -1,7 +1,11 @@
 #pragma once
 // The folder walk: empties the catalogue and refills it from the file system, depth first.
 //
-// Every root of the included list is walked in line order. Within a folder, items come in the
+// Every root of the included list is walked once, in line order; a root inside another root
+// (compared byte for byte: "/data/Music" is not inside "/data/music", "/usrlocal" not inside
+// "/usr") is walked only as part of the outer walk, unless that walk does not enter it (it is
+// excluded there, or a mount the walk may not enter): it is then walked on its own after the
+// others, with the exclusions of its own root. Within a folder, items come in the
 // order the system lists them; a folder's entry comes before the entries of its content
 // (pre-order). Folders refused by the excluded list are neither recorded nor entered; files
 // are recorded when the extension filter accepts their name. Symbolic links are recorded and

@@ -278,8 +278,7 @@ TEST(WalkFolders, MissingRootContributesNothingAndRootsWalkInLineOrder) {
     // The second root has no final separator; the empty line names no folder.
     Walk walk({dir / "missing/", dir / "two", "", dir / "one/", dir / "two/"});
     ASSERT_EQ(walk.Run(), WalkOutcome::Completed);
-    EXPECT_EQ(walk.Paths(),
-              (std::vector<std::string>{dir / "two/b.txt", dir / "one/a.txt", dir / "two/b.txt"}));
+    EXPECT_EQ(walk.Paths(), (std::vector<std::string>{dir / "two/b.txt", dir / "one/a.txt"}));
     EXPECT_EQ(walk.catalogue[0].Folder(), dir / "two/");
 
     Walk none({dir / "missing/"});
@@ -422,6 +421,44 @@ TEST(WalkFolders, MountOfAnotherKindRecordedButNotEntered) {
     mounts.enter = true;
     ASSERT_EQ(walk.Run(&lister, &mounts), WalkOutcome::Completed);
     EXPECT_EQ(walk.catalogue.Count(), 4u);
+}
+
+// A root inside another root is walked once, as part of the outer walk, whichever comes
+// first; paths compare byte for byte. A root the outer walk does not enter (excluded there, a
+// mount it may not enter) is still walked on its own, and its exclusions stay as they were.
+TEST(WalkFolders, RootInsideAnotherRootIsWalkedOnce) {
+    test::TempDir dir;
+    for (const char* name : {"t/a.txt", "t/sub/b.txt", "t/sub/deep/c.txt", "t/Sub/d.txt", "t/subway/e.txt"})
+        dir.WriteFile(name, "");
+    Walk outer({dir / "t/"});
+    ASSERT_EQ(outer.Run(), WalkOutcome::Completed);
+    ASSERT_EQ(outer.catalogue.Count(), 9u);
+    for (const auto& roots :
+         std::vector<std::vector<std::string>>{{dir / "t/", dir / "t/sub"},
+                                               {dir / "t/sub/deep", dir / "t/sub/", dir / "t"},
+                                               {dir / "t/", dir / "t/"}}) {
+        Walk walk(roots);
+        ASSERT_EQ(walk.Run(), WalkOutcome::Completed);
+        EXPECT_EQ(walk.Paths(), outer.Paths()) << roots[1];
+    }
+    Walk siblings({dir / "t/sub", dir / "t/Sub/", dir / "t/subway/", dir / "t/sub/"});
+    ASSERT_EQ(siblings.Run(), WalkOutcome::Completed);
+    EXPECT_EQ(siblings.catalogue.Count(), 5u);
+
+    Walk excluded({dir / "t/", dir / "t/sub/deep/", dir / "t/sub/"});
+    excluded.lists.excludedFolders = ExcludedFolderList({dir / "t/SUB/deep/"});
+    ASSERT_EQ(excluded.Run(), WalkOutcome::Completed);
+    EXPECT_EQ(excluded.catalogue.Count(), 8u) << "deep/ refused in t/ and t/sub/, walked on its own";
+    EXPECT_EQ(excluded.Paths().back(), dir / "t/sub/deep/c.txt");
+
+    AlteredSystemLister lister;
+    lister.alter = [](ListedItem& item) { item.mountRoot = item.name == "sub"; };
+    AllMounts mounts;
+    mounts.enter = false;
+    Walk mount({dir / "t/", dir / "t/sub/"});
+    ASSERT_EQ(mount.Run(&lister, &mounts), WalkOutcome::Completed);
+    EXPECT_EQ(mount.PathSet(), outer.PathSet());
+    EXPECT_EQ(mount.catalogue.Count(), 9u);
 }
 
 TEST(WalkFolders, SystemMountsBelowDevAreNotEntered) {

@@ -167,6 +167,17 @@ TEST(RescanDriver, ListsComeFromTheOptions) {
     EXPECT_EQ(paths, (std::vector<std::string>{"b.wav", "keep", "skip"}));
 }
 
+// Overlapping lines of the option text, read through the system's parallel listing.
+TEST(RescanDriver, FolderInsideAnotherIncludedFolderIsWalkedOnce) {
+    test::TempDir dir;
+    dir.WriteFile("r/sub/a.txt", "");
+    dir.WriteFile("r/b.txt", "");
+    Rescan rescan(dir / "r\r\n" + dir / "r/sub/\r\n" + dir / "r/\r\n");
+    const RescanResult result = rescan.Run();
+    ASSERT_TRUE(result.Completed());
+    EXPECT_EQ(result.found, 3u);
+}
+
 // Progress reaches the observer as copies on the worker thread; the user interface thread
 // only reads them under the lock, as a window posting them to itself would.
 class TaskObserver final : public RescanObserver {

@@ -171,6 +171,13 @@ TEST_F(ScanCommand, OptionsReplaceListsAndARescanKeepsThem) {
     EXPECT_EQ(loaded->catalogue.Count(), 6u);
 }
 
+TEST_F(ScanCommand, IncludedFolderInsideAnotherIsScannedOnce) {
+    tree.WriteFile("r/sub/a.txt", "");
+    const CliRun run = Cli({"--db", db, "scan", "--include", tree / "r/sub", "--include", tree / "r"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Load(db)->catalogue.Count(), 2u);
+}
+
 TEST_F(ScanCommand, BadCommandLinesAndBadDatabasesLoseNothing) {
     const std::vector<std::vector<std::string>> lines = {
         {"scan", "--bogus"},
