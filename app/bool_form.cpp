@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/dialog_buttons.h"
 #include "app/main_window.h"
 #include "app/qt_text.h"
 #include "search/query_parser.h"
@@ -79,6 +80,7 @@ TBoolForm::TBoolForm(QWidget* parent) : QDialog(parent) {
     setTabOrder(previous, Button3);
     setTabOrder(Button3, Button1);
     setTabOrder(Button1, Button2);
+    EnterPressesFocusedButton(this);
     setFixedSize(sizeHint());
 }
 

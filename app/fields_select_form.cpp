@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_buttons.h"
+
 namespace quillory::app {
 
 TFieldsSelectFrm::TFieldsSelectFrm(QWidget* parent) : QDialog(parent) {
@@ -34,6 +36,7 @@ TFieldsSelectFrm::TFieldsSelectFrm(QWidget* parent) : QDialog(parent) {
     connect(ListView1, &QListWidget::itemChanged, this, &TFieldsSelectFrm::ListView1Change);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    EnterPressesFocusedButton(this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
