@@ -85,5 +85,36 @@ TEST_F(MainWindowStateTest, AStoredGeometryBeyondTheScreenIsFittedIntoItsFreeAre
     EXPECT_EQ(window->pos(), QPoint(40, 50));
 }
 
+TEST_F(MainWindowStateTest, FindFoldersOrFindFilesStaysTickedHoweverABoxChanges) {
+    QCheckBox* folders = window->CheckBox(3);
+    QCheckBox* files = window->CheckBox(4);
+    // An assistive technology's toggle action, as a screen reader user unticks both.
+    const auto toggle = [](QCheckBox* box) {
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(box);
+        ASSERT_TRUE(access && access->actionInterface());
+        access->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    toggle(folders);
+    EXPECT_FALSE(folders->isChecked());
+    EXPECT_TRUE(files->isChecked());
+    toggle(files);
+    EXPECT_FALSE(files->isChecked());
+    EXPECT_TRUE(folders->isChecked());
+
+    // The keyboard.
+    folders->setFocus();
+    QTest::keyClick(folders, Qt::Key_Space);
+    EXPECT_FALSE(folders->isChecked());
+    EXPECT_TRUE(files->isChecked());
+
+    // Settings with both off.
+    DesktopSettings settings;
+    settings.findFolders = false;
+    settings.findFiles = false;
+    window->ApplySettings(settings);
+    EXPECT_TRUE(files->isChecked());
+    EXPECT_FALSE(folders->isChecked());
+}
+
 }  // namespace
 }  // namespace quillory::app
