@@ -116,5 +116,58 @@ TEST_F(MainWindowStateTest, FindFoldersOrFindFilesStaysTickedHoweverABoxChanges)
     EXPECT_FALSE(folders->isChecked());
 }
 
+TEST_F(MainWindowStateTest, TheTrayAndTheHotKeyBringBackTheWindowWithTheModalDialogAboveIt) {
+    window->SetTrayAvailable([] { return true; });
+    window->OpenMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QDialog dialog(window.get());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    // Another program's window has the focus before each way back.
+    QWidget elsewhere;
+    elsewhere.show();
+
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"tray click", [this] { Q_EMIT window->TrayIcon()->activated(QSystemTrayIcon::Trigger); }},
+        {"tray menu", [this] { window->MenuAction(QStringLiteral("OpenQuillorySearch1"))->trigger(); }},
+        // Hot key 1 also activates the window itself afterwards.
+        {"hot key",
+         [this] {
+             window->OpenMainWindow();
+             window->activateWindow();
+         }},
+    };
+    for (const auto& [way, open] : ways) {
+        elsewhere.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+        // The window manager minimises the dialog with its window. A blocked tray icon could
+        // not bring the window back, so it stays on the taskbar instead of going to the tray.
+        dialog.showMinimized();
+        window->showMinimized();
+        QApplication::processEvents();
+        EXPECT_TRUE(window->isVisible()) << way;
+        EXPECT_EQ(window->MainWindowState(), TQuilloryForm1::HiddenToTray) << way;
+
+        open();
+        EXPECT_FALSE(window->isMinimized()) << way;
+        EXPECT_FALSE(dialog.isMinimized()) << way;
+        EXPECT_EQ(window->MainWindowState(), TQuilloryForm1::Shown) << way;
+        // Every activation asked for on the way arrives; the last one must be the dialog's.
+        for (int round = 0; round < 5; ++round) QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), &dialog) << way;
+    }
+    dialog.hide();
+
+    // With no modal dialog the window goes to the tray; with no tray it is only minimised.
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    window->SetTrayAvailable([] { return false; });
+    window->OpenMainWindow();
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+}
+
 }  // namespace
 }  // namespace quillory::app
