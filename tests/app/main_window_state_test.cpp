@@ -169,5 +169,20 @@ TEST_F(MainWindowStateTest, TheTrayAndTheHotKeyBringBackTheWindowWithTheModalDia
     EXPECT_TRUE(window->isMinimized());
 }
 
+TEST_F(MainWindowStateTest, ScreenReadersHearTheStatusTextAndNameTheSearchBox) {
+    const QString text = QStringLiteral("OK! 12 files found. Search time: 0.01 sec.");
+    window->SetStatusText(text);
+    QLabel* status = window->statusBar()->findChild<QLabel*>();
+    ASSERT_NE(status, nullptr);
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(status);
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->text(QAccessible::Name), text);
+    EXPECT_EQ(access->text(QAccessible::Description), QStringLiteral("Status"));
+
+    QAccessibleInterface* search = QAccessible::queryAccessibleInterface(window->SearchBox()->lineEdit());
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(search->text(QAccessible::Name), QStringLiteral("Search text"));
+}
+
 }  // namespace
 }  // namespace quillory::app
