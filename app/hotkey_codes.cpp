@@ -1,5 +1,6 @@
 #include "app/hotkey_codes.h"
 
+#include <QKeySequenceEdit>
 #include <algorithm>
 
 namespace quillory::app {
@@ -208,6 +209,32 @@ uint16_t HotKeyFromSequence(const QKeySequence& sequence) {
 
 QString HotKeyText(uint16_t code) {
     return HotKeySequence(code).toString(QKeySequence::NativeText);
+}
+
+namespace {
+
+// The field's remembered code, and whether the field changed since it was shown.
+constexpr char kShownCode[] = "quilloryShownHotKey";
+constexpr char kEdited[] = "quilloryHotKeyEdited";
+
+}  // namespace
+
+void ShowHotKey(QKeySequenceEdit& field, uint16_t code) {
+    field.setKeySequence(HotKeySequence(code));
+    // Watched once per field; the change above happens before the mark is reset, so showing
+    // a code never counts as an edit.
+    if (!field.property(kShownCode).isValid()) {
+        QObject::connect(&field, &QKeySequenceEdit::keySequenceChanged, &field,
+                         [&field] { field.setProperty(kEdited, true); });
+    }
+    field.setProperty(kShownCode, static_cast<unsigned>(code));
+    field.setProperty(kEdited, false);
+}
+
+uint16_t HotKeyOfField(const QKeySequenceEdit& field) {
+    const QVariant shown = field.property(kShownCode);
+    if (shown.isValid() && !field.property(kEdited).toBool()) return static_cast<uint16_t>(shown.toUInt());
+    return HotKeyFromSequence(field.keySequence());
 }
 
 }  // namespace quillory::app

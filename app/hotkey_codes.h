@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <span>
 
+class QKeySequenceEdit;
+
 namespace quillory::app {
 
 inline constexpr uint16_t kHotKeyShift = 0x2000;
@@ -65,5 +67,15 @@ QKeySequence HotKeySequence(uint16_t code);
 uint16_t HotKeyFromSequence(const QKeySequence& sequence);
 // "Ctrl+Alt+F" in the desktop's own words; empty for 0.
 QString HotKeyText(uint16_t code);
+
+// --- The options dialog's hot-key fields --------------------------------------------------
+
+// Shows a stored code in the field (empty when it has no key sequence) and remembers it.
+void ShowHotKey(QKeySequenceEdit& field, uint16_t code);
+// The code the field stands for: the one ShowHotKey remembered until the field is edited,
+// then the code of what the field holds. So a stored code the field cannot show (a key this
+// program does not map, bits no key sequence carries) survives OK; only an edit, clearing
+// the field among them, replaces it. Without ShowHotKey: the code of the field's sequence.
+uint16_t HotKeyOfField(const QKeySequenceEdit& field);
 
 }  // namespace quillory::app
