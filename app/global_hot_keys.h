@@ -25,7 +25,8 @@ class GlobalHotKeys : public QObject, public QAbstractNativeEventFilter {
     // Releases whatever is still held.
     ~GlobalHotKeys() override;
 
-    // Grabs every non-zero slot. A later call first releases the earlier grabs.
+    // Grabs the combinations of codes[1] and codes[2] (hot keys 1 and 2), where non-zero.
+    // A later call first releases the earlier grabs.
     void Register(const std::array<uint16_t, kHotKeySlotCount>& codes);
     // Releases every grab of this object; harmless when nothing is held.
     void Unregister();

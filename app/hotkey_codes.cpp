@@ -163,7 +163,7 @@ uint16_t KeysymToVirtualKey(uint32_t keysym) {
 int HotKeySlotFor(const std::array<uint16_t, kHotKeySlotCount>& codes, unsigned mask,
                   std::span<const uint16_t> keys) {
     for (int slot = 1; slot <= 2; ++slot) {
-        const uint16_t code = codes[static_cast<size_t>(slot - 1)];
+        const uint16_t code = codes[static_cast<size_t>(slot)];
         if (code == 0) continue;
         const HotKeyParts parts = SplitHotKey(code);
         if (parts.mask == mask && std::find(keys.begin(), keys.end(), parts.key) != keys.end()) return slot;

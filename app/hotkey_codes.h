@@ -47,9 +47,10 @@ uint32_t VirtualKeyToKeysym(uint16_t key);
 uint16_t KeysymToVirtualKey(uint32_t keysym);
 
 // Which slot a pressed combination starts: 1 (open the window) or 2 (power search), else 0.
-// `keys` are the virtual keys the pressed physical key stands for (a keypad key can be two).
-// Slot 1 is tried first, so when both slots hold the same combination slot 1 wins; a slot
-// holding 0 never matches.
+// The slot number is the index into `codes`, as the settings store them: codes[1] and
+// codes[2]; codes[0] and the slots after 2 start nothing. `keys` are the virtual keys the
+// pressed physical key stands for (a keypad key can be two). Slot 1 is tried first, so when
+// both slots hold the same combination slot 1 wins; a slot holding 0 never matches.
 int HotKeySlotFor(const std::array<uint16_t, kHotKeySlotCount>& codes, unsigned mask,
                   std::span<const uint16_t> keys);
 

@@ -128,32 +128,33 @@ TEST(HotKeyCodes, SequencesAndTextsForTheOptionsDialog) {
     EXPECT_FALSE(HotKeyText(0x8041).isEmpty());
 }
 
-TEST(HotKeyCodes, SlotRuleSlotOneWinsAndEmptySlotsNeverMatch) {
+TEST(HotKeyCodes, SlotRuleReadsTheSlotsWhereTheSettingsKeepThemAndSlotOneWins) {
     std::array<uint16_t, kHotKeySlotCount> codes{};
     const std::vector<uint16_t> keyA{0x41};
     EXPECT_EQ(HotKeySlotFor(codes, 0, std::vector<uint16_t>{0}), 0);
 
-    codes[0] = 0x8041;  // Alt+A opens the window
-    codes[1] = 0x8042;  // Alt+B starts the power search
+    codes[1] = 0x8041;  // hot key 1, Alt+A, opens the window
+    codes[2] = 0x8042;  // hot key 2, Alt+B, starts the power search
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt, keyA), 1);
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt, std::vector<uint16_t>{0x42}), 2);
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt + kMaskShift, keyA), 0);
     EXPECT_EQ(HotKeySlotFor(codes, kMaskCtrl, keyA), 0);
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt, std::vector<uint16_t>{0x43}), 0);
 
-    codes[1] = 0x8041;  // the same combination in both slots
+    codes[2] = 0x8041;  // the same combination in both slots
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt, keyA), 1);
-    codes[0] = 0;
+    codes[1] = 0;
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt, keyA), 2);
 
-    // Slots 3 to 9 start nothing.
+    // The unused index 0 and the slots after 2 start nothing.
     codes = {};
-    codes[2] = 0x8041;
+    codes[0] = 0x8041;
+    codes[3] = 0x8041;
     codes[8] = 0x8041;
     EXPECT_EQ(HotKeySlotFor(codes, kMaskAlt, keyA), 0);
 
     // A keypad key stands for two virtual keys; either may be the slot's.
-    codes[0] = 0x4065;
+    codes[1] = 0x4065;
     EXPECT_EQ(HotKeySlotFor(codes, kMaskCtrl, std::vector<uint16_t>{0x0C, 0x65}), 1);
 }
 
