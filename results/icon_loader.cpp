@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -47,8 +48,10 @@ int32_t IconLoader::LookUp(const TMyItem& entry) {
 
 bool IconLoader::LoadIcons(EntryList& results, std::optional<size_t> first, size_t last) {
     if (!first) return false;
-    // Keyed by the upper-cased extension: ".TXT" and ".txt" share one look-up.
-    std::map<std::string, int32_t> cache;
+    // Keyed by the kind (folder or file) and the upper-cased extension: ".TXT" and ".txt"
+    // share one look-up, while a folder "x.d" and a file "z.d" are asked apart, since the
+    // desktop gives a folder its folder icon whatever its name.
+    std::map<std::pair<bool, std::string>, int32_t> cache;
     bool looked = false;
     for (size_t row = *first; row <= last; ++row) {
         // The result count is read again for every row: the pending work may have shrunk it.
@@ -66,7 +69,7 @@ bool IconLoader::LoadIcons(EntryList& results, std::optional<size_t> first, size
             entry.IconIndex = LookUp(entry);
             continue;
         }
-        std::string key = text::UpperCase(ext);
+        std::pair<bool, std::string> key{(entry.Attributes & kAttrDirectory) != 0, text::UpperCase(ext)};
         if (const auto hit = cache.find(key); hit != cache.end()) {
             entry.IconIndex = hit->second;
         } else {

@@ -2,8 +2,9 @@
 // Which result rows get their icons looked up, and when. Look-ups are held down: only the
 // rows on screen, only when the program is idle (or at once while a rescan runs), at most
 // once per result, and within one batch every file with the same extension shares one
-// look-up. Executables, icon files and names without an extension are looked up one by
-// one, since each of them may carry an icon of its own. The provider that answers a look-up
+// look-up, as does every folder with the same extension (a file never shares a folder's).
+// Executables, icon files and names without an extension are looked up one by one, since
+// each of them may carry an icon of its own. The provider that answers a look-up
 // is the desktop's; tests count its calls.
 
 #include <cstddef>

@@ -55,8 +55,14 @@ TEST(DesktopIconTable, OneEntryPerMimeTypeFoundFromTheNameAlone) {
 
 class ResultIconsTest : public ::testing::Test {
   protected:
+    // A name ending in "/" is a folder's (shown without the slash).
     void Show(const std::vector<std::string>& names, int height = 300) {
-        for (const std::string& name : names) test::AddResult(results, {name, "/r/"}).IconIndex = -1;
+        for (const std::string& name : names) {
+            const bool folder = name.ends_with('/');
+            test::ResultRow row{folder ? std::string_view(name).substr(0, name.size() - 1) : name, "/r/"};
+            if (folder) row.attributes = kAttrDirectory;
+            test::AddResult(results, row).IconIndex = -1;
+        }
         model.ShowResults(results.Count());
         view.setModel(&model);
         icons = std::make_unique<ResultIcons>(
@@ -112,6 +118,20 @@ TEST_F(ResultIconsTest, TheVisibleTextRowsShareOneLookUpAtTheFirstIdleMoment) {
     Idle();
     EXPECT_EQ(asked.size(), 2u) << "a new batch, a new cache";
     EXPECT_EQ(results[199].IconIndex, results[0].IconIndex);
+}
+
+TEST_F(ResultIconsTest, FoldersAndFilesWithTheSameExtensionAreLookedUpApart) {
+    // A folder first, then files; a file first, then a folder.
+    Show({"x.d/", "z.d", "y.D/", "w.d", "a.e", "b.e/"});
+    Idle();
+    EXPECT_EQ(asked, (std::vector<std::string>{"/r/x.d", "/r/z.d", "/r/a.e", "/r/b.e"}));
+    const int32_t folder = icons->Table().SystemIconIndex("/r/any", true);
+    EXPECT_EQ(results[0].IconIndex, folder);
+    EXPECT_EQ(results[2].IconIndex, folder);
+    EXPECT_EQ(results[5].IconIndex, folder);
+    EXPECT_NE(results[1].IconIndex, folder) << "a file shows no folder icon";
+    EXPECT_EQ(results[3].IconIndex, results[1].IconIndex);
+    EXPECT_NE(results[4].IconIndex, folder);
 }
 
 TEST_F(ResultIconsTest, TenExecutablesOnScreenAreTenLookUps) {
