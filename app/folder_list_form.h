@@ -28,7 +28,7 @@ class TFolderListForm : public QDialog {
     // Tidies the box's lines from the last to the first (the focus-loss rule).
     void TidyLines();
     // Runs the folder chooser and adds the chosen folder as a new last line unless it is
-    // already listed (regardless of case).
+    // already listed (case counts: "/data/Music" and "/data/music" are two folders).
     void BrowseClick();
 
     QLabel* Label() const { return label_; }

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "platform/text.h"
-
 namespace quillory::app {
 
 int ResultLimitIndex(int32_t maxResultsCount) {
@@ -51,9 +49,10 @@ std::vector<std::string> TidyExtensionLines(std::vector<std::string> lines) {
 
 bool AddChosenFolder(std::vector<std::string>& lines, std::string folder) {
     if (!EndsWithSeparator(folder)) folder += '/';
-    const std::string upper = text::UpperCase(folder);
+    // Byte for byte: folder names on Linux are case-sensitive, so "/data/Music/" is not
+    // "/data/music/". A line not tidied yet counts with the separator it will get.
     for (const std::string& line : lines) {
-        if (text::UpperCase(line) == upper) return false;
+        if ((EndsWithSeparator(line) ? line : line + '/') == folder) return false;
     }
     lines.push_back(std::move(folder));
     return true;

@@ -35,8 +35,8 @@ std::vector<std::string> TidyFolderLines(std::vector<std::string> lines);
 std::vector<std::string> TidyExtensionLines(std::vector<std::string> lines);
 
 // A folder picked in the folder chooser: ends with "/" (unless it already ends in "\" or
-// "/") and becomes a new last line, unless a line with the same text regardless of case is
-// already there. Returns whether a line was added.
+// "/") and becomes a new last line, unless the same folder is already listed: the same
+// bytes (case counts), a line's missing final "/" aside. Returns whether a line was added.
 bool AddChosenFolder(std::vector<std::string>& lines, std::string folder);
 
 // The file name of `path` without its folder and without its extension ("music" for
@@ -50,6 +50,11 @@ std::string WithDatabaseExtension(std::string path);
 // True when the named database should receive the current catalogue: it has a file name and
 // the last rescan lies less than one day from `now`, either way (a clock set back counts).
 bool NamedDatabaseDue(const TProgramOptions& options, DateTime now);
+
+// True when the catalogue may be written over `path` as its named database: nothing is there
+// yet, or what is there reads as a database. Any other file (a document, a key file, a damaged
+// database) is never replaced by the end of the program.
+bool MayReplaceNamedDatabase(const std::string& path);
 
 // The four lines of the message that "New DB" shows.
 std::vector<std::string> NewDatabaseMessageLines();

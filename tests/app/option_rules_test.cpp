@@ -48,14 +48,17 @@ TEST(OptionRulesTest, ExtensionLinesLoseOneLeadingDotAndLoneDotsGo) {
     EXPECT_EQ(TidyExtensionLines(TidyExtensionLines({".."})), Lines{});
 }
 
-TEST(OptionRulesTest, ChosenFolderIsAddedOnceRegardlessOfCase) {
-    Lines lines{"/Music/", "/srv/Ärger/"};
-    EXPECT_FALSE(AddChosenFolder(lines, "/music"));
-    EXPECT_FALSE(AddChosenFolder(lines, "/SRV/ärger/"));
-    EXPECT_EQ(lines, (Lines{"/Music/", "/srv/Ärger/"}));
-    EXPECT_TRUE(AddChosenFolder(lines, "/home/me"));
+TEST(OptionRulesTest, ChosenFolderIsAddedOnceComparedByteForByte) {
+    Lines lines{"/Music/", "/srv/Ärger/", "/data/photos"};
+    EXPECT_FALSE(AddChosenFolder(lines, "/Music"));
+    EXPECT_FALSE(AddChosenFolder(lines, "/srv/Ärger/"));
+    EXPECT_FALSE(AddChosenFolder(lines, "/data/photos/")) << "a line not tidied yet is the same folder";
+    EXPECT_EQ(lines, (Lines{"/Music/", "/srv/Ärger/", "/data/photos"}));
+    // Other case, other folder.
+    EXPECT_TRUE(AddChosenFolder(lines, "/music"));
+    EXPECT_TRUE(AddChosenFolder(lines, "/SRV/ärger/"));
     EXPECT_TRUE(AddChosenFolder(lines, "/"));
-    EXPECT_EQ(lines, (Lines{"/Music/", "/srv/Ärger/", "/home/me/", "/"}));
+    EXPECT_EQ(lines, (Lines{"/Music/", "/srv/Ärger/", "/data/photos", "/music/", "/SRV/ärger/", "/"}));
     // A folder already ending in a backslash is taken as it is.
     EXPECT_TRUE(AddChosenFolder(lines, "odd\\"));
     EXPECT_EQ(lines.back(), "odd\\");
