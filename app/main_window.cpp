@@ -29,6 +29,7 @@
 #include "actions/file_copy.h"
 #include "app/dialog_buttons.h"
 #include "app/fields_select_form.h"
+#include "app/option_rules.h"
 #include "app/global_hot_keys.h"
 #include "app/qt_text.h"
 #include "app/rescan_form.h"
@@ -730,7 +731,12 @@ bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
     if (saved && !catalogue.Incomplete && !options.DBFileName.empty() &&
         std::fabs(context_.now() - options.LastRescanTime) < 1.0 &&
         !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
-        CopyOneFile(working, options.DBFileName);
+        if (MayReplaceNamedDatabase(options.DBFileName)) {
+            CopyOneFile(working, options.DBFileName);
+        } else {
+            report(QStringLiteral("\"%1\" is not a database: the catalogue was not copied over it.")
+                       .arg(FromBytes(options.DBFileName)));
+        }
     }
     UnregisterHotKeys(*this);
     // The settings are saved even when the catalogue could not be.

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#include "core/activity_log.h"
+#include "core/database.h"
+#include "platform/path_status.h"
+
 namespace quillory::app {
 
 int ResultLimitIndex(int32_t maxResultsCount) {
@@ -81,6 +85,18 @@ std::string WithDatabaseExtension(std::string path) {
 
 bool NamedDatabaseDue(const TProgramOptions& options, DateTime now) {
     return !options.DBFileName.empty() && std::fabs(now - options.LastRescanTime) < 1.0;
+}
+
+bool MayReplaceNamedDatabase(const std::string& path) {
+    if (!PathExists(path)) return true;
+    try {
+        TProgramOptions header(std::string{});
+        const ActivityLog quiet("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; });
+        CheckDatabase(path, quiet, header);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::vector<std::string> NewDatabaseMessageLines() {

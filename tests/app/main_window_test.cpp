@@ -293,6 +293,28 @@ TEST_F(MainWindowTest, AFailedSaveIsShownWithItsPathTheNamedDatabaseIsSparedAndT
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
 }
 
+TEST_F(MainWindowTest, TheEndCopiesTheCatalogueOnlyOverANamedFileThatIsADatabase) {
+    context.workingDatabasePath = home.DataFolder() + "index.dat";
+    CreateDataFolder();
+    const std::string document = home.Dir().WriteFile("notes.txt", "a user's own file");
+    context.database().DBFileName = document;
+    context.database().LastRescanTime = context.now();
+    EXPECT_TRUE(window->RunDestructionWork());
+    EXPECT_EQ(ReadFileBytes(document), "a user's own file");
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QString::fromStdString(document)));
+
+    // An earlier database at that name, or none, takes the catalogue.
+    const std::string named = home.Dir() / "music.qdb";
+    context.database().DBFileName = named;
+    EXPECT_TRUE(window->RunDestructionWork());
+    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(named)));
+    EXPECT_EQ(ReadFileBytes(named), ReadFileBytes(context.workingDatabasePath));
+    home.Dir().WriteFile("music.qdb", "");
+    EXPECT_TRUE(window->RunDestructionWork());
+    EXPECT_EQ(ReadFileBytes(named), "");  // empty is no database: kept
+}
+
 TEST_F(MainWindowTest, AFailedSaveWithNoOneToAnswerIsLoggedNotShown) {
     context.workingDatabasePath = "/proc/no-such-dir/index.dat";
     CreateDataFolder();
