@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building and testing Quillory need.
 set -eu
-PACKAGES="g++ cmake ninja-build pkg-config libicu-dev libgtest-dev python3 qt6-base-dev libqt6svg6 libgl-dev qt6-qpa-plugins xvfb xauth dbus desktop-file-utils fonts-dejavu-core libxcb1-dev xdotool"
+PACKAGES="g++ cmake ninja-build pkg-config libicu-dev libgtest-dev python3 qt6-base-dev libqt6svg6 libgl-dev qt6-qpa-plugins xvfb xauth dbus desktop-file-utils fonts-dejavu-core libxcb1-dev xdotool at-spi2-core gir1.2-atspi-2.0 python3-gi"
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 missing=""
 for p in $PACKAGES; do
