@@ -15,6 +15,7 @@
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "platform/date_time.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/run_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -236,6 +237,35 @@ TEST_F(ProgramProcessTest, FirstStartWhoseRescanIsStoppedStillSavesWhatItFound) 
     TProgramOptions options;
     EXPECT_GT(SavedCount(&options), 0u);
     EXPECT_EQ(options.LastRescanTime, 0.0);  // never completed
+}
+
+TEST_F(ProgramProcessTest, AFailedSaveAtTheEndKeepsTheOldFileSavesTheSettingsAndEndsWithStatusOne) {
+    CreateDataFolder();
+    EntryList entries;
+    for (int i = 0; i < 400; ++i) {
+        entries.AcquireEntry("file number " + std::to_string(i) + ".txt").SetFolder(entries.InternFolder(tree + "/"));
+    }
+    SaveDatabase(entries, TProgramOptions(tree + "/\r\n"), WorkingDatabase(),
+                 ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
+    WriteSettings(false);
+    const std::string before = ReadFileBytes(WorkingDatabase());
+    ASSERT_GT(before.size(), 8192u);
+    QProcess running;
+    {
+        // The disk fills up under the running program: no file may grow past 8 KiB.
+        test::FileSizeLimit full(8192);
+        Start(running);
+    }
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    EXPECT_EQ(running.exitCode(), 1);
+    const QByteArray errors = running.readAllStandardError();
+    EXPECT_NE(errors.indexOf(QByteArray::fromStdString("not saved to \"" + WorkingDatabase() + "\"")), -1)
+        << errors.constData();
+    EXPECT_TRUE(ReadFileBytes(WorkingDatabase()) == before);
+    const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
+    EXPECT_NE(settings.find("MaxResultsCount=10000"), std::string::npos) << settings;
 }
 
 TEST_F(ProgramProcessTest, ASecondStartHandsItsRequestToTheRunningCopyAndEnds) {
