@@ -12,6 +12,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeySequenceEdit>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -36,6 +38,13 @@ QKeySequenceEdit* MakeHotKeyField(const QString& name, QWidget* parent) {
     auto* field = new QKeySequenceEdit(parent);
     field->setAccessibleName(name);
     field->setClearButtonEnabled(true);
+    // The focus goes to the field's own line edit, and its clear button is a control of its
+    // own: a screen reader names what it reaches there.
+    if (auto* edit = field->findChild<QLineEdit*>()) {
+        edit->setAccessibleName(name);
+        for (QToolButton* clear : edit->findChildren<QToolButton*>())
+            clear->setAccessibleName(QStringLiteral("Clear ") + name);
+    }
     // A hot key is one key with its modifiers: the field keeps the first one typed.
     QObject::connect(field, &QKeySequenceEdit::keySequenceChanged, field,
                      [field](const QKeySequence& sequence) {

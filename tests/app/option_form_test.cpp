@@ -11,12 +11,14 @@
 #include <QFocusEvent>
 #include <QKeySequenceEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <filesystem>
 #include <functional>
 
@@ -265,6 +267,18 @@ TEST_F(OptionFormTest, OkKeepsAStoredHotKeyTheFieldCannotShowUntilTheUserEditsIt
     });
     EXPECT_EQ(context.settings.HotKeys[1], 0);
     EXPECT_EQ(context.settings.HotKeys[2], 0x4070);
+}
+
+TEST_F(OptionFormTest, ScreenReadersHearTheHotKeyFieldsAndTheirClearButtonsByName) {
+    for (int number : {1, 2}) {
+        const QString name = number == 1 ? QStringLiteral("Open program") : QStringLiteral("Power search");
+        auto* edit = dialog->HotKeyField(number)->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->accessibleName(), name);
+        const QList<QToolButton*> clear = edit->findChildren<QToolButton*>();
+        ASSERT_FALSE(clear.isEmpty());
+        for (QToolButton* button : clear) EXPECT_EQ(button->accessibleName(), QStringLiteral("Clear ") + name);
+    }
 }
 
 TEST_F(OptionFormTest, LimitAbove10000OpensOnAllResultsAndOkStoresTheLargeValue) {
