@@ -78,16 +78,19 @@ TEST(IconLoader, ExtensionsThatDifferInCaseShareOneEntry) {
     EXPECT_NE(results[5].IconIndex, results[0].IconIndex);
 }
 
-TEST(IconLoader, AFolderWithADotSharesTheExtensionOfItsName) {
+TEST(IconLoader, AFolderWithADotSharesTheExtensionOfItsNameWithFoldersOnly) {
     EntryList results = Unlooked({"photos.2011"}, kAttrDirectory);
     test::AddResult(results, {"scan.2011", "/r/"}).IconIndex = -1;
     test::AddResult(results, {"albums", "/r/", 0, 0, kAttrDirectory}).IconIndex = -1;
+    test::AddResult(results, {"music.2011", "/r/", 0, 0, kAttrDirectory}).IconIndex = -1;
+    test::AddResult(results, {"notes.2011", "/r/"}).IconIndex = -1;
     CountingProvider provider;
     IconLoader loader(provider);
-    loader.LoadIcons(results, 0, 2);
-    EXPECT_EQ(provider.asked, (std::vector<std::string>{"/r/photos.2011", "/r/albums"}));
-    EXPECT_EQ(provider.folders, (std::vector<bool>{true, true}));
-    EXPECT_EQ(results[1].IconIndex, results[0].IconIndex);
+    loader.LoadIcons(results, 0, 4);
+    EXPECT_EQ(provider.asked, (std::vector<std::string>{"/r/photos.2011", "/r/scan.2011", "/r/albums"}));
+    EXPECT_EQ(provider.folders, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(results[3].IconIndex, results[0].IconIndex);
+    EXPECT_EQ(results[4].IconIndex, results[1].IconIndex);
 }
 
 TEST(IconLoader, EachBatchStartsWithAnEmptyCache) {
