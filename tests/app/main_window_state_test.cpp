@@ -140,7 +140,7 @@ TEST_F(MainWindowStateTest, TheTrayAndTheHotKeyBringBackTheWindowWithTheModalDia
     };
     for (const auto& [way, open] : ways) {
         elsewhere.activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &elsewhere; }, 5000));
         // The window manager minimises the dialog with its window. A blocked tray icon could
         // not bring the window back, so it stays on the taskbar instead of going to the tray.
         dialog.showMinimized();
