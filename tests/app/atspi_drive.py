@@ -323,6 +323,15 @@ def drive(driver, Atspi, report):
     report(f"status bar: {status!r}")
     expect("3 files found" in status, f"the search for 'needle' should find 3 files: {status!r}")
 
+    # The titles the window manager shows are the captions alone: nothing is appended to them.
+    def x11_title_shown(title):
+        if not shutil.which("xdotool"):
+            return True
+        found = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True, text=True)
+        return found.returncode == 0 and found.stdout.strip() != ""
+
+    wait_for("the X11 title 'Quillory - Database: None'", lambda: x11_title_shown("Quillory - Database: None"))
+
     # Find folders / Find files: whichever is cleared, at least one stays ticked.
     expect(driver.has_state(folders, State.CHECKED) and driver.has_state(files, State.CHECKED),
            "Find folders and Find files should both start ticked")
@@ -347,6 +356,7 @@ def drive(driver, Atspi, report):
         driver.press(button)
         dialog = wait_for(f"the {title!r} dialog", lambda: driver.window(Role.DIALOG, title))
         report(f"dialog {title!r}:\n" + driver.outline(dialog))
+        wait_for(f"the X11 title {title!r}", lambda: x11_title_shown(title))
         for control in driver.unnamed_controls(dialog):
             report(f"note: in the {title!r} dialog, {control} has no name")
         if closer:
