@@ -57,7 +57,11 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         return true;
     } catch (const std::exception& error) {
         QString text = QString::fromUtf8(error.what());
-        if (!named) {
+        // Damaged is a file that was read and found wrong, or that the medium could not give
+        // back; a refused open or a lack of memory says nothing about the file, which stays.
+        const auto* failure = dynamic_cast<const Error*>(&error);
+        const bool damaged = failure && (failure->SystemCode() == 0 || failure->SystemCode() == EIO);
+        if (!named && damaged) {
             const QString aside = DamagedDatabaseName(path, QDateTime::currentDateTime());
             if (QFile::rename(path, aside)) {
                 text += QStringLiteral(

@@ -22,6 +22,11 @@ struct Context {
 // The database the command works on: --db FILE, or the working database in the data folder.
 std::string DatabasePath(const Context& context);
 
+// Creates the data folder, which holds the activity log. A folder that cannot be created
+// costs only the log's lines (the log reports that itself), never the command: a database
+// named with --db is read and written all the same.
+void CreateLogFolder();
+
 // Creates the data folder (it holds the activity log) and loads the database into
 // `catalogue` and `options`, logging as the program does.
 void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions& options);

@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "core/activity_log.h"
 #include "core/database.h"
+#include "platform/error.h"
 
 namespace quillory::cli {
 
@@ -10,8 +11,15 @@ std::string DatabasePath(const Context& context) {
     return context.dbPath.empty() ? WorkingDatabasePath() : context.dbPath;
 }
 
+void CreateLogFolder() {
+    try {
+        CreateDataFolder();
+    } catch (const Error&) {
+    }
+}
+
 void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions& options) {
-    CreateDataFolder();
+    CreateLogFolder();
     LoadDatabase(catalogue, options, DatabasePath(context), ActivityLog());
 }
 

@@ -197,7 +197,7 @@ int RunScan(Context& context, const std::vector<std::string>& args) {
     const std::string path = DatabasePath(context);
 
     // The data folder holds the activity log, written as the program writes it.
-    CreateDataFolder();
+    CreateLogFolder();
     // A second scan of the same database would silently overwrite the first one's result.
     const FileLock lock(path, "The database \"" + path + "\"");
     const ActivityLog log;

@@ -36,7 +36,7 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     }
 
     // One search of the file as it is read: no catalogue is built, only the matches are kept.
-    CreateDataFolder();
+    CreateLogFolder();
     SearchOutcome outcome;
     SearchDatabaseFile(request, DatabasePath(context), outcome);
     return WriteSearchOutcome(request, outcome, context.out, context.err, outputIsTerminal);

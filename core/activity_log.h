@@ -2,6 +2,11 @@
 // The activity log: a plain-text file (quillory.log in the data folder) to which every
 // database load and save appends dated lines. Each line is one open, append and close, so
 // the log is complete on disk after every line and nothing holds it open in between.
+//
+// The log records what happened; it never decides whether it happens. A line that cannot be
+// written (a full disk, a log in a read-only or missing folder) is lost, the first such
+// failure of the process is reported on the standard error stream, and the load, save or
+// search that was logging goes on as if the line had been written.
 
 #include <string>
 #include <string_view>
@@ -27,10 +32,11 @@ class ActivityLog {
     // A log file of the caller's choosing, for tests and tools.
     ActivityLog(std::string path, LocaleFormats formats, DateClock clock);
 
-    // Appends the current date and time text followed by `message` and a line end. Throws
-    // Error ("File access denied", "Disk full", "Invalid filename" ...) when the line cannot
-    // be written; the line is then lost.
-    void AppendLog(std::string_view message) const;
+    // Appends the current date and time text followed by `message` and a line end. Never
+    // throws: returns false when the line could not be written and is lost; the first such
+    // failure of the process prints one line on the standard error stream:
+    //   quillory: the activity log <path> cannot be written: <system's reason>
+    bool AppendLog(std::string_view message) const;
 
     // The line `AppendLog` writes for `message` at `when`, without the line end.
     std::string LogLine(DateTime when, std::string_view message) const;

@@ -462,5 +462,28 @@ TEST_F(ProgramProcessTest, CliAnswersFromTheRunningProgramAndFallsBackWithoutIt)
     fallsBackQuickly();  // the socket file is left behind; nobody listens
 }
 
+// A full disk under the activity log costs the program only the log's lines: the working
+// database loads, stays where it is and is saved at the end; the loss is reported once.
+TEST_F(ProgramProcessTest, FullDiskUnderTheLogNeitherStopsNorDamagesTheDatabase) {
+    WriteWorkingDatabase();
+    const QString log = QString::fromStdString(home.DataFolder() + "quillory.log");
+    QFile::remove(log);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), log));
+    QProcess running;
+    Start(running);
+    ASSERT_TRUE(WaitForRunningCopy(running));
+    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+    ASSERT_TRUE(running.waitForFinished(20000));
+    EXPECT_EQ(running.exitCode(), 0);
+    const QByteArray errors = running.readAllStandardError();
+    EXPECT_EQ(errors.count("activity log"), 1) << errors.constData();
+    EXPECT_EQ(errors.count("quillory: the activity log " + log.toUtf8() + " cannot be written: No space left on device\n"),
+              1);
+    EXPECT_TRUE(QDir(QString::fromStdString(home.DataFolder()))
+                    .entryList({QStringLiteral("index.dat.damaged-*")}, QDir::Files)
+                    .isEmpty());
+    EXPECT_EQ(SavedCount(), 0u);
+}
+
 }  // namespace
 }  // namespace quillory::app

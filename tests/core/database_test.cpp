@@ -394,18 +394,27 @@ TEST(ActivityLog, MidnightLeavesTheTimeOut) {
     EXPECT_EQ(ReadFileBytes(dir / "m.log"), "7/12/26: Start Save of data\n");
 }
 
-TEST(ActivityLog, UnwritableLogStopsTheSaveBeforeTheFileIsTouched) {
+// A log that cannot be written loses its lines and nothing else: the save, the load and the
+// check all complete as they would with a working log.
+TEST(ActivityLog, UnwritableLogNeverStopsASaveOrALoad) {
     TempDir dir;
-    const ActivityLog log(dir / "missing-folder/q.log", LocaleFormats::ForLocale("en_US"), FixedNow);
-    EntryList list;
-    FillCatalogue(list, 3);
-    try {
-        SaveDatabase(list, TProgramOptions{std::string()}, dir / "db.qdb", log);
-        FAIL() << "the save went on without its log";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Invalid filename");
+    const std::string notAFolder = dir.WriteFile("file", "x");
+    for (const std::string& logPath : {notAFolder + "/q.log", std::string("/dev/full")}) {
+        SCOPED_TRACE(logPath);
+        const ActivityLog log(logPath, LocaleFormats::ForLocale("en_US"), FixedNow);
+        EXPECT_FALSE(log.AppendLog(": Start Save of data"));
+        EntryList list;
+        FillCatalogue(list, 250);
+        SaveDatabase(list, SampleOptions(), dir / "db.qdb", log);
+        EntryList loaded;
+        TProgramOptions options{std::string()};
+        LoadDatabase(loaded, options, dir / "db.qdb", log);
+        EXPECT_EQ(loaded.Count(), 250u);
+        EXPECT_EQ(options.IncludedFolders, SampleOptions().IncludedFolders);
+        TProgramOptions checked{std::string()};
+        EXPECT_EQ(CheckDatabase(dir / "db.qdb", log, checked), 250u);
     }
-    EXPECT_FALSE(std::filesystem::exists(dir / "db.qdb"));
+    EXPECT_EQ(ReadFileBytes(notAFolder), "x");
 }
 
 // A failed save leaves the previous file exactly as it was and no temporary file behind.
