@@ -9,7 +9,7 @@ FileTransferResult CopyOneFile(const std::string& source, const std::string& tar
 
 FileTransferResult MoveOneFile(const std::string& source, const std::string& target,
                                FileOperations& operations) {
-    return MoveFileReplacing(source, target, operations);
+    return MoveFileNoReplace(source, target, operations);
 }
 
 }  // namespace quillory

@@ -1,7 +1,7 @@
 #pragma once
 // Copying and moving one file, as the transfer of selected results and the end of the
 // program use them. The work is done by the platform's CopyFileReplacing and
-// MoveFileReplacing (platform/file_transfer.h); the result says what happened by name.
+// MoveFileNoReplace (platform/file_transfer.h); the result says what happened by name.
 
 #include <string>
 
@@ -15,7 +15,8 @@ FileTransferResult CopyOneFile(const std::string& source, const std::string& tar
                                FileOperations& operations = SystemFileOperations());
 
 // Done when moved; CopiedSourceKept when the file was copied but the source could not be
-// deleted; Failed (nothing changed) otherwise.
+// deleted; Failed (nothing changed) otherwise, and always when `target` exists: a move
+// never replaces a file.
 FileTransferResult MoveOneFile(const std::string& source, const std::string& target,
                                FileOperations& operations = SystemFileOperations());
 

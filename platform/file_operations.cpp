@@ -57,6 +57,10 @@ int FileOperations::CopyContent(int from, int to) {
     }
 }
 
+int FileOperations::Sync(int fd) {
+    return fsync(fd) == 0 ? 0 : errno;
+}
+
 int FileOperations::Unlink(const std::string& path) {
     return unlink(path.c_str()) == 0 ? 0 : errno;
 }

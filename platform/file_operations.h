@@ -30,6 +30,8 @@ class FileOperations {
     virtual int Rename(const std::string& from, const std::string& to);
     // Copies the whole content of open file `from` to open file `to`.
     virtual int CopyContent(int from, int to);
+    // Flushes the content of open file `fd` to the disk.
+    virtual int Sync(int fd);
     virtual int Unlink(const std::string& path);
 };
 

@@ -22,10 +22,13 @@ enum class FileTransferResult {
 FileTransferResult CopyFileReplacing(const std::string& source, const std::string& target,
                                      FileOperations& operations = SystemFileOperations());
 
-// Moves `source` to `target`: a rename that never replaces; when the rename is refused (an
-// existing target, another file system) the file is copied, replacing the target, and the
-// source deleted.
-FileTransferResult MoveFileReplacing(const std::string& source, const std::string& target,
+// Moves `source` to `target`, never replacing an existing target: that move fails and leaves
+// both files as they were. Within one file system the move is a rename (a folder too). Where
+// the rename is refused otherwise (another file system), a regular file is copied to a new
+// file of the target's name (with permission bits and times as CopyFileReplacing gives
+// them), the copy is flushed to the disk, and only then is the source deleted; a copy that
+// fails part-way is removed again and the source kept.
+FileTransferResult MoveFileNoReplace(const std::string& source, const std::string& target,
                                      FileOperations& operations = SystemFileOperations());
 
 }  // namespace quillory

@@ -35,12 +35,19 @@ std::string Listing(const std::string& folder) {
 struct FaultyOperations : FileOperations {
     int renameNoReplaceError = 0;  // e.g. EXDEV: another file system
     int unlinkError = 0;
+    int syncError = 0;
     bool failContentHalfWay = false;
+    std::vector<std::string> calls;  // "sync" and "unlink", in order
     int RenameNoReplace(const std::string& from, const std::string& to) override {
         return renameNoReplaceError ? renameNoReplaceError : FileOperations::RenameNoReplace(from, to);
     }
     int Unlink(const std::string& path) override {
+        calls.push_back("unlink");
         return unlinkError ? unlinkError : FileOperations::Unlink(path);
+    }
+    int Sync(int fd) override {
+        calls.push_back("sync");
+        return syncError ? syncError : FileOperations::Sync(fd);
     }
     int CopyContent(int from, int to) override {
         if (!failContentHalfWay) return FileOperations::CopyContent(from, to);
@@ -122,14 +129,8 @@ TEST(MoveOneFile, RenameCopyAndDelete) {
     EXPECT_EQ(MoveOneFile(dir / "from/sub", dir / "to/sub"), FileTransferResult::Done);
     EXPECT_EQ(test::ReadFileBytes(dir / "to/sub/inner.txt"), "i");
 
-    // An existing target is replaced through the copy.
-    const std::string two = dir.WriteFile("from/two.txt", "new");
-    dir.WriteFile("to/two.txt", "old");
-    EXPECT_EQ(MoveOneFile(two, dir / "to/two.txt"), FileTransferResult::Done);
-    EXPECT_FALSE(fs::exists(two));
-    EXPECT_EQ(test::ReadFileBytes(dir / "to/two.txt"), "new");
-
-    // Another file system refuses the rename: copy, then delete the source.
+    // Another file system refuses the rename: copy, flush the copy to the disk, then delete
+    // the source.
     FaultyOperations crossDevice;
     crossDevice.renameNoReplaceError = EXDEV;
     const std::string three = dir.WriteFile("from/three.txt", "3");
@@ -137,6 +138,23 @@ TEST(MoveOneFile, RenameCopyAndDelete) {
     EXPECT_EQ(MoveOneFile(three, dir / "to/three.txt", crossDevice), FileTransferResult::Done);
     EXPECT_FALSE(fs::exists(three));
     EXPECT_EQ(test::ReadFileBytes(dir / "to/three.txt"), "3");
+    EXPECT_EQ(crossDevice.calls, (std::vector<std::string>{"sync", "unlink"}));
+    // A copy that cannot be flushed is removed again; the source stays.
+    crossDevice.syncError = EIO;
+    const std::string six = dir.WriteFile("from/six.txt", "6");
+    EXPECT_EQ(MoveOneFile(six, dir / "to/six.txt", crossDevice), FileTransferResult::Failed);
+    EXPECT_EQ(test::ReadFileBytes(six), "6");
+    EXPECT_FALSE(fs::exists(dir / "to/six.txt"));
+    crossDevice.syncError = 0;
+
+    // An existing target is never replaced, by the rename or by the copy.
+    const std::string two = dir.WriteFile("from/two.txt", "new");
+    dir.WriteFile("to/two.txt", "old");
+    for (FileOperations* operations : {&SystemFileOperations(), static_cast<FileOperations*>(&crossDevice)}) {
+        EXPECT_EQ(MoveOneFile(two, dir / "to/two.txt", *operations), FileTransferResult::Failed);
+        EXPECT_EQ(test::ReadFileBytes(two), "new");
+        EXPECT_EQ(test::ReadFileBytes(dir / "to/two.txt"), "old");
+    }
     // ... and a folder cannot be copied, so it stays where it was.
     dir.MakeDir("from/tree");
     EXPECT_EQ(MoveOneFile(dir / "from/tree", dir / "to/tree", crossDevice), FileTransferResult::Failed);

@@ -80,6 +80,36 @@ TEST(TransferSelected, MoveWithIgnoreKeepsTheFailingEntrySelected) {
     EXPECT_TRUE(fs::exists(f.target + "c.txt"));
 }
 
+// Two results of one name moved into one folder, by a rename and by a copy across file
+// systems: the second never replaces the first; it fails through the question and stays.
+TEST(TransferSelected, MoveNeverReplacesTheFileMovedBeforeIt) {
+    for (const bool acrossFileSystems : {false, true}) {
+        SCOPED_TRACE(acrossFileSystems);
+        test::TempDir dir;
+        const std::string second = dir.WriteFile("two/report.txt", "second");
+        dir.WriteFile("one/report.txt", "first");
+        EntryList results;
+        test::AddResult(results, {"report.txt", dir / "one/"});
+        test::AddResult(results, {"report.txt", dir / "two/"});
+        const std::string target = dir.MakeDir("dst") + "/";
+        RefusingOperations operations;
+        if (acrossFileSystems) operations.refuseRename = second;
+        MemorySelection selection(2);
+        selection.SetSelected(0, true);
+        selection.SetSelected(1, true);
+        RecordingHost host;
+        const TransferOutcome outcome =
+            TransferSelected(results, selection, target, true, host.Host(), operations);
+        EXPECT_EQ(outcome.succeeded, 1u);
+        EXPECT_EQ(host.statuses.back(), "OK! - 1 files moved");
+        EXPECT_EQ(host.questions, (std::vector<std::string>{"Cannot move the file\r\nreport.txt"}));
+        EXPECT_EQ(test::ReadFileBytes(target + "report.txt"), "first");
+        EXPECT_EQ(test::ReadFileBytes(second), "second");
+        EXPECT_EQ(results.Count(), 1u);
+        EXPECT_EQ(results[0].Folder(), dir / "two/");
+    }
+}
+
 TEST(TransferSelected, AbortEndsAtOnce) {
     Fixture f({"a.txt", "b.txt", "c.txt"});
     MemorySelection selection(3);
