@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 
 #include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QMenu>
 
 #include "actions/file_mime_data_qt.h"
@@ -14,6 +12,7 @@
 #include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 #include "app/ui_prompts.h"
+#include "platform/trash.h"
 
 namespace quillory::app {
 
@@ -28,13 +27,6 @@ QAction* AddCommand(QMenu& menu, const QString& caption, int command) {
 bool Exists(const std::string& path) {
     struct stat status {};
     return !path.empty() && ::lstat(path.c_str(), &status) == 0;
-}
-
-QString TrashFolder() {
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    const QString base = dataHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share")
-                                            : QString::fromLocal8Bit(dataHome);
-    return base + QStringLiteral("/Trash");
 }
 
 }  // namespace
@@ -57,10 +49,9 @@ void FillResultContextMenu(QMenu& menu) {
 }
 
 bool MoveToTrash(const std::string& path) {
-    // The trash folder is made first: without it Qt 6.4 fails to trash files of the home's
-    // file system.
-    QDir().mkpath(TrashFolder());
-    return QFile::moveToTrash(FromBytes(path));
+    // By the path's bytes: a name that is not UTF-8 would reach Qt's own file functions as
+    // another name, possibly a neighbour's.
+    return MoveFileToTrash(path) == 0;
 }
 
 int ResultContextMenu::Show(QWidget* owner, const std::string& path, const QPoint& globalPosition) {

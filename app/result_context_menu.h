@@ -41,8 +41,8 @@ int ContextCommandOf(const QAction* action);
 // Fills `menu` with the items for one file, each carrying its command number.
 void FillResultContextMenu(QMenu& menu);
 
-// Moves `path` to the user's trash, creating the trash folder first when the data folder has
-// none yet. False when the file could not be moved.
+// Moves `path` to the user's trash by its bytes (platform/trash.h). False when the file could
+// not be moved.
 bool MoveToTrash(const std::string& path);
 
 class ResultContextMenu {

@@ -22,6 +22,7 @@
 #include "app/view_selection.h"
 #include "fake_prompts.h"
 #include "fake_result_action_prompts.h"
+#include "platform/trash.h"
 #include "tests/results/result_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -234,6 +235,23 @@ TEST_F(ResultActionsTest, MoveToTrashPutsTheFileInTheUsersTrash) {
     actions->ListView1ContextPopup(QPoint(-1, -1));
     EXPECT_FALSE(fs::exists(source + "waste.txt"));
     EXPECT_TRUE(fs::exists(home.Dir() / "data/Trash/files/waste.txt"));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+// A name that is not UTF-8 and a neighbour whose name reads the same on screen: the trash
+// gets the chosen entry's file, recorded under its exact bytes.
+TEST_F(ResultActionsTest, MoveToTrashTakesTheEntrysOwnBytes) {
+    const std::string bad = "bad\xff.txt";
+    const std::string lookalike = "bad\xef\xbf\xbd.txt";
+    ShowFiles({bad, lookalike});
+    Select({}, 0);
+    actionPrompts.chooseCommand = kMoveToTrashCommand;
+    actions->ListView1ContextPopup(QPoint(-1, -1));
+    EXPECT_FALSE(fs::exists(source + bad));
+    EXPECT_EQ(ReadFileBytes(source + lookalike), lookalike);
+    EXPECT_EQ(ReadFileBytes(home.Dir() / "data/Trash/files/" + bad), bad);
+    const std::string info = ReadFileBytes(home.Dir() / "data/Trash/info/" + bad + ".trashinfo");
+    EXPECT_NE(info.find("\nPath=" + TrashInfoPath(source) + "bad%FF.txt\n"), std::string::npos) << info;
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
