@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/entry_list.h"
 #include "platform/locale_formats.h"
@@ -34,11 +35,21 @@ struct ResultRowTexts {
     int32_t imageIndex = 0;
 };
 
-// The text of column `column` for `entry`.
+// `text` as the list shows a name or folder: every character that is invisible or reorders
+// the text around it (controls, line and paragraph separators, and format characters such as
+// the right-to-left override U+202E or the zero-width space) shows as "<U+XXXX>", so a name
+// cannot pose as another: "rtl\u202Etxt.exe" reads "rtl<U+202E>txt.exe", never "rtlexe.txt".
+// The joiners U+200C and U+200D stay: they only join letters and emoji of ordinary names.
+// Bytes that are not UTF-8 stay as they are. Exports and clipboard texts never pass here.
+std::string VisibleText(std::string_view text);
+
+// The text of column `column` for `entry` as the list shows it (names, folders and
+// extensions through VisibleText).
 std::string ResultColumnText(const TMyItem& entry, ResultColumn column, const LocaleFormats& formats);
 
-// Fills `row` from result `index`; returns false and leaves `row` untouched when the index is
-// at or beyond the result count. The image index is the entry's icon, 0 until it is known.
+// Fills `row` from result `index` as ResultColumnText gives each column; returns false and
+// leaves `row` untouched when the index is at or beyond the result count. The image index is
+// the entry's icon, 0 until it is known.
 bool ColumnTexts(const EntryList& results, size_t index, const LocaleFormats& formats, ResultRowTexts& row);
 
 }  // namespace quillory

@@ -131,5 +131,31 @@ TEST(ColumnTexts, RowTextsInColumnOrder) {
     EXPECT_EQ(untouched.caption, "keep");
 }
 
+// Characters that hide or reorder text show as their code points in the list's names,
+// folders and extensions; the entry, and so every export and clipboard text, keeps its bytes.
+TEST(ResultColumnText, FormatAndControlCharactersShowAsCodes) {
+    EntryList results;
+    const DateTime noon = EncodeDateTime({2024, 3, 5, 12, 30, 0, 0});
+    test::AddResult(results, {"rtl\u202Etxt.exe", "/in\u2067box\u2069/", 1, noon});
+    test::AddResult(results, {"a\nb\x7f\xc2\x85\u200B\u2028\uFEFF.t\u202Ext", "/ok/", 1, noon});
+    test::AddResult(results,
+                    {"\u05E9\u05DC\u05D5\u05DD \u0645\u200C\u06CC \U0001F469\u200D\U0001F4BB bad\xff.txt",
+                     "/caf\xc3\xa9/", 1, noon});
+    const LocaleFormats us = LocaleFormats::ForLocale("en_US");
+    EXPECT_EQ(ResultColumnText(results[0], ResultColumn::Name, us), "rtl<U+202E>txt.exe");
+    EXPECT_EQ(ResultColumnText(results[0], ResultColumn::Folder, us), "/in<U+2067>box<U+2069>/");
+    EXPECT_EQ(ResultColumnText(results[1], ResultColumn::Name, us),
+              "a<U+000A>b<U+007F><U+0085><U+200B><U+2028><U+FEFF>.t<U+202E>xt");
+    EXPECT_EQ(ResultColumnText(results[1], ResultColumn::Ext, us), "t<U+202E>xt");
+    // Hebrew, Persian with its non-joiner, an emoji joined by ZWJ and a byte that is no UTF-8.
+    EXPECT_EQ(ResultColumnText(results[2], ResultColumn::Name, us), std::string(results[2].Name()));
+    EXPECT_EQ(ResultColumnText(results[2], ResultColumn::Folder, us), "/caf\xc3\xa9/");
+    ResultRowTexts row;
+    ASSERT_TRUE(ColumnTexts(results, 0, us, row));
+    EXPECT_EQ(row.caption, "rtl<U+202E>txt.exe");
+    EXPECT_EQ(row.subItems[0], "/in<U+2067>box<U+2069>/");
+    EXPECT_EQ(EntryFullPath(results[0]), "/in\u2067box\u2069/rtl\u202Etxt.exe");
+}
+
 }  // namespace
 }  // namespace quillory
