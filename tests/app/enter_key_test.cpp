@@ -20,22 +20,13 @@
 #include "app/option_form.h"
 #include "app/option_prompts.h"
 #include "app/power_search_form.h"
+#include "cancelling_option_prompts.h"
 #include "fake_launcher.h"
 #include "fake_prompts.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory::app {
 namespace {
-
-class CancellingOptionPrompts : public OptionPrompts {
-  public:
-    QString ChooseDatabaseFile(QWidget*, const QString&, bool, const QString&, const QString&) override {
-        return {};
-    }
-    QString ChooseFolder(QWidget*) override { return {}; }
-    void ShowInformationBox(const QString&, const QString&) override {}
-    bool ChoosePowerSearchProgram(QWidget*, QString&) override { return false; }
-};
 
 // Every push button of `window`, on every page of its tabs, gets the focus and Return, then
 // keypad Enter: each press must click that button and no other. The buttons' own handlers are
@@ -87,7 +78,7 @@ TEST(EnterKey, PressesTheFocusedButtonInTheMainWindowAndEveryDialog) {
     TQuilloryForm1 window(context);
     ExpectEnterPressesEveryFocusedButton(window);
 
-    CancellingOptionPrompts optionPrompts;
+    test::CancellingOptionPrompts optionPrompts;
     TOptionForm options(context, optionPrompts, &window);
     ExpectEnterPressesEveryFocusedButton(options);
     TFolderListForm folders(optionPrompts, &window);

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QLabel>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -18,6 +18,7 @@
 #include "app/option_prompts.h"
 #include "app/rescan_form.h"
 #include "app/result_list_model.h"
+#include "cancelling_option_prompts.h"
 #include "core/activity_log.h"
 #include "endless_lister.h"
 #include "fake_launcher.h"
@@ -30,16 +31,6 @@ namespace quillory::app {
 namespace {
 
 using quillory::test::EndlessLister;
-
-class NoOptionPrompts : public OptionPrompts {
-  public:
-    QString ChooseDatabaseFile(QWidget*, const QString&, bool, const QString&, const QString&) override {
-        return {};
-    }
-    QString ChooseFolder(QWidget*) override { return {}; }
-    void ShowInformationBox(const QString&, const QString&) override {}
-    bool ChoosePowerSearchProgram(QWidget*, QString&) override { return false; }
-};
 
 class WindowRescanTest : public ::testing::Test {
   protected:
@@ -108,7 +99,8 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
     EXPECT_FALSE(window->RescanForm()->isVisible());
     EXPECT_GT(window->Model()->rowCount(), 0);
     // The search's own count gives way to the stop text: the catalogue is incomplete.
-    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Stop "))) << window->StatusText().toStdString();
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Stop ")))
+        << window->StatusText().toStdString();
     EXPECT_TRUE(window->StatusText().endsWith(QStringLiteral(" files found")));
     EXPECT_TRUE(context.catalogue().Incomplete);
     // A stopped rescan leaves the statistics as they were and keeps what it found.
@@ -172,7 +164,7 @@ TEST_F(WindowRescanTest, OptionsAndPowerSearchLeaveARescanRunningAndShowTheLastC
     context.database().IncludedFolders = "/endless/\r\n";
     context.database().LastRescanSeconds = 127;
     context.settings.PowerSearchFile = "/opt/power";
-    NoOptionPrompts optionPrompts;
+    test::CancellingOptionPrompts optionPrompts;
     TOptionForm dialog(context, optionPrompts, window.get());
     auto launcher = std::make_unique<test::FakeLauncher>();
     test::FakeLauncher* launches = launcher.get();
