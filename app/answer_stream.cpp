@@ -31,7 +31,7 @@ long SendAvailable(int fd, std::string_view bytes, int progressMs) {
     return static_cast<long>(sent);
 }
 
-bool AnswerStream::SendSharedFile(const SharedMemoryFile& file, int progressMs) {
+bool AnswerStream::SendSharedFile(SharedMemoryFile& file, int progressMs) {
     if (failed_ || !Flush(progressMs)) return false;
     const int readOnly = file.OpenReadOnly();
     if (readOnly < 0) {

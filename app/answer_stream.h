@@ -33,7 +33,7 @@ class AnswerStream {
     // descriptor of the file goes with the block's marker (or, when none can be opened, the
     // bytes go as blocks). Allows the client `progressMs` for each part; false once it has
     // gone or did not take it.
-    bool SendSharedFile(const SharedMemoryFile& file, int progressMs);
+    bool SendSharedFile(SharedMemoryFile& file, int progressMs);
     // Adds the end of the answer and sends everything left, allowing the client `progressMs`
     // for each part. False when the client did not take it all.
     bool Finish(std::string_view end, int progressMs);

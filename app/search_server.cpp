@@ -240,7 +240,7 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
     if (!started || !formatted) return false;  // no file went out
     bool whole = true;
     for (size_t part = 0; shared && whole && part < SharedAnswerFiles::kParts; ++part) {
-        const SharedMemoryFile& file = sharedFiles_.Part(part);
+        SharedMemoryFile& file = sharedFiles_.Part(part);
         whole = file.Size() == 0 || stream.SendSharedFile(file, sendMs_);
     }
     if (whole)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace quillory {
 
@@ -17,7 +18,15 @@ constexpr size_t kFirstCapacity = size_t{1} << 20;
 
 }  // namespace
 
-SharedMemoryFile::SharedMemoryFile() : fd_(::memfd_create("quillory-answer", MFD_CLOEXEC)) {}
+SharedMemoryFile::SharedMemoryFile()
+    : fd_(::memfd_create("quillory-answer", MFD_CLOEXEC | MFD_ALLOW_SEALING)) {
+    if (fd_ < 0) return;
+    // Sealed before anyone else can reach it: from here on no descriptor of it can shorten it.
+    if (::fchmod(fd_, 0600) != 0 || ::fcntl(fd_, F_ADD_SEALS, F_SEAL_SHRINK) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
 
 SharedMemoryFile::~SharedMemoryFile() {
     if (map_ != nullptr) ::munmap(map_, capacity_);
@@ -32,19 +41,33 @@ bool SharedMemoryFile::Reserve(size_t bytes) {
         if (capacity > SIZE_MAX / 2) return false;
         capacity *= 2;
     }
+    if (handedOut_) return MoveToNewFile(capacity);
     // The memory is taken now, all at once: writing to the file later never finds it missing
     // (which would end the process), and costs no page allocation per page.
     if (::fallocate(fd_, 0, 0, static_cast<off_t>(capacity)) != 0) return false;
     void* map = map_ == nullptr
                     ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd_, 0)
                     : ::mremap(map_, capacity_, capacity, MREMAP_MAYMOVE);
-    if (map == MAP_FAILED) {
-        // The file keeps its old length, so the mapping still covers all of it.
-        (void)!::ftruncate(fd_, static_cast<off_t>(capacity_));
-        return false;
-    }
+    // The file stays longer than the mapping (it cannot shrink): the mapping still covers
+    // every byte written.
+    if (map == MAP_FAILED) return false;
+    // Only this mapping writes from now on, even through a descriptor opened for writing.
+    // Kernels before 5.1 know no such seal: the file then still never shrinks.
+    if (map_ == nullptr) (void)::fcntl(fd_, F_ADD_SEALS, F_SEAL_FUTURE_WRITE);
     map_ = static_cast<char*>(map);
     capacity_ = capacity;
+    return true;
+}
+
+bool SharedMemoryFile::MoveToNewFile(size_t capacity) {
+    SharedMemoryFile larger;
+    if (!larger.Reserve(capacity)) return false;
+    if (size_ > 0) std::memcpy(larger.map_, map_, size_);
+    std::swap(fd_, larger.fd_);
+    std::swap(map_, larger.map_);
+    std::swap(capacity_, larger.capacity_);
+    std::swap(handedOut_, larger.handedOut_);
+    // `larger` now holds the old file and lets go of it; its readers keep their own references.
     return true;
 }
 
@@ -59,8 +82,12 @@ std::string_view SharedMemoryFile::Bytes() const {
     return map_ == nullptr ? std::string_view() : std::string_view(map_, size_);
 }
 
-int SharedMemoryFile::OpenReadOnly() const {
+int SharedMemoryFile::OpenReadOnly() {
     if (!Valid()) return -1;
+    if (!handedOut_) {
+        if (::fcntl(fd_, F_ADD_SEALS, F_SEAL_GROW) != 0) return -1;
+        handedOut_ = true;
+    }
     // Opening the file anew, not duplicating the descriptor: a duplicate would share the
     // write access of this one.
     const std::string path = "/proc/self/fd/" + std::to_string(fd_);
