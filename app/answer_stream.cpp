@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "command/search_channel.h"
@@ -12,7 +13,27 @@
 
 namespace quillory::app {
 
-long SendAvailable(int fd, std::string_view bytes, int progressMs) {
+namespace {
+
+// Waits until the socket `fd` has room; false at the deadline, at the stop or on an error.
+bool WaitForRoom(int fd, const SendWait& wait) {
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(wait.deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd fds[2] = {{fd, POLLOUT, 0}, {wait.stopFd, POLLIN, 0}};
+        const int ready =
+            ::poll(fds, wait.stopFd >= 0 ? 2 : 1, static_cast<int>(std::min<int64_t>(left.count(), 60000)));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || (wait.stopFd >= 0 && fds[1].revents != 0)) return false;
+        if (fds[0].revents & POLLOUT) return true;
+        if (fds[0].revents != 0) return false;  // gone
+    }
+}
+
+}  // namespace
+
+long SendAvailable(int fd, std::string_view bytes, const SendWait* wait) {
     size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -22,24 +43,24 @@ long SendAvailable(int fd, std::string_view bytes, int progressMs) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (progressMs < 0) break;
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
+            if (wait == nullptr) break;
+            if (WaitForRoom(fd, *wait)) continue;
         }
         return -1;
     }
     return static_cast<long>(sent);
 }
 
-bool AnswerStream::SendSharedFile(SharedMemoryFile& file, int progressMs) {
-    if (failed_ || !Flush(progressMs)) return false;
+bool AnswerStream::SendSharedFile(SharedMemoryFile& file, const SendWait& wait) {
+    if (failed_ || !Flush(&wait)) return false;
     const int readOnly = file.OpenReadOnly();
     if (readOnly < 0) {
         std::string bytes(file.Bytes());
-        return AddBlock(bytes) && Flush(progressMs);
+        return AddBlock(bytes) && Flush(&wait);
     }
     const std::string marker = cli::EncodeSharedBlock(file.Size());
-    const long sent = SendWithDescriptor(fd_, marker, readOnly, progressMs);
+    // Room first, so the descriptor's send itself never waits.
+    const long sent = WaitForRoom(fd_, wait) ? SendWithDescriptor(fd_, marker, readOnly, 0) : -1;
     // The socket holds its own reference to the file until the client takes it.
     ::close(readOnly);
     if (sent < 0) {
@@ -47,7 +68,7 @@ bool AnswerStream::SendSharedFile(SharedMemoryFile& file, int progressMs) {
         return false;
     }
     Add(marker.substr(static_cast<size_t>(sent)));
-    return Flush(progressMs);
+    return Flush(&wait);
 }
 
 void AnswerStream::Add(std::string piece) {
@@ -69,13 +90,13 @@ bool AnswerStream::AddBlock(std::string& block) {
         rest.remove_prefix(part);
     }
     block.clear();
-    return Flush(-1);
+    return Flush(nullptr);
 }
 
-bool AnswerStream::Finish(std::string_view end, int progressMs) {
+bool AnswerStream::Finish(std::string_view end, const SendWait& wait) {
     if (failed_) return false;
     Add(std::string(end));
-    return Flush(progressMs);
+    return Flush(&wait);
 }
 
 size_t AnswerStream::Waiting() const {
@@ -84,12 +105,12 @@ size_t AnswerStream::Waiting() const {
     return bytes - sentOfFront_;
 }
 
-bool AnswerStream::Flush(int progressMs) {
+bool AnswerStream::Flush(const SendWait* wait) {
     while (!pieces_.empty()) {
         const std::string& piece = pieces_.front();
-        const long sent = SendAvailable(fd_, std::string_view(piece).substr(sentOfFront_), progressMs);
+        const long sent = SendAvailable(fd_, std::string_view(piece).substr(sentOfFront_), wait);
         if (sent < 0) {
-            // Gone, or no progress within the deadline: nothing more goes to this client.
+            // Gone, or not taken in time: nothing more goes to this client.
             failed_ = true;
             pieces_.clear();
             sentOfFront_ = 0;

@@ -3,8 +3,11 @@
 // output are added as they are formatted and go out at once as far as the socket takes them,
 // without ever waiting, so formatting under the catalogue's shared hold overlaps the
 // client's reading and is never held up by it. What the socket did not take waits here, and
-// Finish sends it with a deadline on each part, once the hold is let go.
+// is sent once the hold is let go. Every wait for the client ends at the answer's deadline
+// or at once when the server is asked to stop: a client that reads slowly, or not at all,
+// holds the server's end for a few seconds at most.
 
+#include <chrono>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -15,11 +18,17 @@ class SharedMemoryFile;
 
 namespace quillory::app {
 
-// Sends `bytes` on the non-blocking connection `fd` as far as the socket takes them; with
-// progressMs >= 0 it waits up to that long for room each time the socket is full, with
-// progressMs < 0 never. Returns how many bytes went, or -1 once the client has gone or
-// made no progress within the wait.
-long SendAvailable(int fd, std::string_view bytes, int progressMs);
+// How long sending to a client may wait for it to make room.
+struct SendWait {
+    std::chrono::steady_clock::time_point deadline;
+    // Readable once the sending must end at once (an event descriptor); -1 for none.
+    int stopFd = -1;
+};
+
+// Sends `bytes` on the non-blocking connection `fd` as far as the socket takes them; given
+// `wait`, it waits for room each time the socket is full, without, never. Returns how many
+// bytes went, or -1 once the client has gone, or the wait ended (deadline, stop) first.
+long SendAvailable(int fd, std::string_view bytes, const SendWait* wait);
 
 class AnswerStream {
   public:
@@ -31,12 +40,11 @@ class AnswerStream {
     bool AddBlock(std::string& block);
     // Sends everything added so far and then `file`'s bytes as a shared block: a read-only
     // descriptor of the file goes with the block's marker (or, when none can be opened, the
-    // bytes go as blocks). Allows the client `progressMs` for each part; false once it has
-    // gone or did not take it.
-    bool SendSharedFile(SharedMemoryFile& file, int progressMs);
-    // Adds the end of the answer and sends everything left, allowing the client `progressMs`
-    // for each part. False when the client did not take it all.
-    bool Finish(std::string_view end, int progressMs);
+    // bytes go as blocks). False once the client has gone or did not take it within `wait`.
+    bool SendSharedFile(SharedMemoryFile& file, const SendWait& wait);
+    // Adds the end of the answer and sends everything left; false when the client did not
+    // take it all within `wait`.
+    bool Finish(std::string_view end, const SendWait& wait);
 
     bool Failed() const { return failed_; }
     // Bytes waiting for the socket (for tests).
@@ -44,8 +52,8 @@ class AnswerStream {
 
   private:
     void Add(std::string piece);
-    // Sends pieces while the socket takes them; with progressMs < 0 it never waits.
-    bool Flush(int progressMs);
+    // Sends pieces while the socket takes them; waits for room only given `wait`.
+    bool Flush(const SendWait* wait);
 
     int fd_;
     std::deque<std::string> pieces_;

@@ -34,9 +34,9 @@ int MsLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// Sends everything or gives up: a client that takes no bytes for `progressMs` is dropped.
-bool SendAll(int fd, std::string_view bytes, int progressMs) {
-    return SendAvailable(fd, bytes, progressMs) == static_cast<long>(bytes.size());
+// Sends everything or gives up: a client that does not take it all in time is dropped.
+bool SendAll(int fd, std::string_view bytes, const SendWait& wait) {
+    return SendAvailable(fd, bytes, &wait) == static_cast<long>(bytes.size());
 }
 
 // Whether both paths name the same file (or, for files that do not exist, the same text).
@@ -68,6 +68,10 @@ SearchServer::SearchServer(CatalogueKeeper& keeper, std::string workingDatabaseP
 
 SearchServer::~SearchServer() {
     Stop();
+}
+
+SendWait SearchServer::SendingWait() const {
+    return {Clock::now() + std::chrono::milliseconds(sendMs_), wakeFd_};
 }
 
 bool SearchServer::Listen(const std::string& socketPath, std::string* error) {
@@ -112,6 +116,7 @@ bool SearchServer::Listen(const std::string& socketPath, std::string* error) {
 void SearchServer::Stop() {
     if (listenFd_ < 0) return;
     worker_.request_stop();
+    // Ends every wait for a client at once.
     const uint64_t one = 1;
     (void)!::write(wakeFd_, &one, sizeof(one));
     if (worker_.joinable()) worker_.join();
@@ -145,12 +150,12 @@ bool SearchServer::Answer(int fd) {
         const cli::DecodeStatus status = cli::DecodeRequest(bytes, unused);
         if (status == cli::DecodeStatus::Complete) break;
         if (status == cli::DecodeStatus::TooLarge) {
-            SendAll(fd, cli::EncodeErrorAnswer("The request is larger than the limit"), sendMs_);
+            SendAll(fd, cli::EncodeErrorAnswer("The request is larger than the limit"), SendingWait());
             ++answered_;
             return false;
         }
         if (status == cli::DecodeStatus::Invalid) {
-            SendAll(fd, cli::EncodeErrorAnswer("The request is not a search request"), sendMs_);
+            SendAll(fd, cli::EncodeErrorAnswer("The request is not a search request"), SendingWait());
             ++answered_;
             return false;
         }
@@ -161,15 +166,16 @@ bool SearchServer::Answer(int fd) {
             continue;
         }
         if (got == 0) {  // the client ended before a whole request
-            SendAll(fd, cli::EncodeErrorAnswer("The request is incomplete"), sendMs_);
+            SendAll(fd, cli::EncodeErrorAnswer("The request is incomplete"), SendingWait());
             ++answered_;
             return false;
         }
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-        pollfd p{fd, POLLIN, 0};
+        // Too slow, or the server ends: dropped without an answer.
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         const int left = MsLeft(deadline);
-        if (left == 0 || ::poll(&p, 1, left) <= 0) return false;  // too slow: dropped without an answer
+        if (left == 0 || ::poll(fds, 2, left) <= 0 || fds[1].revents != 0) return false;
     }
     const bool kept = Search(fd, bytes);
     ++answered_;
@@ -182,14 +188,14 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
     const std::string busy(1, cli::kAnswerBusy);
     // Another file, or settings that would sort or format otherwise: the client reads the file.
     if (request.environment != environment_ || !SameFile(request.databasePath, workingDatabasePath_)) {
-        SendAll(fd, busy, sendMs_);
+        SendAll(fd, busy, SendingWait());
         return false;
     }
     cli::SearchRequest search;
     try {
         search = cli::ParseSearchArguments(request.args);
     } catch (const cli::UsageError& e) {
-        SendAll(fd, cli::EncodeErrorAnswer(e.message), sendMs_);
+        SendAll(fd, cli::EncodeErrorAnswer(e.message), SendingWait());
         return false;
     }
 
@@ -216,9 +222,10 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
     int exitStatus = cli::kExitError;
     bool started = false;
     bool formatted = false;
+    searching_.store(true);
     const bool searched = keeper_.TryRead([&](const Catalogue& catalogue) {
         // One byte to an empty socket never waits; the client now allows the search its time.
-        started = SendAll(fd, std::string(1, cli::kAnswerRunning), 0);
+        started = SendAvailable(fd, std::string(1, cli::kAnswerRunning), nullptr) == 1;
         if (!started) return;
         try {
             const cli::OutputBlockSink toSocket = [&stream](std::string& block) {
@@ -233,18 +240,20 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
             // The client sees the answer end early: before any output it reads the file.
         }
     });
+    searching_.store(false);
     if (!searched) {
-        SendAll(fd, busy, sendMs_);
+        SendAll(fd, busy, SendingWait());
         return false;
     }
     if (!started || !formatted) return false;  // no file went out
+    const SendWait wait = SendingWait();
     bool whole = true;
     for (size_t part = 0; shared && whole && part < SharedAnswerFiles::kParts; ++part) {
         SharedMemoryFile& file = sharedFiles_.Part(part);
-        whole = file.Size() == 0 || stream.SendSharedFile(file, sendMs_);
+        whole = file.Size() == 0 || stream.SendSharedFile(file, wait);
     }
     if (whole)
-        stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), statusText + "\n"), sendMs_);
+        stream.Finish(cli::EncodeAnswerEnd(static_cast<uint32_t>(exitStatus), statusText + "\n"), wait);
     if (!shared) return false;
     // The client may read the files it got until it ends the connection, whole answer or not.
     sharedFiles_.HeldBy(fd);

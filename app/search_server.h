@@ -13,12 +13,14 @@
 // lasts as long as the search and the formatting. The window's result list, search history
 // and busy state are never touched. A client that takes shared blocks gets the output in
 // files in memory instead (app/shared_answer_files.h): it reads them in place once the
-// answer is whole, with no copy through the socket and no wake-up per part of it.
+// answer is whole, with no copy through the socket and no wake-up per part of it. Sending the
+// answer has a deadline, and ends at once when the server stops.
 
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "app/answer_stream.h"
 #include "app/shared_answer_files.h"
 #include "results/sort_results.h"
 #include "search/search_driver.h"
@@ -42,13 +44,14 @@ class SearchServer {
     bool Listen(const std::string& socketPath, std::string* error = nullptr);
     void Stop();
 
-    // How long a client may take to send its request, and to take each part of the answer.
+    // How long a client may take to send its request, and to take the whole answer.
     void SetTimeouts(int requestMs, int sendMs) {
         requestMs_ = requestMs;
         sendMs_ = sendMs;
     }
-    // Connections answered (any answer), for tests.
+    // Connections answered (any answer), and whether a search holds the catalogue, for tests.
     size_t Answered() const { return answered_.load(); }
+    bool Searching() const { return searching_.load(); }
 
   private:
     void Serve(std::stop_token stop);
@@ -56,6 +59,8 @@ class SearchServer {
     // read the shared files).
     bool Answer(int fd);
     bool Search(int fd, const std::string& requestBytes);
+    // The waits of an answer's sending that starts now.
+    SendWait SendingWait() const;
 
     CatalogueKeeper& keeper_;
     std::string workingDatabasePath_;
@@ -64,8 +69,9 @@ class SearchServer {
     int listenFd_ = -1;
     int wakeFd_ = -1;
     int requestMs_ = 2000;
-    int sendMs_ = 10000;
+    int sendMs_ = 5000;
     std::atomic<size_t> answered_{0};
+    std::atomic<bool> searching_{false};
     // The worker's alone: the output sort's collation (the environment is the client's, as
     // the request's check ensures) and its working memory.
     ResultSorter sorter_;

@@ -6,6 +6,7 @@
 #include "app/search_server.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -489,6 +490,43 @@ TEST_F(SearchServerTest, ClientsThatLeaveOrStopReadingMidAnswerHurtNeitherServer
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(Cli(request.args).out, whole.out);
     EXPECT_EQ(AnsweredBy(beforeDrop + 2), beforeDrop + 2);
+    ::close(stalled);
+}
+
+// A client that reads its answer slowly holds the program's end for the send time in all, not
+// for as long as it keeps reading; one that reads nothing is let go at once when the program
+// ends.
+TEST_F(SearchServerTest, SlowReadersAreDroppedAtTheDeadlineAndAtTheEnd) {
+    EntryList entries;
+    FillLarge(entries, 60000);
+    UseCatalogue(entries);
+    cli::ChannelRequest request;
+    request.databasePath = dbPath;
+    request.environment = cli::OutputEnvironment();
+    request.args = {"--limit", "0", "report"};  // about 12 MB through the socket
+    server->SetTimeouts(2000, 1000);
+    const size_t answered = server->Answered();
+    const int slow = PartialClient(request, 1, true);
+    // About 800 kB a second: the whole answer would take some fifteen seconds.
+    const auto start = std::chrono::steady_clock::now();
+    char buffer[16 * 1024];
+    while (server->Answered() == answered && ::read(slow, buffer, sizeof(buffer)) > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(AnsweredBy(answered + 1), answered + 1);
+    ::close(slow);
+
+    server->SetTimeouts(2000, 30000);
+    const int stalled = PartialClient(request, 1, true);
+    // Once the answer fills the client's socket and the catalogue is let go, the server waits.
+    int pending = 0;
+    for (int i = 0; i < 500 && (pending == 0 || server->Searching()); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::ioctl(stalled, FIONREAD, &pending);
+    }
+    const auto ending = std::chrono::steady_clock::now();
+    server.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - ending, std::chrono::seconds(1));
     ::close(stalled);
 }
 
