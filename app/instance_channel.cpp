@@ -9,6 +9,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 namespace quillory::app {
 namespace {
@@ -107,8 +108,22 @@ QString InstanceServer::SocketPath() const {
 
 void InstanceServer::AcceptClients() {
     while (QLocalSocket* client = server_->nextPendingConnection()) {
+        // A client beyond the limit is not served.
+        if (clients_ >= kInstanceMaxClients) {
+            client->abort();
+            delete client;
+            continue;
+        }
+        ++clients_;
+        connect(client, &QObject::destroyed, this, [this] { --clients_; });
         connect(client, &QLocalSocket::readyRead, this, [this, client] { ReadClient(client); });
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        // Time to say it is counted from the connection, so a client that trickles bytes is
+        // dropped as surely as one that sends none.
+        QTimer::singleShot(clientMs_, client, [client] {
+            client->abort();
+            client->deleteLater();
+        });
         // A line may already be waiting.
         if (client->bytesAvailable() > 0) ReadClient(client);
     }

@@ -18,6 +18,11 @@ inline constexpr int kInstanceConnectTimeoutMs = 1000;
 // A client that sends this many bytes without a line break is dropped: room for "open " and
 // the longest path, percent-encoded.
 inline constexpr int kInstanceMaxLineLength = 3 * 4096 + 16;
+// A client has this long from its connection to say what it has to say; one that takes
+// longer is dropped, so idle connections cannot use up the program's descriptors.
+inline constexpr int kInstanceClientMs = 3000;
+// Clients connected at once; a connection beyond them is closed at once.
+inline constexpr int kInstanceMaxClients = 16;
 
 // The socket's full path, computed afresh on each call: $XDG_RUNTIME_DIR/TQuilloryForm1, or
 // the runtime folder Qt chooses when XDG_RUNTIME_DIR is unset.
@@ -52,6 +57,8 @@ class InstanceServer : public QObject {
     bool IsListening() const;
     // The socket path while listening.
     QString SocketPath() const;
+    // How long a client may stay connected (kInstanceClientMs), for tests.
+    void SetClientTimeout(int ms) { clientMs_ = ms; }
 
   Q_SIGNALS:
     void quitRequested();
@@ -64,6 +71,8 @@ class InstanceServer : public QObject {
     void ReadClient(QLocalSocket* client);
 
     QLocalServer* server_;
+    int clients_ = 0;
+    int clientMs_ = kInstanceClientMs;
 };
 
 }  // namespace quillory::app

@@ -1,6 +1,7 @@
 #include "app/instance_channel.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,7 +12,10 @@
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTest>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -39,6 +43,24 @@ void MakeStaleSocket(const QString& path) {
     std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ::close(fd);
+}
+
+// A raw connection to the socket at `path` (no allocation: a forked child may call it).
+int ConnectRaw(const QByteArray& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) return fd;
+    ::close(fd);
+    return -1;
+}
+
+// Whether the server has closed connection `fd`, waiting up to `ms` for it.
+bool ClosedByServer(int fd, int ms = 0) {
+    pollfd p{fd, POLLIN, 0};
+    char byte;
+    return ::poll(&p, 1, ms) > 0 && ::recv(fd, &byte, 1, MSG_DONTWAIT) <= 0;
 }
 
 TEST(AppInstanceChannel, SocketLivesInTheRuntimeFolder) {
@@ -169,6 +191,29 @@ TEST(AppInstanceChannel, NameIsFreeAgainAfterTheServerEnds) {
     EXPECT_FALSE(SendToRunningCopy("rescan"));
     InstanceServer next;
     EXPECT_TRUE(next.Listen());
+}
+
+// Clients that connect and say nothing would use up the program's descriptors: only so many
+// are served at once, the others are closed at once, and each is dropped after its time.
+TEST(AppInstanceChannel, IdleClientsAreCappedAndDropped) {
+    test::IsolatedHome home;
+    InstanceServer server;
+    server.SetClientTimeout(2500);
+    ASSERT_TRUE(server.Listen());
+    std::vector<int> idle;
+    for (int i = 0; i < 3 * kInstanceMaxClients; ++i)
+        idle.push_back(ConnectRaw(QFile::encodeName(InstanceSocketPath())));
+    const auto closed = [&idle] {
+        return std::count_if(idle.begin(), idle.end(), [](int fd) { return ClosedByServer(fd); });
+    };
+    // Those beyond the limit as soon as they are seen, long before anyone's time is up.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed() >= 2 * kInstanceMaxClients; }, 2000));
+    EXPECT_EQ(closed(), 2 * kInstanceMaxClients);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed() == 3 * kInstanceMaxClients; }, 5000));
+    for (const int fd : idle) ::close(fd);
+    QSignalSpy quit(&server, &InstanceServer::quitRequested);
+    EXPECT_TRUE(SendToRunningCopy("quit"));
+    EXPECT_TRUE(quit.wait(2000));
 }
 
 }  // namespace
