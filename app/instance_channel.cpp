@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "platform/peer_credentials.h"
+
 namespace quillory::app {
 namespace {
 
@@ -86,11 +88,14 @@ bool InstanceServer::Listen(QString* error) {
     if (server_->isListening()) return true;
     const QString path = InstanceSocketPath();
     // Look before listening: Qt creates a user-only socket beside the name and renames it
-    // into place, which would silently take the name from a live copy.
+    // into place, which would silently take the name from a live copy. A link is not
+    // followed: whatever it points to is not ours to ask or to remove.
     if (PathExists(path)) {
+        if (!IsSocketFile(path))
+            return fail(path + QStringLiteral(
+                                   " exists and is not a socket (a file, folder or link is in its place)"));
         if (CopyAnswers(path, kInstanceConnectTimeoutMs))
             return fail(QStringLiteral("A running copy owns ") + path);
-        if (!IsSocketFile(path)) return fail(path + QStringLiteral(" exists and is not a socket"));
         // Left behind by a copy that ended abruptly.
         QLocalServer::removeServer(path);
     }
@@ -108,8 +113,10 @@ QString InstanceServer::SocketPath() const {
 
 void InstanceServer::AcceptClients() {
     while (QLocalSocket* client = server_->nextPendingConnection()) {
-        // A client beyond the limit is not served.
-        if (clients_ >= kInstanceMaxClients) {
+        // Another user's program is not heard (the socket's permissions may have been
+        // loosened), nor a client beyond the limit.
+        if (clients_ >= kInstanceMaxClients ||
+            !PeerIsSameUser(static_cast<int>(client->socketDescriptor()))) {
             client->abort();
             delete client;
             continue;

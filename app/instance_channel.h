@@ -42,7 +42,8 @@ QString OpenDatabaseWord(const QString& path);
 bool SendToStartingCopy(const QString& word, int patienceMs = 10000);
 
 // Server side, owned by the running copy's main window. Never blocks: lines are read as
-// they arrive through the event loop.
+// they arrive through the event loop. Only programs of the same user are heard (the
+// connection's credentials are checked, whatever the socket's permissions).
 class InstanceServer : public QObject {
     Q_OBJECT
 
@@ -52,7 +53,8 @@ class InstanceServer : public QObject {
 
     // Takes the name. A socket file left behind by a copy that ended without closing it is
     // removed first; the socket of a copy that answers is never touched. False (with the
-    // reason in *error) when a live copy owns the name or the socket cannot be created.
+    // reason in *error) when a live copy owns the name, something else (a file, a folder, a
+    // link) is in its place, or the socket cannot be created.
     bool Listen(QString* error = nullptr);
     bool IsListening() const;
     // The socket path while listening.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "app/answer_stream.h"
@@ -76,7 +77,11 @@ SendWait SearchServer::SendingWait() const {
 
 bool SearchServer::Listen(const std::string& socketPath, std::string* error) {
     const auto fail = [error](const std::string& reason) {
-        if (error) *error = reason;
+        if (error) {
+            *error = reason;
+        } else {
+            std::fprintf(stderr, "quillory: %s\n", reason.c_str());
+        }
         return false;
     };
     if (listenFd_ >= 0) return true;

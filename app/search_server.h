@@ -40,7 +40,8 @@ class SearchServer {
     SearchServer& operator=(const SearchServer&) = delete;
 
     // Listens on `socketPath` (user-only). A socket file already there is replaced: call it
-    // only once this copy owns the command-word socket. False with the reason in *error.
+    // only once this copy owns the command-word socket. False with the reason in *error, or,
+    // without `error`, on the standard error stream.
     bool Listen(const std::string& socketPath, std::string* error = nullptr);
     void Stop();
 

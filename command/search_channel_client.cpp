@@ -1,10 +1,14 @@
 #include "command/search_channel_client.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <ostream>
 
 #include "platform/error.h"
 #include "platform/local_socket.h"
+#include "platform/peer_credentials.h"
 #include "platform/scoped_fd.h"
 #include "platform/shared_memory_file.h"
 
@@ -17,6 +21,28 @@ using Clock = std::chrono::steady_clock;
 // A status line is one short line; anything longer is not an answer of ours.
 constexpr uint32_t kMaxStatusBytes = 64 * 1024;
 
+void ReportNotAsked(std::ostream& err, const std::string& socketPath, const char* why) {
+    err << "quillory-cli: " << socketPath << ' ' << why << "; the database file is read instead\n";
+}
+
+// Whether the socket at `socketPath` may be asked at all: a socket (not a link to one) of
+// this user. Nothing there means no program runs; anything else is reported on `err`, as
+// an answer through it could come from anyone.
+bool MayAsk(const std::string& socketPath, std::ostream& err) {
+    struct stat info {};
+    if (socketPath.empty() || ::lstat(socketPath.c_str(), &info) != 0) return false;
+    if (!S_ISSOCK(info.st_mode)) {
+        ReportNotAsked(err, socketPath,
+                       "is not the program's socket (a file, folder or link is in its place)");
+        return false;
+    }
+    if (info.st_uid != ::geteuid()) {
+        ReportNotAsked(err, socketPath, "belongs to another user");
+        return false;
+    }
+    return true;
+}
+
 // One request on a connection of its own. `refused`: the program refused the request itself.
 std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& request, std::ostream& out,
                            std::ostream& err, ChannelTimeouts timeouts, bool& refused) {
@@ -27,6 +53,11 @@ std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& 
         Clock::now() + std::chrono::milliseconds(timeouts.firstByteMs);
     LocalSocketConnection connection(socketPath, firstByteDeadline);
     if (!connection.Connected()) return std::nullopt;
+    // The socket file was ours a moment ago; whoever listens on it now must be too.
+    if (!PeerIsSameUser(connection.Descriptor())) {
+        ReportNotAsked(err, socketPath, "is served by a program of another user");
+        return std::nullopt;
+    }
     if (!connection.SendAll(frame, firstByteDeadline)) return std::nullopt;
     // No more requests on this connection: a server waiting for more bytes sees the end.
     connection.FinishSending();
@@ -91,6 +122,7 @@ std::string SearchChannelSocketPath() {
 
 std::optional<int> AskRunningProgram(const std::string& socketPath, const ChannelRequest& request,
                                      std::ostream& out, std::ostream& err, ChannelTimeouts timeouts) {
+    if (!MayAsk(socketPath, err)) return std::nullopt;
     bool refused = false;
     const std::optional<int> status = AskOnce(socketPath, request, out, err, timeouts, refused);
     if (status || !refused || !request.takesSharedBlocks) return status;

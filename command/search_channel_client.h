@@ -24,7 +24,9 @@ std::string SearchChannelSocketPath();
 
 // Sends `request` to the program listening at `socketPath`. With a complete answer, writes
 // its stdout bytes to `out` and its status line to `err` and returns its exit status.
-// nullopt, with nothing written, whenever the file must be read instead. Throws Error when
+// nullopt, with nothing written to `out`, whenever the file must be read instead; only a
+// socket of this user, served by a program of this user, is asked, and anything else at its
+// path (a file, a folder, a link, another user's socket) is reported on `err`. Throws Error when
 // the answer broke off after part of it was written (it cannot be taken back).
 std::optional<int> AskRunningProgram(const std::string& socketPath, const ChannelRequest& request,
                                      std::ostream& out, std::ostream& err, ChannelTimeouts timeouts = {});

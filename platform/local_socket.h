@@ -23,6 +23,8 @@ class LocalSocketConnection {
     LocalSocketConnection& operator=(const LocalSocketConnection&) = delete;
 
     bool Connected() const { return fd_ >= 0; }
+    // The connected socket (still owned here), e.g. to ask who is at the other end.
+    int Descriptor() const { return fd_; }
     // Sends every byte before `deadline`; false when that fails.
     bool SendAll(std::string_view bytes, Clock::time_point deadline);
     // Tells the peer that nothing more will be sent.

@@ -5,8 +5,10 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
@@ -213,6 +215,31 @@ TEST(AppInstanceChannel, IdleClientsAreCappedAndDropped) {
     for (const int fd : idle) ::close(fd);
     QSignalSpy quit(&server, &InstanceServer::quitRequested);
     EXPECT_TRUE(SendToRunningCopy("quit"));
+    EXPECT_TRUE(quit.wait(2000));
+}
+
+// With the socket's permissions loosened, another user's program may connect, but is not heard.
+TEST(AppInstanceChannel, AnotherUsersWordsAreNotHeard) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs to change user";
+    test::IsolatedHome home;
+    InstanceServer server;
+    ASSERT_TRUE(server.Listen());
+    const QByteArray path = QFile::encodeName(InstanceSocketPath());
+    for (const std::string& open : {path.toStdString(), home.RuntimeFolder(), home.Dir().Path()})
+        ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    QSignalSpy quit(&server, &InstanceServer::quitRequested);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? ConnectRaw(path) : -1;
+        // Dropped without its word acted on (a server that keeps listening is given up on).
+        ::_exit(fd >= 0 && ::send(fd, "quit\n", 5, MSG_NOSIGNAL) == 5 && ClosedByServer(fd, 5000) ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 10000));
+    EXPECT_EQ(status, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quit.count(), 0);
+    EXPECT_TRUE(SendToRunningCopy("quit"));  // the owner still is
     EXPECT_TRUE(quit.wait(2000));
 }
 

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -528,6 +529,20 @@ TEST_F(SearchServerTest, SlowReadersAreDroppedAtTheDeadlineAndAtTheEnd) {
     server.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - ending, std::chrono::seconds(1));
     ::close(stalled);
+}
+
+// Something other than a socket at the channel's path is not replaced, and is reported.
+TEST_F(SearchServerTest, SomethingElseAtTheSocketsPathIsReported) {
+    server.reset();
+    const std::string path = SearchServerSocketPath();
+    ASSERT_EQ(::symlink(dbPath.c_str(), path.c_str()), 0);
+    SearchServer other(*keeper, dbPath);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(other.Listen(path));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(path), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_TRUE(std::filesystem::exists(dbPath));
 }
 
 // The window's thread changes the catalogue in every way it can while a client keeps asking;

@@ -7,9 +7,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <sstream>
@@ -381,6 +384,65 @@ TEST_F(SearchChannelClientTest, AnOlderProgramIsAskedAgainWithoutSharedBlocks) {
     ::fcntl(listener, F_SETFL, O_NONBLOCK);
     EXPECT_LT(::accept(listener, nullptr, nullptr), 0);
     ::close(listener);
+}
+
+// In a runtime folder others can write to, whatever lies at the socket's path may be anyone's:
+// only a socket of this user, served by a program of this user, is asked. Anything else is
+// reported once, and the file is read.
+TEST_F(SearchChannelClientTest, OnlyASocketOfThisUserIsAskedAndAnythingElseIsReported) {
+    const std::string answer = Answer(0, "OK! 1\n", "/strangers/answer\n");
+    const auto reportedOnce = [this] {
+        const std::string said = err.str();
+        err.str("");
+        return said.find(path) != std::string::npos && std::count(said.begin(), said.end(), '\n') == 1;
+    };
+    const std::string elsewhere = dir / "elsewhere";
+    {
+        ScriptedServer real(elsewhere, {{answer}});
+        ASSERT_EQ(::symlink(elsewhere.c_str(), path.c_str()), 0);
+        EXPECT_EQ(Ask(), std::nullopt);
+        EXPECT_TRUE(reportedOnce());
+        // Lets the server, never asked, end.
+        LocalSocketConnection(elsewhere, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    }
+    ::unlink(path.c_str());
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    EXPECT_EQ(Ask(), std::nullopt);
+    EXPECT_TRUE(reportedOnce());
+    ::rmdir(path.c_str());
+    EXPECT_EQ(out.str(), "");
+
+    if (::geteuid() != 0) GTEST_SKIP() << "the rest needs to change user";
+    // A socket file of this user, served by a program of another user.
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.c_str(), path.size());
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0 ||
+            ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            ::listen(listener, 4) != 0 || ::write(ready[1], "r", 1) != 1)
+            ::_exit(1);
+        const int client = ::accept(listener, nullptr, nullptr);
+        char buffer[4096];
+        while (::read(client, buffer, sizeof(buffer)) > 0) {
+        }
+        (void)!::send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(::chown(path.c_str(), ::geteuid(), ::getegid()), 0);
+    EXPECT_EQ(Ask(), std::nullopt);
+    EXPECT_TRUE(reportedOnce());
+    EXPECT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_EQ(out.str(), "");
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 TEST(CommandSearchChannel, SocketLivesInTheRuntimeFolder) {
