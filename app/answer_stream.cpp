@@ -67,6 +67,7 @@ bool AnswerStream::SendSharedFile(SharedMemoryFile& file, const SendWait& wait) 
         failed_ = true;
         return false;
     }
+    began_ = true;
     Add(marker.substr(static_cast<size_t>(sent)));
     return Flush(&wait);
 }
@@ -116,6 +117,7 @@ bool AnswerStream::Flush(const SendWait* wait) {
             sentOfFront_ = 0;
             return false;
         }
+        if (sent > 0) began_ = true;
         sentOfFront_ += static_cast<size_t>(sent);
         if (sentOfFront_ < piece.size()) return true;  // the rest waits for the next chance
         pieces_.pop_front();

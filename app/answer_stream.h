@@ -47,6 +47,9 @@ class AnswerStream {
     bool Finish(std::string_view end, const SendWait& wait);
 
     bool Failed() const { return failed_; }
+    // Whether any byte of the output has gone to the socket (the answer can no longer be
+    // replaced by another one).
+    bool Began() const { return began_; }
     // Bytes waiting for the socket (for tests).
     size_t Waiting() const;
 
@@ -59,6 +62,7 @@ class AnswerStream {
     std::deque<std::string> pieces_;
     size_t sentOfFront_ = 0;
     bool failed_ = false;
+    bool began_ = false;
 };
 
 }  // namespace quillory::app

@@ -16,7 +16,7 @@ CatalogueKeeper::~CatalogueKeeper() {
     JoinPreparation();
     if (rescan_.Running()) {
         rescan_.RequestStop();
-        const std::unique_lock<std::shared_mutex> writing(lock_);
+        const std::unique_lock<std::shared_mutex> writing = LockOutReaders();
         rescan_.Wait(catalogue_);
         catalogue_->Options = std::move(description_);
         catalogue_->Incomplete = true;
@@ -26,8 +26,24 @@ CatalogueKeeper::~CatalogueKeeper() {
 void CatalogueKeeper::JoinPreparation() {
     if (!preparing_.joinable()) return;
     stopPreparing_.store(true, std::memory_order_relaxed);
+    // The worker may be waiting for a reader to let go of the catalogue.
+    AskReadersToStop();
     preparing_.join();
+    writerWaiting_.store(false);
     stopPreparing_.store(false, std::memory_order_relaxed);
+}
+
+void CatalogueKeeper::AskReadersToStop() {
+    // Marked first: a reader that begins after the request declines instead of missing it.
+    writerWaiting_.store(true);
+    if (stopReaders_) stopReaders_();
+}
+
+std::unique_lock<std::shared_mutex> CatalogueKeeper::LockOutReaders() {
+    AskReadersToStop();
+    std::unique_lock<std::shared_mutex> writing(lock_);
+    writerWaiting_.store(false);
+    return writing;
 }
 
 Catalogue& CatalogueKeeper::Acquire() {
@@ -61,7 +77,7 @@ void CatalogueKeeper::PrepareOrdersAhead() {
 std::unique_lock<std::shared_mutex> CatalogueKeeper::Modify() {
     for (;;) {
         Acquire();
-        std::unique_lock<std::shared_mutex> writing(lock_);
+        std::unique_lock<std::shared_mutex> writing = LockOutReaders();
         // Taking back a finished rescan reports it, and the report starts the name-cache
         // build: that worker needs this lock, and the guard's holder would wait for it in the
         // next Acquire(). So it is let finish first.
@@ -73,7 +89,7 @@ void CatalogueKeeper::Replace(std::unique_ptr<Catalogue> catalogue) {
     if (!catalogue) throw std::invalid_argument("CatalogueKeeper needs a catalogue");
     Acquire();
     {
-        const std::unique_lock<std::shared_mutex> writing(lock_);
+        const std::unique_lock<std::shared_mutex> writing = LockOutReaders();
         catalogue_.swap(catalogue);
     }
     // The old catalogue is freed here, outside the lock.
@@ -83,7 +99,7 @@ bool CatalogueKeeper::StartRescan(RescanObserver& observer) {
     if (rescan_.Running()) return false;
     JoinPreparation();
     // From here until CollectRescan catalogue_ is empty: readers decline.
-    const std::unique_lock<std::shared_mutex> writing(lock_);
+    const std::unique_lock<std::shared_mutex> writing = LockOutReaders();
     description_ = catalogue_->Options;
     describedCount_ = catalogue_->Entries.Count();
     rescan_.Start(std::move(catalogue_), observer);
@@ -96,7 +112,7 @@ void CatalogueKeeper::CollectRescan() {
     RescanResult result;
     {
         // The wait is short: the stop was requested, and the worker never takes this lock.
-        const std::unique_lock<std::shared_mutex> writing(lock_);
+        const std::unique_lock<std::shared_mutex> writing = LockOutReaders();
         result = rescan_.Wait(catalogue_);
         catalogue_->Options = std::move(description_);
         ApplyRescanResult(result, catalogue_->Options);

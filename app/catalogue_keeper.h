@@ -8,7 +8,9 @@
 //
 // Other threads may read the catalogue through TryRead (the search channel). They never
 // wait and never stop a rescan: while a rescan or a name-cache build owns the catalogue,
-// or the user interface changes it, TryRead declines. Every change the user interface makes
+// or the user interface changes it or waits to, TryRead declines. Nor do they keep the
+// user interface waiting: before it waits for them, a read under way is asked to end at
+// once (SetReaderStop). Every change the user interface makes
 // to Entries or the name caches (a load, a replacement, a search that brings the names up to
 // date) holds the guard Modify() returns; its plain reads need no guard, as the readers
 // never write.
@@ -51,14 +53,21 @@ class CatalogueKeeper {
     std::unique_lock<std::shared_mutex> Modify();
     // From any thread: calls read(const Catalogue&) and returns true when the catalogue is
     // free for reading at once; false, without waiting, while a rescan or a name-cache build
-    // owns it or the user interface changes it. The catalogue stays unchanged during the call.
+    // owns it or the user interface changes it or waits to. The catalogue stays unchanged during
+    // the call.
     template <class Reader>
     bool TryRead(Reader&& read) {
         std::shared_lock<std::shared_mutex> reading(lock_, std::try_to_lock);
-        if (!reading.owns_lock() || !catalogue_) return false;
+        if (!reading.owns_lock() || !catalogue_ || writerWaiting_.load()) return false;
         std::forward<Reader>(read)(std::as_const(*catalogue_));
         return true;
     }
+
+    // Called on the user interface's thread whenever it is about to wait for the readers of
+    // other threads (to change the catalogue, to hand it to a rescan or take it back, or to
+    // end): a reader that can end its read early is asked to. A read that begins after the
+    // call declines. Set before readers start, cleared (nullptr) before its target goes.
+    void SetReaderStop(std::function<void()> stop) { stopReaders_ = std::move(stop); }
 
     // The description of the catalogue's database (folders, extensions, file name, rescan
     // statistics), for the user interface's thread, without taking the catalogue: while a
@@ -107,6 +116,10 @@ class CatalogueKeeper {
   private:
     // Stops the ranks' build, waits for the worker.
     void JoinPreparation();
+    // The exclusive hold for the user interface's thread, with the readers asked to stop first.
+    std::unique_lock<std::shared_mutex> LockOutReaders();
+    // Marks that the user interface's thread waits for the readers and asks them to stop.
+    void AskReadersToStop();
     void StartPreparation(bool names, bool caseSensitiveToo);
     // On the preparation worker: the stale column ranks, each put in place when finished.
     void BuildRanks(Catalogue& catalogue, const Collation& collation);
@@ -125,6 +138,9 @@ class CatalogueKeeper {
     std::atomic<bool> prepared_{false};
     std::optional<Collation> sortCollation_;
     RescanEnded rescanEnded_;
+    // Set while the user interface's thread waits for the readers to let go.
+    std::atomic<bool> writerWaiting_{false};
+    std::function<void()> stopReaders_;
 };
 
 }  // namespace quillory::app

@@ -65,10 +65,55 @@ SearchServer::SearchServer(CatalogueKeeper& keeper, std::string workingDatabaseP
     : keeper_(keeper),
       workingDatabasePath_(std::move(workingDatabasePath)),
       environment_(cli::OutputEnvironment()),
-      sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)) {}
+      sorter_(Collation::FromEnvironment(CollationStrength::Tertiary)) {
+    driver_.SetStopRequest(&stopSearch_);
+    keeper_.SetReaderStop([this] { StopSearch(); });
+}
 
 SearchServer::~SearchServer() {
     Stop();
+    keeper_.SetReaderStop(nullptr);
+}
+
+void SearchServer::StopSearch() {
+    stopSearch_.store(true);
+}
+
+void SearchServer::BeginSearch() {
+    {
+        const std::lock_guard lock(searchMutex_);
+        // Cleared before the catalogue is asked for: a stop asked for meanwhile is kept.
+        stopSearch_.store(false);
+        searching_.store(true);
+        ++searchNumber_;
+        searchDeadline_ = Clock::now() + std::chrono::milliseconds(searchBudgetMs_.load());
+    }
+    searchChanged_.notify_all();
+}
+
+void SearchServer::EndSearch() {
+    {
+        const std::lock_guard lock(searchMutex_);
+        searching_.store(false);
+    }
+    searchChanged_.notify_all();
+}
+
+void SearchServer::WatchSearches(std::stop_token stop) {
+    std::unique_lock lock(searchMutex_);
+    while (!stop.stop_requested()) {
+        if (!searching_.load()) {
+            searchChanged_.wait(lock, stop, [this] { return searching_.load(); });
+            continue;
+        }
+        const uint64_t number = searchNumber_;
+        const auto over = [this, number] { return !searching_.load() || searchNumber_ != number; };
+        if (searchChanged_.wait_until(lock, stop, searchDeadline_, over) || stop.stop_requested()) continue;
+        // The budget is spent: the search ends (a stop set now only ever ends this search,
+        // as the next one clears it under the same lock).
+        stopSearch_.store(true);
+        searchChanged_.wait(lock, stop, over);
+    }
 }
 
 SendWait SearchServer::SendingWait() const {
@@ -114,6 +159,7 @@ bool SearchServer::Listen(const std::string& socketPath, std::string* error) {
     }
     listenFd_ = fd;
     socketPath_ = socketPath;
+    watch_ = std::jthread([this](std::stop_token stop) { WatchSearches(stop); });
     worker_ = std::jthread([this](std::stop_token stop) { Serve(stop); });
     return true;
 }
@@ -121,10 +167,13 @@ bool SearchServer::Listen(const std::string& socketPath, std::string* error) {
 void SearchServer::Stop() {
     if (listenFd_ < 0) return;
     worker_.request_stop();
-    // Ends every wait for a client at once.
+    // Ends the search, and every wait for a client, at once.
+    StopSearch();
     const uint64_t one = 1;
     (void)!::write(wakeFd_, &one, sizeof(one));
     if (worker_.joinable()) worker_.join();
+    watch_.request_stop();
+    if (watch_.joinable()) watch_.join();
     ::close(listenFd_);
     ::close(wakeFd_);
     listenFd_ = wakeFd_ = -1;
@@ -212,28 +261,38 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
     // Shared files take the output when the client can read them; otherwise it goes through
     // the socket.
     const bool shared = request.takesSharedBlocks && sharedFiles_.Prepare();
+    // A stopped search's output is incomplete: no more of it is formatted.
     const cli::OutputBlockSink toFirstFile = [this](std::string& block) {
-        return sharedFiles_.Part(0).Append(block);
+        return !stopSearch_.load(std::memory_order_relaxed) && sharedFiles_.Part(0).Append(block);
     };
     const cli::OutputBlockSink toSecondFile = [this](std::string& block) {
-        return sharedFiles_.Part(1).Append(block);
+        return !stopSearch_.load(std::memory_order_relaxed) && sharedFiles_.Part(1).Append(block);
     };
     // Search, sort and format run under the shared hold, with the catalogue's own entries
-    // (no copies): CPU work bounded by the answer's size, a few milliseconds. Streamed blocks
-    // go out as far as the socket takes them without waiting; the rest, and shared files, are
-    // sent after the hold.
+    // (no copies): CPU work bounded by the answer's size, a few milliseconds, or as long as
+    // the budget allows a costly search. Streamed blocks go out as far as the socket takes
+    // them without waiting; the rest, and shared files, are sent after the hold.
     AnswerStream stream(fd);
     std::string statusText;
     int exitStatus = cli::kExitError;
     bool started = false;
     bool formatted = false;
-    searching_.store(true);
+    // Stopped while the search held the catalogue, with no output gone: the answer is "busy".
+    bool stopped = false;
+    BeginSearch();
     const bool searched = keeper_.TryRead([&](const Catalogue& catalogue) {
+        if (stopSearch_.load()) {
+            stopped = true;
+            return;
+        }
         // One byte to an empty socket never waits; the client now allows the search its time.
         started = SendAvailable(fd, std::string(1, cli::kAnswerRunning), nullptr) == 1;
         if (!started) return;
         try {
-            const cli::OutputBlockSink toSocket = [&stream](std::string& block) {
+            // The output is sent as it comes only once the search behind it is whole: until
+            // its first byte has gone, a stop still turns the answer into "busy".
+            const cli::OutputBlockSink toSocket = [this, &stream](std::string& block) {
+                if (!stream.Began() && stopSearch_.load(std::memory_order_relaxed)) return false;
                 return stream.AddBlock(block);
             };
             exitStatus = cli::AnswerFromCatalogue(
@@ -244,13 +303,20 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
         } catch (const std::exception&) {
             // The client sees the answer end early: before any output it reads the file.
         }
+        stopped = stopSearch_.load() && !stream.Began();
     });
-    searching_.store(false);
-    if (!searched) {
+    EndSearch();
+    if (!searched || (!started && stopped)) {
         SendAll(fd, busy, SendingWait());
         return false;
     }
-    if (!started || !formatted) return false;  // no file went out
+    if (!started) return false;  // the client has gone
+    if (stopped) {
+        // After the answer's first byte: the stop's own mark, and the client reads the file.
+        SendAll(fd, cli::EncodeBlockLength(cli::kSearchStoppedMarker), SendingWait());
+        return false;
+    }
+    if (!formatted) return false;  // no file went out
     const SendWait wait = SendingWait();
     bool whole = true;
     for (size_t part = 0; shared && whole && part < SharedAnswerFiles::kParts; ++part) {

@@ -13,10 +13,19 @@
 // lasts as long as the search and the formatting. The window's result list, search history
 // and busy state are never touched. A client that takes shared blocks gets the output in
 // files in memory instead (app/shared_answer_files.h): it reads them in place once the
-// answer is whole, with no copy through the socket and no wake-up per part of it. Sending the
-// answer has a deadline, and ends at once when the server stops.
+// answer is whole, with no copy through the socket and no wake-up per part of it.
+//
+// Nor does a costly search keep the window waiting: a search has a time budget, and the
+// window stops it at once whenever it is about to change the catalogue (the keeper asks its
+// readers to stop, see CatalogueKeeper::SetReaderStop). A stopped search answers "busy",
+// and the client reads the file. Only output already under way through the socket (the
+// search behind it was complete) is formatted to its end. Sending the answer has a deadline
+// of its own, and ends at once when the server stops.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -50,18 +59,29 @@ class SearchServer {
         requestMs_ = requestMs;
         sendMs_ = sendMs;
     }
+    // How long a search may hold the catalogue (searching, sorting, formatting) before it is
+    // stopped and answers "busy"; from the next search on.
+    void SetSearchBudget(int ms) { searchBudgetMs_.store(ms); }
+    // From any thread: ends a search under way at once (it answers "busy"). The window's
+    // searches, rescans and the program's end ask it through the catalogue keeper.
+    void StopSearch();
     // Connections answered (any answer), and whether a search holds the catalogue, for tests.
     size_t Answered() const { return answered_.load(); }
     bool Searching() const { return searching_.load(); }
 
   private:
     void Serve(std::stop_token stop);
+    // Ends a search that outlives its budget.
+    void WatchSearches(std::stop_token stop);
     // Both answer connection `fd`; true when the connection was kept (its client may still
     // read the shared files).
     bool Answer(int fd);
     bool Search(int fd, const std::string& requestBytes);
     // The waits of an answer's sending that starts now.
     SendWait SendingWait() const;
+    // A search begins (its stop request cleared, its budget running) or ends.
+    void BeginSearch();
+    void EndSearch();
 
     CatalogueKeeper& keeper_;
     std::string workingDatabasePath_;
@@ -71,14 +91,23 @@ class SearchServer {
     int wakeFd_ = -1;
     int requestMs_ = 2000;
     int sendMs_ = 5000;
+    std::atomic<int> searchBudgetMs_{2000};
     std::atomic<size_t> answered_{0};
+    // Set to end the search under way; the search driver and the output sinks watch it.
+    std::atomic<bool> stopSearch_{false};
+    // The search under way, for the watch over its budget.
+    std::mutex searchMutex_;
+    std::condition_variable_any searchChanged_;
     std::atomic<bool> searching_{false};
+    uint64_t searchNumber_ = 0;
+    std::chrono::steady_clock::time_point searchDeadline_;
     // The worker's alone: the output sort's collation (the environment is the client's, as
     // the request's check ensures) and its working memory.
     ResultSorter sorter_;
     // Kept between requests with the thread that searches and formats the second part.
     TSearchDriver driver_;
     SharedAnswerFiles sharedFiles_;
+    std::jthread watch_;
     std::jthread worker_;
 };
 

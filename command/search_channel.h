@@ -17,7 +17,10 @@
 //           come (wholly or in part) as shared blocks instead: a u32 kSharedBlockMarker and
 //           a u64 length, sent with a read-only descriptor of a file in memory whose first
 //           `length` bytes are the block; the client may hold the file until it ends the
-//           connection, and the program does not change it before.
+//           connection, and the program does not change it before. Before the first block,
+//           a u32 kSearchStoppedMarker in place of a block's length ends the answer: the
+//           search was stopped (it ran out of time, or the program needed its catalogue),
+//           which is "busy" after all.
 // A client treats anything but a complete 'A' answer as "read the file instead"; once it has
 // printed part of the output it can only report the answer as broken off. A program that
 // knows another version of the format refuses the request, so the client reads the file.
@@ -60,6 +63,8 @@ std::string EncodeBlockLength(uint32_t bytes);
 inline constexpr uint32_t kSharedBlockMarker = 0xFFFFFFFF;
 // The marker and the length of a shared block.
 std::string EncodeSharedBlock(uint64_t bytes);
+// In place of the first block's length: the search was stopped; the client reads the file.
+inline constexpr uint32_t kSearchStoppedMarker = 0xFFFFFFFE;
 // The end of the answer: the zero length, the exit status and the status line.
 std::string EncodeAnswerEnd(uint32_t exitStatus, std::string_view statusLine);
 uint32_t DecodeU32(std::string_view bytes);  // the first four bytes, little-endian

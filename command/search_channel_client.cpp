@@ -80,6 +80,7 @@ std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& 
         if (!connection.ReadExactly(field, sizeof(field), timeouts.progressMs)) return brokenOff();
         const uint32_t length = DecodeU32(std::string_view(field, sizeof(field)));
         if (length == 0) break;
+        if (length == kSearchStoppedMarker) return brokenOff();  // "busy" after all
         if (length == kSharedBlockMarker && request.takesSharedBlocks) {
             char size[8];
             const bool whole = connection.ReadExactly(size, sizeof(size), timeouts.progressMs);

@@ -88,9 +88,13 @@ void SearchDatabaseFile(const SearchRequest& request, const std::string& path, S
     outcome.statusText = driver.StatusText();
 }
 
-void SearchCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
-                     const ColumnRanks* ranks, ResultSorter& sorter, CatalogueAnswer& answer) {
-    TSearchDriver driver;
+namespace {
+
+// SearchCatalogue with the caller's driver (its threads, its stop request). A search stopped
+// early is not sorted: its matches are incomplete, and the caller knows it from the driver.
+void SearchCatalogueWith(TSearchDriver& driver, const SearchRequest& request, const EntryList& entries,
+                         const NameCache* names, const ColumnRanks* ranks, ResultSorter& sorter,
+                         CatalogueAnswer& answer) {
     TWordList words;
     ParseQuery(request.text, request.search.CaseSensitive, false, words);
     EntryList unused;
@@ -101,7 +105,7 @@ void SearchCatalogue(const SearchRequest& request, const EntryList& entries, con
     const std::span<const size_t> matches = driver.MatchIndices();
     answer.rows.assign(matches.begin(), matches.end());
     const ResultOutputOptions& output = request.output;
-    if (!output.sortColumn || matches.size() < 2) return;
+    if (!output.sortColumn || matches.size() < 2 || driver.StopRequested()) return;
 
     const ColumnRank* rank =
         ranks ? ranks->Find(*output.sortColumn, entries.Generation(), sorter.GetCollation().LocaleId())
@@ -123,6 +127,14 @@ void SearchCatalogue(const SearchRequest& request, const EntryList& entries, con
     for (size_t k = 0; k < places.size(); ++k) answer.rows[k] = matches[places[k]];
 }
 
+}  // namespace
+
+void SearchCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
+                     const ColumnRanks* ranks, ResultSorter& sorter, CatalogueAnswer& answer) {
+    TSearchDriver driver;
+    SearchCatalogueWith(driver, request, entries, names, ranks, sorter, answer);
+}
+
 int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entries,
                      std::span<const size_t> rows, bool outputIsTerminal, const OutputBlockSink& sink) {
     const bool terminal = outputIsTerminal && request.terminator == '\n';
@@ -137,7 +149,7 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
                         const OutputBlockSink* secondPartSink) {
     if (request.output.sortColumn || !driver.SplitsInTwo(entries.Count())) {
         CatalogueAnswer answer;
-        SearchCatalogue(request, entries, names, ranks, sorter, answer);
+        SearchCatalogueWith(driver, request, entries, names, ranks, sorter, answer);
         statusText = std::move(answer.statusText);
         return FormatSearchRows(request, entries.Entries(), answer.rows, outputIsTerminal, sink);
     }

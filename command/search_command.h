@@ -70,6 +70,8 @@ int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entr
 // ever called on the calling thread, in output order. Given `secondPartSink`, the second
 // part's blocks go to it, on the thread that formats them, instead of following the first
 // part's into `sink`: the answer is then all of `sink`'s blocks followed by all of its.
+// `driver` runs every search of the call: a stop requested of it ends the search early (the
+// answer is then incomplete, and the caller must not give it out).
 int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
                         const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
                         bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText,

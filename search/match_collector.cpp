@@ -70,7 +70,10 @@ class Collector {
         return out_.size() < limit_;
     }
 
-    bool Stopped() const { return r_.stop != nullptr && r_.stop->load(std::memory_order_relaxed); }
+    bool Stopped() const {
+        return (r_.stop != nullptr && r_.stop->load(std::memory_order_relaxed)) ||
+               (r_.cancel != nullptr && r_.cancel->load(std::memory_order_relaxed));
+    }
 
     // The name test comes first and rules most entries out; the type test follows.
     // `held`: a required text the scan already found in the name.

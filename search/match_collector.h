@@ -39,6 +39,8 @@ struct MatchRequest {
     // When set (another part of the search already holds enough results), the loop ends at
     // its next entry.
     const std::atomic<bool>* stop = nullptr;
+    // The same for the searcher's caller, which may want the search ended (from another thread).
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Appends to `out` the indices of the matching entries among [first, last), in order, and

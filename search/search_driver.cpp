@@ -99,7 +99,8 @@ void TSearchDriver::Collect(const EntryList& entries, const NameCache* names, co
     const QueryMatcher matcher(words, options);
     SearchPlan plan = MakeSearchPlan(matcher);
     if (names) ChooseRarestLiteral(plan, names->Buffer());
-    const MatchRequest request{entries, names, matcher, plan, options};
+    MatchRequest request{entries, names, matcher, plan, options};
+    request.cancel = stopRequest_;
 
     const size_t count = entries.Count();
     const size_t limit = ResultLimit(maxResultsCount);

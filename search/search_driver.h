@@ -7,6 +7,7 @@
 // the thread that owns the catalogue. A search requested while a rescan runs asks the rescan
 // to stop, waits for it, and then searches what it found.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -93,6 +94,15 @@ class TSearchDriver {
     // entry MatchIndices()[k].
     std::span<const size_t> MatchIndices() const { return matches_; }
 
+    // A flag another thread may set to end the searches of this driver early: each thread of a
+    // search ends at its next entry, with the matches found so far (incomplete). The flag
+    // must outlive the searches; nullptr (the default) for searches that always finish.
+    void SetStopRequest(const std::atomic<bool>* stop) { stopRequest_ = stop; }
+    // Whether the flag is set: a search that ended meanwhile may be incomplete.
+    bool StopRequested() const {
+        return stopRequest_ != nullptr && stopRequest_->load(std::memory_order_relaxed);
+    }
+
     // Splitting the catalogue across threads: used only from this many entries on (0 never).
     void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
     // Whether a search of `count` entries runs in two parts on two threads.
@@ -118,6 +128,7 @@ class TSearchDriver {
     TWordList words_;
     std::string status_;
     std::vector<size_t> matches_;
+    const std::atomic<bool>* stopRequest_ = nullptr;
     size_t parallelThreshold_ = 200000;
     bool waitForSecondThread_ = false;
     // The second thread of two-part searches, kept from one search to the next.

@@ -531,6 +531,56 @@ TEST_F(SearchServerTest, SlowReadersAreDroppedAtTheDeadlineAndAtTheEnd) {
     ::close(stalled);
 }
 
+// Names as long as names get, and a search of them that costs seconds: 200 terms (the most a
+// query keeps), none of which matches but one, each a wildcard of many parts.
+void FillCostly(EntryList& entries) {
+    for (size_t i = 0; i < 60000; ++i)
+        AddResult(entries,
+                  {std::string(240, 'x') + std::to_string(i), "/srv/" + std::to_string(i / 1000) + "/"});
+    AddResult(entries, {"music", "/home/u/", 0, 0, kAttrDirectory});
+}
+std::vector<std::string> CostlyQuery() {
+    std::vector<std::string> args = {"--limit", "0", "music"};
+    std::string stars;
+    for (int i = 0; i < 40; ++i) stars += "*x";
+    for (int t = 1; t < 200; ++t) args.push_back(stars + "*" + std::to_string(t) + "q*");
+    return args;
+}
+
+// A search of the channel never holds the catalogue from the window: the window (or a
+// rescan, or the program's end) stops it at once, and a search past its time stops by itself;
+// either way the client is told "busy" and reads the file.
+TEST_F(SearchServerTest, CostlySearchesStopForTheWindowAndAtTheirBudget) {
+    EntryList entries;
+    FillCostly(entries);
+    UseCatalogue(entries);
+    EmptyTheFile();  // the file finds nothing; the catalogue in memory finds "music"
+    server->SetSearchBudget(60000);
+    for (const bool programEnds : {false, true}) {
+        ProcessResult result;
+        std::thread client([&] { result = Cli(CostlyQuery()); });
+        for (int i = 0; i < 1000 && !server->Searching(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(server->Searching());
+        const auto start = std::chrono::steady_clock::now();
+        if (programEnds) {
+            server.reset();
+        } else {
+            const auto writing = keeper->Modify();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << programEnds;
+        client.join();
+        EXPECT_EQ(result.status, 1);  // the file's answer
+    }
+    server = std::make_unique<SearchServer>(*keeper, dbPath);
+    ASSERT_TRUE(server->Listen(SearchServerSocketPath()));
+    server->SetSearchBudget(300);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Cli(CostlyQuery()).status, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(Cli({"music"}).status, 0);  // the next search is answered from memory again
+}
+
 // Something other than a socket at the channel's path is not replaced, and is reported.
 TEST_F(SearchServerTest, SomethingElseAtTheSocketsPathIsReported) {
     server.reset();

@@ -230,6 +230,29 @@ TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
     EXPECT_EQ(EntryFullPath(results[1999]), "/d19/n4");  // entry 1999
 }
 
+// A stop requested of the driver (from another thread, by a reader whose time is up) ends
+// each thread of a search at its next entry, and says so; without it, searches are whole.
+TEST_F(SearchDriverTest, AStopRequestEndsTheSearchOnEveryThread) {
+    for (int i = 0; i < 3000; ++i) AddEntry(catalogue, "/d/", "n" + std::to_string(i % 7));
+    std::atomic<bool> stop{true};
+    TSearchDriver stopping;
+    stopping.SetStopRequest(&stop);
+    const auto search = [&](std::string_view text) { return stopping.Search(cat, text, {}, 10000, results); };
+    for (const size_t threshold : {size_t{0}, size_t{10}}) {
+        SCOPED_TRACE(threshold);
+        stopping.SetParallelThreshold(threshold);
+        // The second thread searches from the back: it must see the request too.
+        stopping.SetWaitForSecondThread(threshold != 0);
+        EXPECT_EQ(search("n3"), 0u);
+        EXPECT_EQ(search("*"), 0u);
+        EXPECT_TRUE(stopping.StopRequested());
+        stop = false;
+        EXPECT_EQ(search("n3"), 3000u / 7 + 1);
+        EXPECT_FALSE(stopping.StopRequested());
+        stop = true;
+    }
+}
+
 // A search taken in two parts: the parts in order are the first matches a plain search finds,
 // whatever the limit, and each part is taken once. With the second thread running, each takes
 // half of the matches; a second thread that starts late leaves more to the first.
