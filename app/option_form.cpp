@@ -12,11 +12,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeySequenceEdit>
-#include <QLineEdit>
-#include <QToolButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cstdint>
 

@@ -122,7 +122,8 @@ TEST_F(MainWindowTest, ResultModelPassesTheModelTester) {
     Search(QStringLiteral("zzz-none"));
     Search(QStringLiteral("*.txt"));
     EXPECT_EQ(window->Model()->rowCount(), 1);
-    EXPECT_EQ(window->Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Size"));
+    EXPECT_EQ(window->Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Size"));
 }
 
 TEST_F(MainWindowTest, HeaderClicksSortAscendingThenReverseAndANewSearchForgetsTheLastClick) {
@@ -288,7 +289,8 @@ TEST_F(MainWindowTest, AFailedSaveIsShownWithItsPathTheNamedDatabaseIsSparedAndT
     context.database().LastRescanTime = context.now();
     EXPECT_FALSE(window->RunDestructionWork());
     ASSERT_EQ(prompts.errors.size(), 1);
-    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("/proc/no-such-dir/index.dat"))) << prompts.errors[0].toStdString();
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("/proc/no-such-dir/index.dat")))
+        << prompts.errors[0].toStdString();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(context.database().DBFileName)));
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
 }

@@ -121,8 +121,9 @@ TEST_F(ProgramProcessTest, FirstStartCreatesTheDataFolderTheStartEntryAndAtTheEn
     EXPECT_EQ(running.exitCode(), 0);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
     const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
-    for (const char* line : {"RescanOnStartup=1", "MinimizeOnStartup=0", "StartWindowsStarts=1", "MaxResultsCount=10000",
-                             "HotKeyID1=0", "Find%20files=1", "Case%20sensitive=0"}) {
+    for (const char* line :
+         {"RescanOnStartup=1", "MinimizeOnStartup=0", "StartWindowsStarts=1", "MaxResultsCount=10000",
+          "HotKeyID1=0", "Find%20files=1", "Case%20sensitive=0"}) {
         EXPECT_NE(settings.find(line), std::string::npos) << line << "\n" << settings;
     }
 }
@@ -206,7 +207,8 @@ TEST_F(ProgramProcessTest, EveryEndingDuringARescanLeavesTheCompleteFilesByteFor
     WriteSettings(false);
     const std::string workingBefore = ReadFileBytes(WorkingDatabase());
     const std::string namedBefore = ReadFileBytes(named);
-    for (const QString& ending : {QStringLiteral("exit"), QStringLiteral("SIGTERM"), QStringLiteral("SIGHUP")}) {
+    for (const QString& ending :
+         {QStringLiteral("exit"), QStringLiteral("SIGTERM"), QStringLiteral("SIGHUP")}) {
         SCOPED_TRACE(ending.toStdString());
         QProcess running;
         Start(running);
@@ -216,7 +218,8 @@ TEST_F(ProgramProcessTest, EveryEndingDuringARescanLeavesTheCompleteFilesByteFor
         if (ending == QStringLiteral("exit")) {
             EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
         } else {
-            ::kill(static_cast<pid_t>(running.processId()), ending == QStringLiteral("SIGTERM") ? SIGTERM : SIGHUP);
+            ::kill(static_cast<pid_t>(running.processId()),
+                   ending == QStringLiteral("SIGTERM") ? SIGTERM : SIGHUP);
         }
         ASSERT_TRUE(running.waitForFinished(30000));
         EXPECT_EQ(running.exitCode(), 0) << running.readAllStandardError().constData();
@@ -227,7 +230,8 @@ TEST_F(ProgramProcessTest, EveryEndingDuringARescanLeavesTheCompleteFilesByteFor
 
 TEST_F(ProgramProcessTest, FirstStartWhoseRescanIsStoppedStillSavesWhatItFound) {
     WriteSettings(false);
-    home.Dir().WriteFile("config/Marlowen/Quillory.conf", "[Options]\nRescanOnStartup=1\nStartWindowsStarts=0\n");
+    home.Dir().WriteFile("config/Marlowen/Quillory.conf",
+                         "[Options]\nRescanOnStartup=1\nStartWindowsStarts=0\n");
     QProcess running;
     Start(running);
     ASSERT_TRUE(WaitForRunningCopy(running));
@@ -243,7 +247,8 @@ TEST_F(ProgramProcessTest, AFailedSaveAtTheEndKeepsTheOldFileSavesTheSettingsAnd
     CreateDataFolder();
     EntryList entries;
     for (int i = 0; i < 400; ++i) {
-        entries.AcquireEntry("file number " + std::to_string(i) + ".txt").SetFolder(entries.InternFolder(tree + "/"));
+        entries.AcquireEntry("file number " + std::to_string(i) + ".txt")
+            .SetFolder(entries.InternFolder(tree + "/"));
     }
     SaveDatabase(entries, TProgramOptions(tree + "/\r\n"), WorkingDatabase(),
                  ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
@@ -308,7 +313,8 @@ TEST_F(ProgramProcessTest, TwoStartsAtTheSameMomentLeaveOneRunningCopy) {
     QElapsedTimer waited;
     waited.start();
     // QProcess learns of an end only while it waits.
-    while (first.state() == QProcess::Running && second.state() == QProcess::Running && waited.elapsed() < 20000) {
+    while (first.state() == QProcess::Running && second.state() == QProcess::Running &&
+           waited.elapsed() < 20000) {
         first.waitForFinished(10);
         second.waitForFinished(10);
     }
@@ -477,7 +483,8 @@ TEST_F(ProgramProcessTest, FullDiskUnderTheLogNeitherStopsNorDamagesTheDatabase)
     EXPECT_EQ(running.exitCode(), 0);
     const QByteArray errors = running.readAllStandardError();
     EXPECT_EQ(errors.count("activity log"), 1) << errors.constData();
-    EXPECT_EQ(errors.count("quillory: the activity log " + log.toUtf8() + " cannot be written: No space left on device\n"),
+    EXPECT_EQ(errors.count("quillory: the activity log " + log.toUtf8() +
+                           " cannot be written: No space left on device\n"),
               1);
     EXPECT_TRUE(QDir(QString::fromStdString(home.DataFolder()))
                     .entryList({QStringLiteral("index.dat.damaged-*")}, QDir::Files)
