@@ -25,6 +25,11 @@ namespace {
 using quillory::test::IsolatedHome;
 using quillory::test::ReadFileBytes;
 
+// An activity log that writes nowhere, for the files a test prepares or reads itself.
+ActivityLog QuietLog() {
+    return ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; });
+}
+
 class ProgramProcessTest : public ::testing::Test {
   protected:
     ProgramProcessTest() {
@@ -78,6 +83,13 @@ class ProgramProcessTest : public ::testing::Test {
         return false;
     }
 
+    // A second start with the word "exit" (which must end at once with status 0), then the
+    // running copy's end within `timeoutMs`.
+    bool EndWithExitWord(QProcess& running, int timeoutMs) {
+        EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
+        return running.waitForFinished(timeoutMs);
+    }
+
     int RunToEnd(const QStringList& arguments, QByteArray* errors = nullptr) {
         QProcess process;
         Start(process, arguments);
@@ -89,8 +101,7 @@ class ProgramProcessTest : public ::testing::Test {
     size_t SavedCount(TProgramOptions* options = nullptr) const {
         EntryList loaded;
         TProgramOptions read;
-        LoadDatabase(loaded, read, WorkingDatabase(),
-                     ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
+        LoadDatabase(loaded, read, WorkingDatabase(), QuietLog());
         if (options) *options = read;
         return loaded.Count();
     }
@@ -116,8 +127,7 @@ TEST_F(ProgramProcessTest, FirstStartCreatesTheDataFolderTheStartEntryAndAtTheEn
     EXPECT_NE(entry.find("Exec="), std::string::npos) << entry;
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home.ConfigFolder() + "/Marlowen/Quillory.conf")));
 
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(30000));
+    ASSERT_TRUE(EndWithExitWord(running, 30000));
     EXPECT_EQ(running.exitCode(), 0);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
     const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
@@ -133,8 +143,7 @@ TEST_F(ProgramProcessTest, ExitWordSavesTheRunningCopyAndEndsIt) {
     QProcess running;
     Start(running);
     ASSERT_TRUE(WaitForRunningCopy(running));
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(running, 20000));
     EXPECT_EQ(running.exitCode(), 0);
     EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
     const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
@@ -151,8 +160,7 @@ TEST_F(ProgramProcessTest, RescanWordMakesTheRunningCopyRescan) {
     ASSERT_TRUE(WaitForRunningCopy(running));
     EXPECT_EQ(RunToEnd({QStringLiteral("rescan")}), 0);
     QThread::msleep(1500);
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(running, 20000));
     TProgramOptions options;
     EXPECT_EQ(SavedCount(&options), 4u);  // songs, a.mp3, b.mp3, notes.txt
     EXPECT_NE(options.LastRescanTime, 0.0);
@@ -164,8 +172,7 @@ TEST_F(ProgramProcessTest, RescanWordWithNoRunningCopyStartsOneThatRescans) {
     Start(started, {QStringLiteral("rescan")});
     ASSERT_TRUE(WaitForRunningCopy(started));
     QThread::msleep(2000);
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(started.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(started, 20000));
     EXPECT_GT(SavedCount(), 0u);
 }
 
@@ -236,8 +243,7 @@ TEST_F(ProgramProcessTest, FirstStartWhoseRescanIsStoppedStillSavesWhatItFound) 
     Start(running);
     ASSERT_TRUE(WaitForRunningCopy(running));
     QThread::msleep(1000);  // the start-up rescan of the whole file system has begun
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(30000));
+    ASSERT_TRUE(EndWithExitWord(running, 30000));
     TProgramOptions options;
     EXPECT_GT(SavedCount(&options), 0u);
     EXPECT_EQ(options.LastRescanTime, 0.0);  // never completed
@@ -250,8 +256,7 @@ TEST_F(ProgramProcessTest, AFailedSaveAtTheEndKeepsTheOldFileSavesTheSettingsAnd
         entries.AcquireEntry("file number " + std::to_string(i) + ".txt")
             .SetFolder(entries.InternFolder(tree + "/"));
     }
-    SaveDatabase(entries, TProgramOptions(tree + "/\r\n"), WorkingDatabase(),
-                 ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
+    SaveDatabase(entries, TProgramOptions(tree + "/\r\n"), WorkingDatabase(), QuietLog());
     WriteSettings(false);
     const std::string before = ReadFileBytes(WorkingDatabase());
     ASSERT_GT(before.size(), 8192u);
@@ -262,8 +267,7 @@ TEST_F(ProgramProcessTest, AFailedSaveAtTheEndKeepsTheOldFileSavesTheSettingsAnd
         Start(running);
     }
     ASSERT_TRUE(WaitForRunningCopy(running));
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(running, 20000));
     EXPECT_EQ(running.exitCode(), 1);
     const QByteArray errors = running.readAllStandardError();
     EXPECT_NE(errors.indexOf(QByteArray::fromStdString("not saved to \"" + WorkingDatabase() + "\"")), -1)
@@ -286,8 +290,7 @@ TEST_F(ProgramProcessTest, ASecondStartHandsItsRequestToTheRunningCopyAndEnds) {
     {
         EntryList entries;
         entries.AcquireEntry("song.flac").SetFolder(entries.InternFolder("/music/"));
-        SaveDatabase(entries, TProgramOptions("/music/\r\n"), music,
-                     ActivityLog("/dev/null", LocaleFormats::ForLocale("en_US"), [] { return 0.0; }));
+        SaveDatabase(entries, TProgramOptions("/music/\r\n"), music, QuietLog());
     }
     QProcess second;
     second.setWorkingDirectory(QString::fromStdString(home.Dir() / "music"));
@@ -296,8 +299,7 @@ TEST_F(ProgramProcessTest, ASecondStartHandsItsRequestToTheRunningCopyAndEnds) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(running.state(), QProcess::Running);
 
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(running, 20000));
     const std::string settings = ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf");
     EXPECT_NE(settings.find("DBFileName=" + music + "\n"), std::string::npos) << settings;
     EXPECT_EQ(SavedCount(), 1u);  // the opened database's one entry
@@ -324,8 +326,7 @@ TEST_F(ProgramProcessTest, TwoStartsAtTheSameMomentLeaveOneRunningCopy) {
     EXPECT_EQ(ended.exitCode(), 0);
     ASSERT_EQ(survivor.state(), QProcess::Running);
     ASSERT_TRUE(WaitForRunningCopy(survivor));
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(survivor.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(survivor, 20000));
     EXPECT_EQ(survivor.exitCode(), 0);
 }
 
@@ -347,8 +348,7 @@ TEST_F(ProgramProcessTest, DamagedWorkingDatabaseIsRenamedAsideAndTheNextStartIs
     QProcess next;
     Start(next);
     ASSERT_TRUE(WaitForRunningCopy(next));
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(next.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(next, 20000));
     EXPECT_EQ(next.exitCode(), 0);
 }
 
@@ -478,8 +478,7 @@ TEST_F(ProgramProcessTest, FullDiskUnderTheLogNeitherStopsNorDamagesTheDatabase)
     QProcess running;
     Start(running);
     ASSERT_TRUE(WaitForRunningCopy(running));
-    EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
-    ASSERT_TRUE(running.waitForFinished(20000));
+    ASSERT_TRUE(EndWithExitWord(running, 20000));
     EXPECT_EQ(running.exitCode(), 0);
     const QByteArray errors = running.readAllStandardError();
     EXPECT_EQ(errors.count("activity log"), 1) << errors.constData();
