@@ -27,6 +27,8 @@ std::string DatabasePath(const Context& context);
 // named with --db is read and written all the same.
 void CreateLogFolder();
 
+// Throws Error, saying how to make one, when the command's database does not exist yet.
+void RequireDatabase(const Context& context);
 // Creates the data folder (it holds the activity log) and loads the database into
 // `catalogue` and `options`, logging as the program does.
 void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions& options);

@@ -4,6 +4,7 @@
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "platform/error.h"
+#include "platform/path_status.h"
 
 namespace quillory::cli {
 
@@ -18,7 +19,15 @@ void CreateLogFolder() {
     }
 }
 
+void RequireDatabase(const Context& context) {
+    const std::string path = DatabasePath(context);
+    if (!PathMissing(path)) return;
+    throw Error("no database at " + path +
+                " yet: make one with \"quillory-cli scan --include DIR\", or start quillory and rescan");
+}
+
 void LoadCatalogue(const Context& context, EntryList& catalogue, TProgramOptions& options) {
+    RequireDatabase(context);
     CreateLogFolder();
     LoadDatabase(catalogue, options, DatabasePath(context), ActivityLog());
 }

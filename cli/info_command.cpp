@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <ostream>
 
 #include "cli/cli.h"
 #include "cli/json.h"
 #include "core/database_header.h"
 #include "core/text_lines.h"
+#include "platform/date_time.h"
 
 namespace quillory::cli {
 
@@ -19,6 +21,17 @@ std::string NumberText(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+// The date and time a date-time value stands for (the values are local time already), or
+// "never" for the 0 of a catalogue that was never rescanned.
+std::string LocalTimeText(DateTime value) {
+    if (value == 0 || !IsValidDateTime(value)) return "never";
+    const DateTimeParts p = DecodeDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
+                  p.second);
+    return text;
 }
 
 void PrintText(const Context& c, const TProgramOptions& o, size_t records) {
@@ -42,6 +55,9 @@ void PrintText(const Context& c, const TProgramOptions& o, size_t records) {
                 break;
         }
         c.out << '\n';
+        // Readable beside the stored number, on a line of its own so that scripts reading
+        // the stored lines find them as before.
+        if (f.kind == HeaderFieldKind::Time) c.out << f.name << "Local: " << LocalTimeText(o.*f.time) << '\n';
     }
     c.out << "Records: " << records << '\n';
 }

@@ -22,19 +22,27 @@ const std::map<std::string, Command>& Commands() {
 
 constexpr const char* kUsage =
     "usage: quillory-cli [--db FILE] COMMAND [OPTIONS]\n"
+    "       quillory-cli --help | --version\n"
     "\n"
     "commands:\n"
     "  info [--json]     the database header and the number of records read\n"
     "  search [OPTIONS] [--] [WORDS...]\n"
     "                    full paths of the entries that match the words (joined by blanks\n"
-    "                    into one search text); options: --case, --whole-words,\n"
-    "                    --no-folders, --no-files, --full-path, --limit N (default 10000,\n"
-    "                    0 = no limit), -0 (NUL after each path instead of a newline),\n"
-    "                    --sort COLUMN[:desc] (name, folder, size, date, ext),\n"
-    "                    --format list|table, --fields F,... (with table: name, folder,\n"
-    "                    size, created, modified, accessed, ext, attributes),\n"
-    "                    --from-file (read the database file even when the running\n"
-    "                    program could answer from memory)\n"
+    "                    into one search text); options:\n"
+    "                      -c, --count        print only the number of matches\n"
+    "                      -l, --limit N      at most N results (default 10000, 0 = no\n"
+    "                                         limit; with --count: no limit unless given)\n"
+    "                      -s, --case         case-sensitive\n"
+    "                      -w, --whole-words  terms count only as whole words\n"
+    "                      -p, --full-path    match the full path instead of the name\n"
+    "                      --no-folders, --no-files\n"
+    "                      -0                 NUL after each path instead of a newline\n"
+    "                      --sort COLUMN[:desc]  name, folder, size, date or ext\n"
+    "                      --format list|table, --fields F,...  (with table: name, folder,\n"
+    "                                         size, created, modified, accessed, ext,\n"
+    "                                         attributes)\n"
+    "                      --from-file        read the database file even when the\n"
+    "                                         running program could answer from memory\n"
     "  scan [--include DIR]... [--exclude DIR]... [--ext-include LIST | --ext-exclude LIST |\n"
     "       --no-ext-filter]\n"
     "                    rescan the database's folders and save it (Ctrl+C: stop, save\n"
@@ -60,6 +68,9 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             } else if (args[i] == "--help" || args[i] == "-h") {
                 out << kUsage;
                 return kExitOk;
+            } else if (args[i] == "--version" || args[i] == "-V") {
+                out << "Quillory " QUILLORY_VERSION "\n";
+                return kExitOk;
             } else {
                 break;
             }
@@ -73,10 +84,6 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out.flush();
         if (!out) throw Error("Cannot write the output");
         return status;
-    } catch (const UsageError& e) {
-        err << "quillory-cli: " << e.message << '\n';
-    } catch (const Error& e) {
-        err << "quillory-cli: " << e.what() << '\n';
     } catch (const std::exception& e) {
         err << "quillory-cli: " << e.what() << '\n';
     }

@@ -26,7 +26,6 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
         ChannelRequest ask;
         ask.databasePath = ResolvedPath(DatabasePath(context));
         ask.outputIsTerminal = outputIsTerminal;
-        ask.takesSharedBlocks = true;
         ask.environment = OutputEnvironment();
         ask.args = args;
         if (const std::optional<int> status =
@@ -36,6 +35,7 @@ int RunSearch(Context& context, const std::vector<std::string>& args) {
     }
 
     // One search of the file as it is read: no catalogue is built, only the matches are kept.
+    RequireDatabase(context);
     CreateLogFolder();
     SearchOutcome outcome;
     SearchDatabaseFile(request, DatabasePath(context), outcome);

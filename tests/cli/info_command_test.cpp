@@ -26,6 +26,7 @@ TEST(CliInfo, PrintsTheHandBuiltHeaderAsText) {
               "ExcludedExtensions:\n  tmp\n  bak\n"
               "LastRescanSeconds: 187\n"
               "LastRescanTime: 46363.75\n"
+              "LastRescanTimeLocal: 2026-12-07 18:00:00\n"
               "Records: 3\n");
     // Loading writes the activity log as the program does, in the data folder it creates.
     const std::string log = test::ReadFileBytes(dir / "data/quillory/quillory.log");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/activity_log.h"
@@ -119,6 +120,38 @@ TEST_F(SearchOutputTest, BadOptionsAreUsageErrors) {
             << row.arguments << ": " << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST_F(SearchOutputTest, ShortOptionsAreTheLongOnesAndCountCountsTheMatches) {
+    const struct {
+        const char* shortForm;
+        const char* longForm;
+    } pairs[] = {
+        {"-s a", "--case a"},
+        {"-w txt", "--whole-words txt"},
+        {"-p home", "--full-path home"},
+        {"-l 1 '*'", "--limit 1 '*'"},
+        {"-c a", "--count a"},
+    };
+    for (const auto& pair : pairs) {
+        const CliRun shortRun = Run(pair.shortForm);
+        const CliRun longRun = Run(pair.longForm);
+        EXPECT_EQ(shortRun.status, longRun.status) << pair.shortForm;
+        EXPECT_EQ(shortRun.out, longRun.out) << pair.shortForm;
+    }
+    // The count is the number of paths the same search lists; an explicit limit caps it.
+    const CliRun listed = Run("--limit 0 a");
+    const CliRun counted = Run("-c a");
+    EXPECT_EQ(counted.status, 0);
+    EXPECT_EQ(counted.out, std::to_string(std::count(listed.out.begin(), listed.out.end(), '\n')) + "\n");
+    EXPECT_EQ(counted.out, "2\n");
+    EXPECT_EQ(Run("-c -l 1 a").out, "1\n");
+    const CliRun none = Run("--count zzz");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "0\n");
+    const CliRun refused = Run("-c --format table a");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--count"), std::string::npos) << refused.err;
 }
 
 }  // namespace
