@@ -249,7 +249,7 @@ bool SearchServer::Search(int fd, const std::string& requestBytes) {
     try {
         search = cli::ParseSearchArguments(request.args);
     } catch (const cli::UsageError& e) {
-        SendAll(fd, cli::EncodeErrorAnswer(e.message), SendingWait());
+        SendAll(fd, cli::EncodeErrorAnswer(e.what()), SendingWait());
         return false;
     }
 
