@@ -10,8 +10,8 @@
 
 #include "app/dialog_buttons.h"
 #include "app/option_prompts.h"
-#include "app/option_rules.h"
 #include "app/text_box_lines.h"
+#include "core/option_rules.h"
 #include "core/text_lines.h"
 
 namespace quillory::app {

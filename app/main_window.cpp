@@ -19,7 +19,6 @@
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -30,7 +29,6 @@
 #include "app/dialog_buttons.h"
 #include "app/fields_select_form.h"
 #include "app/global_hot_keys.h"
-#include "app/option_rules.h"
 #include "app/qt_text.h"
 #include "app/rescan_form.h"
 #include "app/resources.h"
@@ -42,6 +40,7 @@
 #include "app/view_selection.h"
 #include "core/activity_log.h"
 #include "core/database.h"
+#include "core/option_rules.h"
 #include "platform/error.h"
 #include "platform/path_status.h"
 
@@ -728,8 +727,7 @@ bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
     // (either way, for a clock that moved back) and saved whole; a failed copy is not
     // reported.
     std::error_code sameFileError;
-    if (saved && !catalogue.Incomplete && !options.DBFileName.empty() &&
-        std::fabs(context_.now() - options.LastRescanTime) < 1.0 &&
+    if (saved && !catalogue.Incomplete && NamedDatabaseDue(options, context_.now()) &&
         !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
         if (MayReplaceNamedDatabase(options.DBFileName)) {
             CopyOneFile(working, options.DBFileName);

@@ -22,11 +22,11 @@
 
 #include "app/folder_list_form.h"
 #include "app/option_prompts.h"
-#include "app/option_rules.h"
 #include "app/program_context.h"
 #include "app/ui_prompts.h"
 #include "core/activity_log.h"
 #include "core/database.h"
+#include "core/option_rules.h"
 #include "platform/locale_formats.h"
 #include "scan/duration_text.h"
 

@@ -7,8 +7,8 @@
 #include <QMimeData>
 
 #include "actions/clipboard_text.h"
-#include "actions/file_mime_data_qt.h"
 #include "actions/open_rule.h"
+#include "app/file_mime_data.h"
 #include "app/main_window.h"
 #include "app/result_action_prompts.h"
 #include "app/result_list_model.h"

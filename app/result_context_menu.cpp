@@ -5,9 +5,9 @@
 #include <QAction>
 #include <QMenu>
 
-#include "actions/file_mime_data_qt.h"
 #include "actions/file_properties.h"
 #include "actions/open_rule.h"
+#include "app/file_mime_data.h"
 #include "app/file_properties_form.h"
 #include "app/qt_text.h"
 #include "app/result_action_prompts.h"

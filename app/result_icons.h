@@ -11,9 +11,9 @@
 #include <functional>
 #include <memory>
 
+#include "app/icon_table.h"
 #include "core/entry_list.h"
 #include "results/icon_loader.h"
-#include "results/icon_table_qt.h"
 
 class QTableView;
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "actions/drag_gesture.h"
-#include "actions/dropsource/drop_file_source_qt.h"
+#include "app/drop_file_source.h"
 
 namespace quillory::app {
 

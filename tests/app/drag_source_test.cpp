@@ -9,8 +9,8 @@
 #include <QUrl>
 
 #include "actions/clipboard_text.h"
-#include "actions/dropsource/drop_file_source_qt.h"
-#include "actions/dropsource/file_drop_data_qt.h"
+#include "app/drop_file_source.h"
+#include "app/file_drop_data.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
 #include "app/view_selection.h"

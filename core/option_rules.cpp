@@ -1,4 +1,4 @@
-#include "app/option_rules.h"
+#include "core/option_rules.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include "core/database.h"
 #include "platform/path_status.h"
 
-namespace quillory::app {
+namespace quillory {
 
 int ResultLimitIndex(int32_t maxResultsCount) {
     if (maxResultsCount > 10000) return 0;
@@ -104,4 +104,4 @@ std::vector<std::string> NewDatabaseMessageLines() {
             "2. Click OK, then click Rescan.", "3. Save your new DB to a file."};
 }
 
-}  // namespace quillory::app
+}  // namespace quillory

@@ -11,7 +11,7 @@
 
 #include "core/program_options.h"
 
-namespace quillory::app {
+namespace quillory {
 
 // The items of the result-limit list, index 0 first.
 inline constexpr std::string_view kResultLimitItems[] = {
@@ -59,4 +59,4 @@ bool MayReplaceNamedDatabase(const std::string& path);
 // The four lines of the message that "New DB" shows.
 std::vector<std::string> NewDatabaseMessageLines();
 
-}  // namespace quillory::app
+}  // namespace quillory

@@ -1,8 +1,8 @@
-#include "actions/dropsource/drop_file_source_qt.h"
+#include "app/drop_file_source.h"
 
 #include <QDrag>
 
-#include "actions/dropsource/file_drop_data_qt.h"
+#include "app/file_drop_data.h"
 
 namespace quillory::app {
 

@@ -1,4 +1,4 @@
-#include "results/icon_table_qt.h"
+#include "app/icon_table.h"
 
 #include <QApplication>
 #include <QStyle>

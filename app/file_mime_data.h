@@ -10,7 +10,7 @@
 
 #include "actions/dropsource/file_drop_formats.h"
 
-namespace quillory {
+namespace quillory::app {
 
 // text/uri-list, x-special/gnome-copied-files, application/x-kde-cutselection and text/plain
 // for `paths`, in that order.
@@ -19,4 +19,4 @@ std::unique_ptr<QMimeData> MakeFileMimeData(const std::vector<std::string>& path
 // `text` alone as text/plain, byte for byte.
 std::unique_ptr<QMimeData> MakeTextMimeData(const std::string& text);
 
-}  // namespace quillory
+}  // namespace quillory::app

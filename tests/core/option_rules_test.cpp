@@ -1,10 +1,10 @@
 // The Options dialog's rules that need no window: the result-limit list, the tidying of the
 // folder and extension lists, the chooser's duplicate check, names and the one-day rule.
-#include "app/option_rules.h"
+#include "core/option_rules.h"
 
 #include <gtest/gtest.h>
 
-namespace quillory::app {
+namespace quillory {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -103,4 +103,4 @@ TEST(OptionRulesTest, NewDatabaseMessageHasItsFourLines) {
 }
 
 }  // namespace
-}  // namespace quillory::app
+}  // namespace quillory

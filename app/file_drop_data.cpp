@@ -1,4 +1,4 @@
-#include "actions/dropsource/file_drop_data_qt.h"
+#include "app/file_drop_data.h"
 
 namespace quillory::app {
 
