@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "command/search_channel.h"
+#include "platform/clock.h"
 #include "platform/local_socket.h"
 #include "platform/shared_memory_file.h"
 
@@ -19,7 +20,7 @@ namespace {
 bool WaitForRoom(int fd, const SendWait& wait) {
     for (;;) {
         const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(wait.deadline - std::chrono::steady_clock::now());
+            std::chrono::ceil<std::chrono::milliseconds>(wait.deadline - SteadyNow());
         if (left.count() <= 0) return false;
         pollfd fds[2] = {{fd, POLLOUT, 0}, {wait.stopFd, POLLIN, 0}};
         const int ready =

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -11,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "platform/clock.h"
 #include "platform/peer_credentials.h"
 
 namespace quillory::app {
@@ -64,11 +64,10 @@ QString OpenDatabaseWord(const QString& path) {
 }
 
 bool SendToStartingCopy(const QString& word, int patienceMs) {
-    QElapsedTimer waited;
-    waited.start();
+    const int64_t start = SteadyTickCount();
     for (;;) {
         if (SendToRunningCopy(word)) return true;
-        if (waited.elapsed() >= patienceMs) return false;
+        if (SteadyTickCount() - start >= patienceMs) return false;
         QThread::msleep(100);
     }
 }

@@ -11,7 +11,7 @@
 #include "core/entry_list.h"
 #include "core/program_options.h"
 #include "core/program_settings.h"
-#include "platform/date_time.h"
+#include "platform/clock.h"
 
 namespace quillory::app {
 

@@ -39,6 +39,14 @@ namespace quillory::app {
 
 namespace {
 
+// The name a damaged working database is renamed to at start-up, so that the next start
+// works and the damaged file stays for inspection: "index.dat.damaged-YYYYMMDD-HHMMSS".
+QString DamagedDatabaseName(const QString& path, DateTime when) {
+    const DateTimeParts t = DecodeDateTime(when);
+    return path + QString::asprintf(".damaged-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                                    t.minute, t.second);
+}
+
 // Loads the database chosen at start-up. A failure is shown and ends the program with exit
 // status 1 before anything is saved, so no half-loaded or empty catalogue ever replaces a
 // file. A damaged working database is first renamed aside so that the next start works; a
@@ -62,7 +70,7 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
         const auto* failure = dynamic_cast<const Error*>(&error);
         const bool damaged = failure && (failure->SystemCode() == 0 || failure->SystemCode() == EIO);
         if (!named && damaged) {
-            const QString aside = DamagedDatabaseName(path, QDateTime::currentDateTime());
+            const QString aside = DamagedDatabaseName(path, context.now());
             if (QFile::rename(path, aside)) {
                 text += QStringLiteral(
                             "\n\nThe damaged database was renamed to \"%1\"; the next start begins "
@@ -76,10 +84,6 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
 }
 
 }  // namespace
-
-QString DamagedDatabaseName(const QString& path, const QDateTime& when) {
-    return path + QStringLiteral(".damaged-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-}
 
 // The word a start hands to the copy that already runs.
 QString WordForRunningCopy(const CommandLine& command) {

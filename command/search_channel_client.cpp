@@ -6,6 +6,7 @@
 #include <chrono>
 #include <ostream>
 
+#include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/local_socket.h"
 #include "platform/peer_credentials.h"
@@ -15,8 +16,6 @@
 namespace quillory::cli {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // A status line is one short line; anything longer is not an answer of ours.
 constexpr uint32_t kMaxStatusBytes = 64 * 1024;
@@ -49,8 +48,7 @@ std::optional<int> AskOnce(const std::string& socketPath, const ChannelRequest& 
     refused = false;
     const std::string frame = EncodeRequest(request);
     if (frame.size() > kMaxRequestBytes) return std::nullopt;
-    const Clock::time_point firstByteDeadline =
-        Clock::now() + std::chrono::milliseconds(timeouts.firstByteMs);
+    const SteadyTime firstByteDeadline = SteadyNow() + std::chrono::milliseconds(timeouts.firstByteMs);
     LocalSocketConnection connection(socketPath, firstByteDeadline);
     if (!connection.Connected()) return std::nullopt;
     // The socket file was ours a moment ago; whoever listens on it now must be too.

@@ -1,6 +1,5 @@
 #include "platform/date_time.h"
 
-#include <chrono>
 #include <cmath>
 
 namespace quillory {
@@ -92,15 +91,6 @@ bool LocalCalendarTime(int64_t unixSeconds, std::tm& tm) {
 
 void ReloadTimeZone() {
     tzset();
-}
-
-DateTime NowDateTime() {
-    const auto now = std::chrono::system_clock::now();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
-    return DateTimeFromTm(tm, static_cast<int>(ms % 1000));
 }
 
 }  // namespace quillory

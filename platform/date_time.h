@@ -41,9 +41,6 @@ int64_t DaysFromCivil(int year, int month, int day);
 // The local wall-clock time of `tm` (as filled by localtime_r) as a date-time value.
 DateTime DateTimeFromTm(const std::tm& tm, int millisecond = 0);
 
-// The current local date and time.
-DateTime NowDateTime();
-
 // The local calendar time of `unixSeconds` (seconds since 1970-01-01 00:00 UTC) by the time
 // zone last read; false when the system cannot work it out.
 bool LocalCalendarTime(int64_t unixSeconds, std::tm& tm);

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/clock.h"
+
 namespace quillory {
 
 namespace {
@@ -17,7 +19,7 @@ namespace {
 using Clock = LocalSocketConnection::Clock;
 
 int MsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyNow()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -122,7 +124,7 @@ size_t LocalSocketConnection::ReadSome(char* buffer, size_t size, Clock::time_po
 
 bool LocalSocketConnection::ReadExactly(char* buffer, size_t size, int progressMs) {
     while (size > 0) {
-        const size_t got = ReadSome(buffer, size, Clock::now() + std::chrono::milliseconds(progressMs));
+        const size_t got = ReadSome(buffer, size, SteadyNow() + std::chrono::milliseconds(progressMs));
         if (got == 0) return false;
         buffer += got;
         size -= got;

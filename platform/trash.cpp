@@ -6,8 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
+#include <cstdio>
 
+#include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/error.h"
 #include "platform/scoped_fd.h"
@@ -86,12 +87,11 @@ std::string CandidateName(const std::string& name, int n) {
 }
 
 std::string DeletionDate() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const DateTimeParts now = DecodeDateTime(NowDateTime());
     char text[32];
-    const size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return std::string(text, length);
+    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month,
+                                     now.day, now.hour, now.minute, now.second);
+    return std::string(text, static_cast<size_t>(length));
 }
 
 bool WriteAll(int fd, const std::string& bytes) {

@@ -2,6 +2,7 @@
 // start's command words, ended by "exit" and by signals, and refusing a damaged database.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,7 +15,7 @@
 
 #include "core/activity_log.h"
 #include "core/database.h"
-#include "platform/date_time.h"
+#include "platform/clock.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/run_process.h"
 #include "tests/support/temp_dir.h"
@@ -334,13 +335,19 @@ TEST_F(ProgramProcessTest, DamagedWorkingDatabaseIsRenamedAsideAndTheNextStartIs
     CreateDataFolder();
     WriteSettings(false);
     home.Dir().WriteFile("data/quillory/index.dat", std::string("\x10\x00\x00\x00garbage", 11));
+    const auto localSecond = [] { return QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString(); };
+    const std::string before = localSecond();
     QByteArray errors;
     EXPECT_EQ(RunToEnd({}, &errors), 1);
+    const std::string after = localSecond();
     EXPECT_NE(errors.indexOf("index.dat.damaged-"), -1) << errors.constData();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(WorkingDatabase())));
     const QStringList aside = QDir(QString::fromStdString(home.DataFolder()))
                                   .entryList({QStringLiteral("index.dat.damaged-*")}, QDir::Files);
-    EXPECT_EQ(aside.size(), 1);
+    ASSERT_EQ(aside.size(), 1);
+    // Named after the local time of the start, to the second.
+    const std::string stamp = aside[0].mid(18).toStdString();
+    EXPECT_TRUE(before <= stamp && stamp <= after) << before << " " << stamp << " " << after;
     // Nothing was saved at that end: not the settings either.
     EXPECT_EQ(ReadFileBytes(home.ConfigFolder() + "/Marlowen/Quillory.conf"),
               "[Options]\nRescanOnStartup=0\nStartWindowsStarts=0\n");
