@@ -448,7 +448,7 @@ void TQuilloryForm1::StartupTimerTimer() {
     RegisterHotKeys(*this);
     UpdateCaption();
     if (context_.settings.RescanOnStartup || context_.rescanRequested) {
-        Button2Click();
+        StartRescan();
     } else {
         // Reading the options above stopped a build of the column ranks the start-up began.
         context_.keeper.PrepareOrdersAhead();
@@ -636,7 +636,7 @@ void TQuilloryForm1::Button1Click() {
     context_.keeper.PrepareOrdersAhead();
 }
 
-void TQuilloryForm1::Button2Click() {
+void TQuilloryForm1::StartRescan() {
     if (context_.keeper.Rescanning()) return;
     // The view is emptied; the results themselves stay as they were.
     SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));

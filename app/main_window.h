@@ -53,8 +53,10 @@ class TQuilloryForm1 : public QMainWindow {
 
     // "Search" and Enter in the search box.
     void Button1Click();
-    // "Rescan"; ignored while a rescan runs.
-    void Button2Click();
+    // "Rescan".
+    void Button2Click() { StartRescan(); }
+    // Starts a rescan unless one runs: "Rescan", the start-up and a later start's "rescan".
+    void StartRescan();
     bool RescanRunning() const;
 
     // Tray and window state.

@@ -18,11 +18,7 @@ OptionCommands::OptionCommands(TQuilloryForm1& form, OptionPrompts& prompts, Opt
       hooks_(std::move(hooks)),
       dialog_(new TOptionForm(form.Context(), prompts, &form)) {}
 
-void OptionCommands::Programoptions1Click() {
-    OpenOptions();
-}
-
-void OptionCommands::DatabasesLinkClick() {
+void OptionCommands::OpenDatabasePage() {
     dialog_->Pages()->setCurrentIndex(TOptionForm::DatabasePage);
     OpenOptions();
 }
@@ -43,12 +39,12 @@ void OptionCommands::OpenOptions() {
 
 OptionCommands* AttachOptionCommands(TQuilloryForm1& form, OptionPrompts& prompts, OptionCommandHooks hooks) {
     auto* commands = new OptionCommands(form, prompts, std::move(hooks));
-    QObject::connect(form.Button(4), &QPushButton::clicked, commands, &OptionCommands::Programoptions1Click);
+    QObject::connect(form.Button(4), &QPushButton::clicked, commands, &OptionCommands::OpenOptions);
     if (QAction* item = form.MenuAction(QStringLiteral("Programoptions1"))) {
-        QObject::connect(item, &QAction::triggered, commands, &OptionCommands::Programoptions1Click);
+        QObject::connect(item, &QAction::triggered, commands, &OptionCommands::OpenOptions);
     }
     QObject::connect(form.DatabasesLinkLabel(), &QLabel::linkActivated, commands,
-                     &OptionCommands::DatabasesLinkClick);
+                     &OptionCommands::OpenDatabasePage);
     return commands;
 }
 

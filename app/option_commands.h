@@ -2,8 +2,7 @@
 // Opens the Options dialog from the main window: the "Options" button and the menu item
 // "Program options..." open it on the page it showed last, the "Databases" link on the
 // "Database" page. After OK the options are applied, the hot keys registered anew, the
-// caption names the database and the log-on start entry follows "Start program when
-// Windows starts".
+// caption names the database and the log-on start entry follows "Start program at login".
 
 #include <QObject>
 #include <functional>
@@ -30,16 +29,14 @@ class OptionCommands : public QObject {
     // must outlive the window.
     OptionCommands(TQuilloryForm1& form, OptionPrompts& prompts, OptionCommandHooks hooks);
 
-    // "Options" and "Program options...".
-    void Programoptions1Click();
+    // "Options" and "Program options...": the page shown last.
+    void OpenOptions();
     // The "Databases" link.
-    void DatabasesLinkClick();
+    void OpenDatabasePage();
 
     TOptionForm* Dialog() const { return dialog_; }
 
   private:
-    void OpenOptions();
-
     TQuilloryForm1& form_;
     OptionCommandHooks hooks_;
     TOptionForm* dialog_;

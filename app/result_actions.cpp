@@ -2,9 +2,9 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QMouseEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 
 #include "actions/clipboard_text.h"
 #include "actions/open_rule.h"
@@ -29,17 +29,17 @@ ResultActions::ResultActions(TQuilloryForm1& form, Launcher& launcher, ResultAct
         if (QAction* action = form_.MenuAction(QString::fromLatin1(name)))
             connect(action, &QAction::triggered, this, handler);
     };
-    attach("Execute1", &ResultActions::Execute1Click);
-    attach("Openfiles1", &ResultActions::Openfiles1Click);
-    attach("Openfolder1", &ResultActions::Openfolder1Click);
-    attach("Copyshortcuts1", &ResultActions::Copyshortcuts1Click);
-    attach("Copyfiles1", &ResultActions::Copyfiles1Click);
-    attach("Copytofolder1", &ResultActions::Copytofolder1Click);
-    attach("Movetofolder1", &ResultActions::Movetofolder1Click);
+    attach("Execute1", &ResultActions::OpenFocusedRow);
+    attach("Openfiles1", &ResultActions::OpenSelectedRows);
+    attach("Openfolder1", &ResultActions::ShowFocusedRowInFolder);
+    attach("Copyshortcuts1", &ResultActions::CopyPathsAsText);
+    attach("Copyfiles1", &ResultActions::CopySelectedFiles);
+    attach("Copytofolder1", &ResultActions::CopySelectedToFolder);
+    attach("Movetofolder1", &ResultActions::MoveSelectedToFolder);
 
     list_ = form_.ResultView();
     viewport_ = list_->viewport();
-    connect(list_, &ResultListView::executeRequested, this, &ResultActions::Execute1Click);
+    connect(list_, &ResultListView::executeRequested, this, &ResultActions::OpenFocusedRow);
     // The list has no menu of its own: right-clicks and the keyboard's menu requests come here.
     list_->installEventFilter(this);
     viewport_->installEventFilter(this);
@@ -47,23 +47,23 @@ ResultActions::ResultActions(TQuilloryForm1& form, Launcher& launcher, ResultAct
 
 ResultActions::~ResultActions() = default;
 
-void ResultActions::Execute1Click() {
+void ResultActions::OpenFocusedRow() {
     OpenFocused(form_.Context().results, selection_, launcher_);
 }
 
-void ResultActions::Openfiles1Click() {
+void ResultActions::OpenSelectedRows() {
     OpenSelected(form_.Context().results, selection_, launcher_);
 }
 
-void ResultActions::Openfolder1Click() {
+void ResultActions::ShowFocusedRowInFolder() {
     ShowFocusedInFolder(form_.Context().results, selection_, launcher_);
 }
 
-void ResultActions::Copyshortcuts1Click() {
+void ResultActions::CopyPathsAsText() {
     prompts_.SetClipboard(MakeTextMimeData(CopySelectedPaths(form_.Context().results, selection_)));
 }
 
-void ResultActions::Copyfiles1Click() {
+void ResultActions::CopySelectedFiles() {
     const std::vector<std::string> paths = SelectedFullPaths(form_.Context().results, selection_);
     if (paths.empty()) return;
     prompts_.SetClipboard(MakeFileMimeData(paths, PreferredEffect::Copy));
@@ -74,12 +74,21 @@ void ResultActions::CopyFocusedPath() {
     prompts_.SetClipboard(MakeTextMimeData(FocusedFullPath(form_.Context().results, selection_)));
 }
 
-void ResultActions::Copytofolder1Click() {
+void ResultActions::CopySelectedToFolder() {
+    if (NothingSelected()) return;
     transfer_->ChooseFolderAndTransfer(false);
 }
 
-void ResultActions::Movetofolder1Click() {
+void ResultActions::MoveSelectedToFolder() {
+    if (NothingSelected()) return;
     transfer_->ChooseFolderAndTransfer(true);
+}
+
+bool ResultActions::NothingSelected() {
+    // A folder chooser for no files would only lead to a transfer that does nothing.
+    if (selection_.AnySelected()) return false;
+    form_.SetStatusText(QStringLiteral("Nothing is selected: select the files to copy or move first."));
+    return true;
 }
 
 QPoint ResultActions::MenuPosition(const QPoint& position) const {
@@ -95,13 +104,13 @@ QPoint ResultActions::MenuPosition(const QPoint& position) const {
     return list->viewport()->mapToGlobal(local);
 }
 
-void ResultActions::ListView1ContextPopup(const QPoint& position) {
+void ResultActions::ShowContextMenu(const QPoint& position) {
     const auto focused = selection_.FocusedRow();
     const EntryList& results = form_.Context().results;
     if (!focused || *focused >= results.Count()) return;
     const std::string path = EntryFullPath(results[*focused]);
     const int command = contextMenu_.Show(form_.ResultView(), path, MenuPosition(position));
-    if (command == kOpenContainingFolderCommand) Openfolder1Click();
+    if (command == kOpenContainingFolderCommand) ShowFocusedRowInFolder();
 }
 
 bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
@@ -128,7 +137,7 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
         if (key->key() == Qt::Key_Menu ||
             (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
             list->Gesture().KeyboardMenuKey();
-            ListView1ContextPopup(QPoint(-1, -1));
+            ShowContextMenu(QPoint(-1, -1));
             list->Gesture().MenuDone();
             return true;
         }
@@ -136,14 +145,14 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
     if (watched == viewport_ && event->type() == QEvent::MouseButtonDblClick) {
         // A double-click anywhere in the list runs "Execute" on the focused row (the first
         // click of the two has already moved the focus).
-        Execute1Click();
+        OpenFocusedRow();
         return false;
     }
     if ((watched == list || watched == viewport_) && event->type() == QEvent::ContextMenu) {
         const auto* menu = static_cast<QContextMenuEvent*>(event);
         if (menu->reason() == QContextMenuEvent::Keyboard) {
             list->Gesture().KeyboardMenuKey();
-            ListView1ContextPopup(QPoint(-1, -1));
+            ShowContextMenu(QPoint(-1, -1));
             list->Gesture().MenuDone();
         }
         // A right-button menu opens when the button goes up, and only when no drag started
@@ -154,7 +163,7 @@ bool ResultActions::eventFilter(QObject* watched, QEvent* event) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton && list->Gesture().MenuAllowed()) {
             list->Gesture().MenuDone();
-            ListView1ContextPopup(mouse->position().toPoint());
+            ShowContextMenu(mouse->position().toPoint());
             return true;
         }
     }

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "actions/file_operations.h"
-#include "app/view_selection.h"
 #include "app/result_context_menu.h"
 #include "app/transfer_command.h"
+#include "app/view_selection.h"
 
 class QPoint;
 
@@ -30,20 +30,20 @@ class ResultActions : public QObject {
                   FileOperations& operations = SystemFileOperations());
     ~ResultActions() override;
 
-    // File menu.
-    void Execute1Click();
-    void Openfiles1Click();
-    void Openfolder1Click();
-    // Actions menu.
-    void Copyshortcuts1Click();
-    void Copyfiles1Click();
-    void Copytofolder1Click();
-    void Movetofolder1Click();
+    // File menu: "Execute" (also Enter and a double-click), "Open files", "Open folder".
+    void OpenFocusedRow();
+    void OpenSelectedRows();
+    void ShowFocusedRowInFolder();
+    // Actions menu: "Copy paths", "Copy files", "Copy to folder...", "Move to folder...".
+    void CopyPathsAsText();
+    void CopySelectedFiles();
+    void CopySelectedToFolder();
+    void MoveSelectedToFolder();
     // Ctrl+C in the list: the focused row's path alone.
     void CopyFocusedPath();
     // The context menu for the focused row; `position` in the list's viewport, (-1, -1)
     // for a request from the keyboard (the menu then opens at the focused row).
-    void ListView1ContextPopup(const QPoint& position);
+    void ShowContextMenu(const QPoint& position);
 
     TransferCommand& Transfer() { return *transfer_; }
 
@@ -51,6 +51,8 @@ class ResultActions : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // True, with a word in the status bar, when no row is selected.
+    bool NothingSelected();
     QPoint MenuPosition(const QPoint& position) const;
 
     TQuilloryForm1& form_;

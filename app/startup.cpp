@@ -191,9 +191,7 @@ int RunQuillory(int argc, char** argv) {
     // Where no one can answer a message box (a script's "exit", a signal, the session's end),
     // a failure to save is logged and the program still ends.
     QObject::connect(&server, &InstanceServer::quitRequested, &form, [&form] { form.ExitProgram(false); });
-    QObject::connect(&server, &InstanceServer::rescanRequested, &form, [&form] {
-        if (!form.RescanRunning()) form.Button2Click();
-    });
+    QObject::connect(&server, &InstanceServer::rescanRequested, &form, &TQuilloryForm1::StartRescan);
     QObject::connect(&server, &InstanceServer::showRequested, &form, &TQuilloryForm1::OpenMainWindow);
     QObject::connect(&server, &InstanceServer::openRequested, &form,
                      [&form, optionCommands](const QString& path) {

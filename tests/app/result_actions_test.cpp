@@ -168,7 +168,7 @@ TEST_F(ResultActionsTest, NothingIsOpenedWithoutAFocusedRow) {
     window->MenuAction(QStringLiteral("Execute1"))->trigger();
     window->MenuAction(QStringLiteral("Openfolder1"))->trigger();
     EXPECT_TRUE(launcher.calls.empty());
-    actions->ListView1ContextPopup(QPoint(-1, -1));
+    actions->ShowContextMenu(QPoint(-1, -1));
     EXPECT_TRUE(actionPrompts.menuPositions.empty());
 }
 
@@ -176,7 +176,7 @@ TEST_F(ResultActionsTest, ContextMenuShowsTheProgramsItemFirstAndItsCommandOpens
     ShowFiles({"a.txt", "b.txt", "c.txt"});
     Select({0, 2}, 1);
     actionPrompts.chooseCommand = kOpenContainingFolderCommand;
-    actions->ListView1ContextPopup(QPoint(5, 5));
+    actions->ShowContextMenu(QPoint(5, 5));
     const std::vector<std::pair<QString, int>> expected{{"Open Containing Folder", 135},
                                                         {"-", 136},
                                                         {"&Open", 1},
@@ -193,13 +193,13 @@ TEST_F(ResultActionsTest, ContextMenuShowsTheProgramsItemFirstAndItsCommandOpens
 
     // The desktop's commands: Open goes through the open rule, Copy Path to the clipboard.
     actionPrompts.chooseCommand = kOpenCommand;
-    actions->ListView1ContextPopup(QPoint(5, 5));
+    actions->ShowContextMenu(QPoint(5, 5));
     EXPECT_EQ(launcher.calls.back(), "launcher \"" + source + "b.txt\"");
     actionPrompts.chooseCommand = kCopyPathCommand;
-    actions->ListView1ContextPopup(QPoint(5, 5));
+    actions->ShowContextMenu(QPoint(5, 5));
     EXPECT_EQ(ClipboardData("text/plain"), Bytes(source + "b.txt"));
     actionPrompts.chooseCommand = kCopyCommand;
-    actions->ListView1ContextPopup(QPoint(5, 5));
+    actions->ShowContextMenu(QPoint(5, 5));
     EXPECT_EQ(ClipboardData("x-special/gnome-copied-files"), Bytes("copy\nfile://" + source + "b.txt"));
     EXPECT_EQ(launcher.calls.size(), 2u);
 }
@@ -217,14 +217,14 @@ TEST_F(ResultActionsTest, PropertiesShowsTheFileAndAMissingFileShowsNoMenu) {
         permissions = form.Value("Permissions");
     };
     actionPrompts.chooseCommand = kPropertiesCommand;
-    actions->ListView1ContextPopup(QPoint(-1, -1));
+    actions->ShowContextMenu(QPoint(-1, -1));
     EXPECT_EQ(name, "size 12.txt");
     EXPECT_EQ(folder.toStdString(), source);
     EXPECT_TRUE(size.endsWith(" bytes")) << size.toStdString();
     EXPECT_TRUE(permissions.startsWith('-'));
 
     window->Selection().SetFocusedRow(1);
-    actions->ListView1ContextPopup(QPoint(-1, -1));
+    actions->ShowContextMenu(QPoint(-1, -1));
     EXPECT_EQ(actionPrompts.menuPositions.size(), 1u);  // no second menu
 }
 
@@ -232,7 +232,7 @@ TEST_F(ResultActionsTest, MoveToTrashPutsTheFileInTheUsersTrash) {
     ShowFiles({"waste.txt"});
     Select({}, 0);
     actionPrompts.chooseCommand = kMoveToTrashCommand;
-    actions->ListView1ContextPopup(QPoint(-1, -1));
+    actions->ShowContextMenu(QPoint(-1, -1));
     EXPECT_FALSE(fs::exists(source + "waste.txt"));
     EXPECT_TRUE(fs::exists(home.Dir() / "data/Trash/files/waste.txt"));
     EXPECT_TRUE(prompts.errors.isEmpty());
@@ -246,7 +246,7 @@ TEST_F(ResultActionsTest, MoveToTrashTakesTheEntrysOwnBytes) {
     ShowFiles({bad, lookalike});
     Select({}, 0);
     actionPrompts.chooseCommand = kMoveToTrashCommand;
-    actions->ListView1ContextPopup(QPoint(-1, -1));
+    actions->ShowContextMenu(QPoint(-1, -1));
     EXPECT_FALSE(fs::exists(source + bad));
     EXPECT_EQ(ReadFileBytes(source + lookalike), lookalike);
     EXPECT_EQ(ReadFileBytes(home.Dir() / "data/Trash/files/" + bad), bad);
@@ -321,6 +321,18 @@ TEST_F(ResultActionsTest, CopyToFolderCopiesTheSelectedFilesAndKeepsTheList) {
     window->MenuAction(QStringLiteral("Movetofolder1"))->trigger();
     EXPECT_FALSE(actions->Transfer().Running());
     EXPECT_EQ(actionPrompts.foldersAsked, 2);
+}
+
+TEST_F(ResultActionsTest, CopyOrMoveToFolderWithNothingSelectedSaysSoWithoutAskingForAFolder) {
+    ShowFiles({"a.txt"});
+    actionPrompts.nextFolder = QString::fromStdString(target);
+    for (const char* item : {"Copytofolder1", "Movetofolder1"}) {
+        window->SetStatusText({});
+        window->MenuAction(QString::fromLatin1(item))->trigger();
+        EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Nothing is selected"))) << item;
+    }
+    EXPECT_EQ(actionPrompts.foldersAsked, 0);
+    EXPECT_FALSE(actions->Transfer().Running());
 }
 
 TEST_F(ResultActionsTest, MoveWithAFailingFileAndIgnoreShrinksTheList) {
