@@ -323,6 +323,18 @@ TEST_F(ResultActionsTest, CopyToFolderCopiesTheSelectedFilesAndKeepsTheList) {
     EXPECT_EQ(actionPrompts.foldersAsked, 2);
 }
 
+TEST_F(ResultActionsTest, CopyOrMoveToFolderWithNothingSelectedSaysSoWithoutAskingForAFolder) {
+    ShowFiles({"a.txt"});
+    actionPrompts.nextFolder = QString::fromStdString(target);
+    for (const char* item : {"Copytofolder1", "Movetofolder1"}) {
+        window->SetStatusText({});
+        window->MenuAction(QString::fromLatin1(item))->trigger();
+        EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Nothing is selected"))) << item;
+    }
+    EXPECT_EQ(actionPrompts.foldersAsked, 0);
+    EXPECT_FALSE(actions->Transfer().Running());
+}
+
 TEST_F(ResultActionsTest, MoveWithAFailingFileAndIgnoreShrinksTheList) {
     ShowFiles({"a.txt", "b.txt", "c.txt", "d.txt"});
     home.Dir().MakeDir("dst/b.txt");  // a folder holds b's name: b cannot be moved there
