@@ -38,6 +38,64 @@ uint16_t XModifiers(unsigned mask) {
     if (mask & kMaskAlt) modifiers |= XCB_MOD_MASK_1;
     return modifiers;
 }
+
+// The keyboard map: the virtual keys each key code from `minKeycode` on stands for, and the
+// key code of Num Lock (0 when no key has it). False when the server gives no map.
+bool ReadKeyboardMap(xcb_connection_t* connection, uint8_t& minKeycode,
+                     std::vector<std::vector<uint16_t>>& keysOfKeycode, uint8_t& numLockKeycode) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    minKeycode = setup->min_keycode;
+    const uint8_t count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
+        connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr);
+    if (!map) return false;
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(map);
+    const int perKeycode = map->keysyms_per_keycode;
+    keysOfKeycode.assign(count, {});
+    for (int index = 0; index < count; ++index) {
+        for (int column = 0; column < perKeycode; ++column) {
+            const xcb_keysym_t keysym = keysyms[index * perKeycode + column];
+            if (keysym == kKeysymNumLock && numLockKeycode == 0) {
+                numLockKeycode = static_cast<uint8_t>(setup->min_keycode + index);
+            }
+            if (column >= kKeymapColumns) continue;
+            const uint16_t key = KeysymToVirtualKey(keysym);
+            std::vector<uint16_t>& keys = keysOfKeycode[static_cast<size_t>(index)];
+            if (key != 0 && std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+        }
+    }
+    free(map);
+    return true;
+}
+
+// The modifier that Num Lock sets (Mod2 on nearly every desktop).
+uint16_t NumLockMask(xcb_connection_t* connection, uint8_t numLockKeycode) {
+    uint16_t mask = XCB_MOD_MASK_2;
+    if (xcb_get_modifier_mapping_reply_t* modifiers =
+            xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr)) {
+        const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(modifiers);
+        const int perModifier = modifiers->keycodes_per_modifier;
+        for (int modifier = 0; modifier < 8 && numLockKeycode != 0; ++modifier) {
+            for (int k = 0; k < perModifier; ++k) {
+                if (keycodes[modifier * perModifier + k] == numLockKeycode) {
+                    mask = static_cast<uint16_t>(1u << modifier);
+                }
+            }
+        }
+        free(modifiers);
+    }
+    return mask;
+}
+
+// False when the server refuses the grab (another client holds the combination).
+bool GrabKey(xcb_connection_t* connection, xcb_window_t root, uint8_t keycode, uint16_t modifiers) {
+    xcb_generic_error_t* error =
+        xcb_request_check(connection, xcb_grab_key_checked(connection, 1, root, modifiers, keycode,
+                                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    if (!error) return true;
+    free(error);
+    return false;
+}
 #endif
 
 }  // namespace
@@ -68,47 +126,9 @@ void GlobalHotKeys::Register(const std::array<uint16_t, kHotKeySlotCount>& codes
     if (!connection) return;
     const xcb_window_t root = RootWindow(connection);
     if (root == XCB_WINDOW_NONE) return;
-
-    // The keyboard map: which virtual keys each key code stands for.
-    const xcb_setup_t* setup = xcb_get_setup(connection);
-    minKeycode_ = setup->min_keycode;
-    const uint8_t count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-        connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr);
-    if (!map) return;
-    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(map);
-    const int perKeycode = map->keysyms_per_keycode;
-    keysOfKeycode_.assign(count, {});
     uint8_t numLockKeycode = 0;
-    for (int index = 0; index < count; ++index) {
-        for (int column = 0; column < perKeycode; ++column) {
-            const xcb_keysym_t keysym = keysyms[index * perKeycode + column];
-            if (keysym == kKeysymNumLock && numLockKeycode == 0) {
-                numLockKeycode = static_cast<uint8_t>(setup->min_keycode + index);
-            }
-            if (column >= kKeymapColumns) continue;
-            const uint16_t key = KeysymToVirtualKey(keysym);
-            std::vector<uint16_t>& keys = keysOfKeycode_[static_cast<size_t>(index)];
-            if (key != 0 && std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
-        }
-    }
-    free(map);
-
-    // The modifier that Num Lock sets (Mod2 on nearly every desktop).
-    numLockMask_ = XCB_MOD_MASK_2;
-    if (xcb_get_modifier_mapping_reply_t* modifiers =
-            xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr)) {
-        const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(modifiers);
-        const int perModifier = modifiers->keycodes_per_modifier;
-        for (int modifier = 0; modifier < 8 && numLockKeycode != 0; ++modifier) {
-            for (int k = 0; k < perModifier; ++k) {
-                if (keycodes[modifier * perModifier + k] == numLockKeycode) {
-                    numLockMask_ = static_cast<uint16_t>(1u << modifier);
-                }
-            }
-        }
-        free(modifiers);
-    }
+    if (!ReadKeyboardMap(connection, minKeycode_, keysOfKeycode_, numLockKeycode)) return;
+    numLockMask_ = NumLockMask(connection, numLockKeycode);
 
     // Every key code of slots 1 and 2, with and without the lock modifiers: only they start
     // anything, so no other slot takes a key from the desktop. A refused grab (another client
@@ -128,15 +148,8 @@ void GlobalHotKeys::Register(const std::array<uint16_t, kHotKeySlotCount>& codes
                 const bool held = std::any_of(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
                     return grab.keycode == keycode && grab.modifiers == grabbed;
                 });
-                if (held) continue;
-                xcb_generic_error_t* error = xcb_request_check(
-                    connection, xcb_grab_key_checked(connection, 1, root, grabbed, keycode,
-                                                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-                if (error) {
-                    free(error);
-                } else {
+                if (!held && GrabKey(connection, root, keycode, grabbed))
                     grabs_.push_back({keycode, grabbed});
-                }
             }
         }
     }

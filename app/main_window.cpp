@@ -161,6 +161,12 @@ TQuilloryForm1::~TQuilloryForm1() {
 
 void TQuilloryForm1::BuildControls() {
     auto* central = new QWidget(this);
+    BuildSearchControls(central);
+    BuildResultList(central);
+    LayOutControls(central);
+}
+
+void TQuilloryForm1::BuildSearchControls(QWidget* central) {
     ComboBox1 = new QComboBox(central);
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
@@ -211,7 +217,9 @@ void TQuilloryForm1::BuildControls() {
     Button9 = MakeButton(QStringLiteral("Close"), central);
     connect(Button2, &QPushButton::clicked, this, &TQuilloryForm1::Button2Click);
     connect(Button9, &QPushButton::clicked, this, &QWidget::close);
+}
 
+void TQuilloryForm1::BuildResultList(QWidget* central) {
     ListView1 = new ResultListView(central);
     ListView1->setAccessibleName(QStringLiteral("Results"));
     model_ = std::make_unique<ResultListModel>(context_.results, LocaleFormats::FromEnvironment());
@@ -227,7 +235,9 @@ void TQuilloryForm1::BuildControls() {
             &TQuilloryForm1::ListView1ColumnClick);
     connect(ListView1, &ResultListView::characterTyped, this,
             [this](char32_t c) { typeAhead_.KeyTyped(c, context_.results, *selection_); });
+}
 
+void TQuilloryForm1::LayOutControls(QWidget* central) {
     // Search row, option row, then the list with the command buttons beside it.
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(ComboBox1, 1);

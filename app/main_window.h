@@ -121,6 +121,9 @@ class TQuilloryForm1 : public QMainWindow {
     void ShowProgress(const QString& folder, qulonglong found);
     void RescanEnded(const RescanResult& result);
     void BuildControls();
+    void BuildSearchControls(QWidget* central);
+    void BuildResultList(QWidget* central);
+    void LayOutControls(QWidget* central);
     void BuildMenus();
     void BuildTray();
     void CheckBox3Click();

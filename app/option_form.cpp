@@ -125,6 +125,15 @@ void TOptionForm::BuildGeneralPage(QWidget* page) {
 }
 
 void TOptionForm::BuildDatabasePage(QWidget* page) {
+    QGroupBox* management = BuildManagementGroup(page);
+    QGroupBox* statistics = BuildStatisticsGroup(page);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(management);
+    layout->addWidget(statistics);
+    layout->addStretch(1);
+}
+
+QGroupBox* TOptionForm::BuildManagementGroup(QWidget* page) {
     auto* management = new QGroupBox(QStringLiteral("Management"), page);
     auto* foldersLabel = new QLabel(QStringLiteral("Dri&ves and folders:"), management);
     auto* includedFolders = MakeButton(QStringLiteral("+"), QStringLiteral("Included drives and folders"),
@@ -174,7 +183,10 @@ void TOptionForm::BuildDatabasePage(QWidget* page) {
     commands->addWidget(saveDb);
     commands->addStretch(1);
     grid->addLayout(commands, 2, 0, 1, 5);
+    return management;
+}
 
+QGroupBox* TOptionForm::BuildStatisticsGroup(QWidget* page) {
     auto* statistics = new QGroupBox(QStringLiteral("Statistics"), page);
     countText_ = new QLabel(statistics);
     secondsText_ = new QLabel(statistics);
@@ -190,11 +202,7 @@ void TOptionForm::BuildDatabasePage(QWidget* page) {
         statisticsGrid->addWidget(values[row], row, 1);
     }
     statisticsGrid->setColumnStretch(1, 1);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(management);
-    layout->addWidget(statistics);
-    layout->addStretch(1);
+    return statistics;
 }
 
 void TOptionForm::BuildSearchPage(QWidget* page) {

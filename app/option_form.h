@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QKeySequenceEdit;
 class QLabel;
 class QPushButton;
@@ -78,6 +79,8 @@ class TOptionForm : public QDialog {
   private:
     void BuildGeneralPage(QWidget* page);
     void BuildDatabasePage(QWidget* page);
+    QGroupBox* BuildManagementGroup(QWidget* page);
+    QGroupBox* BuildStatisticsGroup(QWidget* page);
     void BuildSearchPage(QWidget* page);
     void FillDatabaseCopies();
     void CommitDatabaseCopies();

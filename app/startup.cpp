@@ -97,21 +97,17 @@ QString WordForRunningCopy(const CommandLine& command) {
     }
 }
 
-int RunQuillory(int argc, char** argv) {
-    ProgramContext context;
-    QtUiPrompts prompts;
-    context.prompts = &prompts;
+namespace {
 
-    // 1. The command line, before any window exists.
-    const CommandLine command = ClassifyCommandLine(argc, argv);
+// One copy per user: two copies would each save the catalogue and the settings at their end,
+// the last one over the other's. The claim is a lock held for this process's life; a start
+// that finds it taken hands its request to the running copy. Returns the exit status when
+// this start ends here.
+std::optional<int> ClaimOrHandOver(const CommandLine& command, std::optional<FileLock>& claim) {
     if (command.command == StartCommand::Exit) {
         SendToRunningCopy(QStringLiteral("quit"));
         return 0;
     }
-    // One copy per user: two copies would each save the catalogue and the settings at their
-    // end, the last one over the other's. The claim is a lock held for this process's life;
-    // a start that finds it taken hands its request to the running copy and ends.
-    std::optional<FileLock> claim;
     try {
         claim.emplace(ToBytes(InstanceSocketPath()), "Quillory");
     } catch (const Error& error) {
@@ -124,19 +120,12 @@ int RunQuillory(int argc, char** argv) {
         // No runtime folder to hold the lock in: the program runs, unguarded.
         std::fprintf(stderr, "quillory: %s\n", error.what());
     }
-    if (command.command == StartCommand::Rescan) context.rescanRequested = true;
+    return std::nullopt;
+}
 
-    // 2. The application.
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillory"));
-    QApplication::setOrganizationName(QStringLiteral("Marlowen"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));
-
-    // 3. The windows, created once and hidden; the main window reads the settings.
-    context.workingDatabasePath = WorkingDatabasePath();
-    QtOptionPrompts optionPrompts;
-    TQuilloryForm1 form(context);
+// The window's commands that live in files of their own: external programs, hot keys, the
+// Boolean builder and the Options dialog.
+OptionCommands* AttachCommands(TQuilloryForm1& form, QtOptionPrompts& optionPrompts) {
     ExternalLaunches* launches = AttachExternalLaunches(form, std::make_unique<QtExternalLauncher>());
     AttachHotKeys(form, [launches] { launches->RunPowerSearch(); });
     AttachBoolBuilder(form);
@@ -152,13 +141,69 @@ int RunQuillory(int argc, char** argv) {
         path = dialog->Path();
         return true;
     };
-    OptionCommands* optionCommands = AttachOptionCommands(form, optionPrompts, optionHooks);
+    return AttachOptionCommands(form, optionPrompts, optionHooks);
+}
+
+void NameApplication() {
+    QApplication::setApplicationName(QStringLiteral("Quillory"));
+    QApplication::setOrganizationName(QStringLiteral("Marlowen"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillory/quillory.svg")));
+}
+
+// The settings, read into the context and the window; a database loaded later brings its
+// own name.
+void ApplyStoredSettings(ProgramContext& context, TQuilloryForm1& form) {
     DesktopSettings settings;
     const QString autostartError = LoadSettings(settings, context.settings, SystemAutostart());
-    if (!autostartError.isEmpty()) prompts.ShowError(nullptr, autostartError);
-    // A database loaded below brings its own name.
+    if (!autostartError.isEmpty()) context.prompts->ShowError(nullptr, autostartError);
     context.database().DBFileName = settings.databaseFile;
     form.ApplySettings(settings);
+}
+
+// The words and signals that end the program or change the catalogue. Where no one can
+// answer a message box (a script's "exit", a signal, the session's end), a failure to save is
+// logged and the program still ends.
+void ConnectRequests(QApplication& app, InstanceServer& server, TQuilloryForm1& form,
+                     OptionCommands* optionCommands) {
+    QObject::connect(&server, &InstanceServer::quitRequested, &form, [&form] { form.ExitProgram(false); });
+    QObject::connect(&server, &InstanceServer::rescanRequested, &form, &TQuilloryForm1::StartRescan);
+    QObject::connect(&server, &InstanceServer::showRequested, &form, &TQuilloryForm1::OpenMainWindow);
+    QObject::connect(&server, &InstanceServer::openRequested, &form,
+                     [&form, optionCommands](const QString& path) {
+                         optionCommands->Dialog()->OpenDatabaseFile(path);
+                         form.UpdateCaption();
+                         form.OpenMainWindow();
+                     });
+    QObject::connect(TerminationSignals::Install(), &TerminationSignals::endRequested, &form,
+                     [&form] { form.ExitProgram(false); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager&) { form.ExitProgram(false); });
+}
+
+}  // namespace
+
+int RunQuillory(int argc, char** argv) {
+    ProgramContext context;
+    QtUiPrompts prompts;
+    context.prompts = &prompts;
+
+    // 1. The command line, before any window exists.
+    const CommandLine command = ClassifyCommandLine(argc, argv);
+    std::optional<FileLock> claim;
+    if (const std::optional<int> ended = ClaimOrHandOver(command, claim)) return *ended;
+    if (command.command == StartCommand::Rescan) context.rescanRequested = true;
+
+    // 2. The application.
+    QApplication app(argc, argv);
+    NameApplication();
+
+    // 3. The windows, created once and hidden; the main window reads the settings.
+    context.workingDatabasePath = WorkingDatabasePath();
+    QtOptionPrompts optionPrompts;
+    TQuilloryForm1 form(context);
+    OptionCommands* optionCommands = AttachCommands(form, optionPrompts);
+    ApplyStoredSettings(context, form);
     DesktopLauncher launcher;
     launcher.SetFailureReport(ShowLaunchFailures(&prompts, &form));
     QtResultActionPrompts actionPrompts;
@@ -180,29 +225,13 @@ int RunQuillory(int argc, char** argv) {
     } catch (const std::exception&) {
     }
 
-    // 8. The database.
+    // 8. The database. The requests are acted on once the load succeeded: a failed start
+    // saves nothing.
     const QString namedFile =
         command.command == StartCommand::OpenDatabase ? command.firstParameter : QString();
     if (!LoadStartupDatabase(context, namedFile)) return 1;
     context.keeper.PrepareNamesAhead();
-
-    // The words and signals that end the program or change the catalogue are acted on once
-    // the load succeeded: a failed start saves nothing.
-    // Where no one can answer a message box (a script's "exit", a signal, the session's end),
-    // a failure to save is logged and the program still ends.
-    QObject::connect(&server, &InstanceServer::quitRequested, &form, [&form] { form.ExitProgram(false); });
-    QObject::connect(&server, &InstanceServer::rescanRequested, &form, &TQuilloryForm1::StartRescan);
-    QObject::connect(&server, &InstanceServer::showRequested, &form, &TQuilloryForm1::OpenMainWindow);
-    QObject::connect(&server, &InstanceServer::openRequested, &form,
-                     [&form, optionCommands](const QString& path) {
-                         optionCommands->Dialog()->OpenDatabaseFile(path);
-                         form.UpdateCaption();
-                         form.OpenMainWindow();
-                     });
-    QObject::connect(TerminationSignals::Install(), &TerminationSignals::endRequested, &form,
-                     [&form] { form.ExitProgram(false); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     [&form](QSessionManager&) { form.ExitProgram(false); });
+    ConnectRequests(app, server, form, optionCommands);
 
     // 9. The start-up timer, then the loop.
     if (showAtStart) form.OpenMainWindow();
