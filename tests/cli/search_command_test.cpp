@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "catalogue_builder.h"
 #include "core/activity_log.h"
 #include "core/database.h"
+#include "tests/search/catalogue_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory {
