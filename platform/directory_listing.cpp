@@ -70,7 +70,7 @@ void GiveBackBuffer(std::unique_ptr<char[]> buffer) {
 
 class SystemFolderListing final : public FolderListing {
   public:
-    explicit SystemFolderListing(int fd) : fd_(fd) {}
+    explicit SystemFolderListing(int fd, NameFilter wanted = {}) : fd_(fd), wanted_(std::move(wanted)) {}
     ~SystemFolderListing() override {
         GiveBackBuffer(std::move(buffer_));
         close(fd_);
@@ -85,6 +85,7 @@ class SystemFolderListing final : public FolderListing {
             pos_ += entry->d_reclen;
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+            if (wanted_ && !wanted_(std::string_view(name))) continue;
             if (Describe(name, entry->d_type, item)) return true;
         }
     }
@@ -192,6 +193,7 @@ class SystemFolderListing final : public FolderListing {
     }
 
     int fd_;
+    NameFilter wanted_;  // empty: every item
     std::unique_ptr<char[]> buffer_;
     size_t filled_ = 0;
     size_t pos_ = 0;
@@ -207,6 +209,13 @@ std::unique_ptr<FolderListing> SystemDirectoryLister::OpenFolder(const std::stri
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<SystemFolderListing>(fd);
+}
+
+std::unique_ptr<FolderListing> SystemDirectoryLister::OpenFolderItems(const std::string& path,
+                                                                      NameFilter wanted) {
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<SystemFolderListing>(fd, std::move(wanted));
 }
 
 }  // namespace quillory

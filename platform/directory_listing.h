@@ -64,10 +64,18 @@ class DirectoryLister {
     virtual void SetReadAheadFilter(ReadAheadFilter) {}
 };
 
+// Whether a listing examines and returns the item of this name.
+using NameFilter = std::function<bool(std::string_view name)>;
+
 // The system's directory listing: getdents64 plus one statx per item.
 class SystemDirectoryLister final : public DirectoryLister {
   public:
     std::unique_ptr<FolderListing> OpenFolder(const std::string& path) override;
+    // OpenFolder returning only the items whose name `wanted` accepts, described exactly as the
+    // whole listing would describe them; the others are skipped before they are examined, so a
+    // few items of a large folder cost one read of its names. The folders opened below it
+    // (OpenChild) list everything.
+    static std::unique_ptr<FolderListing> OpenFolderItems(const std::string& path, NameFilter wanted);
 };
 
 }  // namespace quillory
