@@ -32,6 +32,7 @@ SearchRequest ParseSearchArguments(const std::vector<std::string>& args) {
     SearchRequest request;
     bool wordsOnly = false;
     bool first = true;
+    bool limitGiven = false;
     auto addWord = [&](const std::string& word) {
         if (!first) request.text.push_back(' ');
         request.text.append(word);
@@ -43,27 +44,31 @@ SearchRequest ParseSearchArguments(const std::vector<std::string>& args) {
             addWord(arg);
         } else if (arg == "--") {
             wordsOnly = true;
-        } else if (arg == "--case") {
+        } else if (arg == "--case" || arg == "-s") {
             request.search.CaseSensitive = true;
-        } else if (arg == "--whole-words") {
+        } else if (arg == "--whole-words" || arg == "-w") {
             request.search.WholeWords = true;
         } else if (arg == "--no-folders") {
             request.search.FindFolders = false;
         } else if (arg == "--no-files") {
             request.search.FindFiles = false;
-        } else if (arg == "--full-path") {
+        } else if (arg == "--full-path" || arg == "-p") {
             request.search.FullPath = true;
+        } else if (arg == "--count" || arg == "-c") {
+            request.count = true;
         } else if (arg == "--from-file") {
             request.fromFile = true;
         } else if (ParseResultOutputOption("search", args, i, request.output)) {
             continue;
         } else if (arg == "-0") {
             request.terminator = '\0';
-        } else if (arg == "--limit") {
-            if (i + 1 >= args.size()) throw UsageError{"search: --limit needs a number"};
+        } else if (arg == "--limit" || arg == "-l") {
+            if (i + 1 >= args.size()) throw UsageError{"search: " + arg + " needs a number"};
             request.limit = ParseLimit(args[++i]);
+            limitGiven = true;
         } else if (arg.starts_with("--limit=")) {
             request.limit = ParseLimit(arg.substr(8));
+            limitGiven = true;
         } else {
             throw UsageError{"search: unknown option \"" + arg +
                              "\" (put -- before words that begin with -)"};
@@ -73,6 +78,12 @@ SearchRequest ParseSearchArguments(const std::vector<std::string>& args) {
     if (request.terminator == '\0' && request.output.format) {
         throw UsageError{"search: -0 cannot be combined with --format (its lines end with a newline)"};
     }
+    if (request.count && request.output.format) {
+        throw UsageError{"search: --count prints only the number of matches, not a --format"};
+    }
+    // A count counts every match unless a limit is asked for: the default limit is there to
+    // keep a listing short.
+    if (request.count && !limitGiven) request.limit = 0;
     if (!request.search.FindFolders && !request.search.FindFiles) {
         throw UsageError{"search: --no-folders and --no-files together would exclude every entry"};
     }
@@ -137,6 +148,11 @@ void SearchCatalogue(const SearchRequest& request, const EntryList& entries, con
 
 int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entries,
                      std::span<const size_t> rows, bool outputIsTerminal, const OutputBlockSink& sink) {
+    if (request.count) {
+        std::string line = std::to_string(rows.size()) + '\n';
+        if (!sink(line)) return kExitError;
+        return rows.empty() ? kExitNoResults : kExitOk;
+    }
     const bool terminal = outputIsTerminal && request.terminator == '\n';
     if (!FormatResultRows(entries, rows, request.output, request.terminator, terminal, sink))
         return kExitError;
@@ -147,7 +163,7 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
                         const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
                         bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText,
                         const OutputBlockSink* secondPartSink) {
-    if (request.output.sortColumn || !driver.SplitsInTwo(entries.Count())) {
+    if (request.output.sortColumn || request.count || !driver.SplitsInTwo(entries.Count())) {
         CatalogueAnswer answer;
         SearchCatalogueWith(driver, request, entries, names, ranks, sorter, answer);
         statusText = std::move(answer.statusText);

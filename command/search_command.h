@@ -28,6 +28,7 @@ struct SearchRequest {
     char terminator = '\n';                   // after each path; NUL with -0
     ResultOutputOptions output;               // --sort, --format, --fields
     bool fromFile = false;                    // --from-file: never ask the running program
+    bool count = false;                       // --count: print only the number of matches
 };
 
 // The search command's arguments (everything after "search"). A bad one throws UsageError.
