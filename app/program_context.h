@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/catalogue_keeper.h"
+#include "command/catalogue_keeper.h"
 #include "core/entry_list.h"
 #include "core/program_options.h"
 #include "core/program_settings.h"

@@ -14,7 +14,7 @@
 #include <cstring>
 
 #include "app/answer_stream.h"
-#include "app/catalogue_keeper.h"
+#include "command/catalogue_keeper.h"
 #include "app/instance_channel.h"
 #include "command/command_status.h"
 #include "command/search_channel.h"

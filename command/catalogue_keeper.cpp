@@ -1,4 +1,4 @@
-#include "app/catalogue_keeper.h"
+#include "command/catalogue_keeper.h"
 
 #include <stdexcept>
 

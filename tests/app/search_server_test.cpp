@@ -22,13 +22,13 @@
 #include <sstream>
 #include <thread>
 
-#include "app/catalogue_keeper.h"
+#include "command/catalogue_keeper.h"
 #include "command/search_channel.h"
 #include "command/search_channel_client.h"
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "core/entry.h"
-#include "endless_lister.h"
+#include "tests/app/endless_lister.h"
 #include "platform/date_time.h"
 #include "platform/directory_listing.h"
 #include "platform/local_socket.h"

@@ -1,6 +1,6 @@
 // Rescans through the keeper: it hands the catalogue to one owner at a time, a rescan's worker, a worker building
 // the search names, or the caller of Acquire().
-#include "app/catalogue_keeper.h"
+#include "command/catalogue_keeper.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "app/catalogue_keeper.h"
-#include "endless_lister.h"
+#include "command/catalogue_keeper.h"
+#include "tests/app/endless_lister.h"
 #include "platform/directory_listing.h"
 #include "tests/results/result_builder.h"
 
