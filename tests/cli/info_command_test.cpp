@@ -71,7 +71,8 @@ TEST(CliInfo, ErrorsGoToStderrWithStatus2) {
         {{"--db", QUILLORY_TEST_DATA "/broken/partial-record.qdb", "info"},
          "quillory-cli: Stream read error\n"},
         {{"--db", dir / "missing.qdb", "info"},
-         "quillory-cli: Cannot open file \"" + dir / "missing.qdb" + "\". No such file or directory\n"},
+         "quillory-cli: no database at " + dir / "missing.qdb" +
+             " yet: make one with \"quillory-cli scan --include DIR\", or start quillory and rescan\n"},
         {{"info", "--bogus"}, "quillory-cli: info: unknown option \"--bogus\"\n"},
         {{"frobnicate"}, "quillory-cli: unknown command \"frobnicate\" (try --help)\n"},
         {{"--db"}, "quillory-cli: --db needs a file name\n"},
