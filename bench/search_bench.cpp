@@ -15,6 +15,7 @@
 #include <cstring>
 #include <iostream>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -166,14 +167,105 @@ size_t PlainCount(const EntryList& catalogue, const TWordList& words, const TSea
     return found;
 }
 
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The searches of a catalogue in memory, each also counted by the plain loop; false when a
+// count differs.
+bool TimeCatalogueSearches(Catalogue& cached, std::span<const BenchQuery> queries, int repeats) {
+    TSearchDriver driver;
+    const EntryList& entries = cached.Entries;
+    EntryList results;
+    // The first search of each case builds the name cache; report it once.
+    const auto t0 = std::chrono::steady_clock::now();
+    driver.Search(cached, "x", {}, 1, results);
+    std::printf("upper-case name cache build (first search): %.1f ms\n\n",
+                Ms(std::chrono::steady_clock::now() - t0));
+
+    std::printf(
+        "cached: the name cache; 1-pass: no name cache, raw names scanned for both cases of the\n"
+        "word (a search that runs once); plain: per-entry loop\n");
+    std::printf("%-26s %-6s %9s %9s %9s %10s %11s\n", "query", "limit", "results", "cached ms", "1-pass ms",
+                "plain ms", "plain/cache");
+    bool allEqual = true;
+    double rareOnePass = 0;
+    for (const BenchQuery& q : queries) {
+        for (const int64_t limit : {int64_t{kDefaultMaxResultsCount}, int64_t{INT64_MAX}}) {
+            // The median time of `repeats` searches of `searched`.
+            auto median = [&](auto& searched) {
+                std::vector<double> times;
+                for (int r = 0; r < repeats; ++r) {
+                    const auto s = std::chrono::steady_clock::now();
+                    driver.Search(searched, q.text, q.options, limit, results);
+                    times.push_back(Ms(std::chrono::steady_clock::now() - s));
+                }
+                return Median(std::move(times));
+            };
+            const double fast = median(cached);
+            const size_t count = results.Count();
+            const double onePass = median(entries);
+            const bool passEqual = results.Count() == count;
+            if (&q == &queries[0] && limit == INT64_MAX) rareOnePass = onePass;
+            const auto s = std::chrono::steady_clock::now();
+            const size_t plain = PlainCount(entries, driver.Words(), q.options, static_cast<size_t>(limit));
+            const double plainMs = Ms(std::chrono::steady_clock::now() - s);
+            if (plain != count || !passEqual) allEqual = false;
+            std::printf("%-26s %-6s %9zu %9.2f %9.2f %10.1f %10.1fx%s\n", q.label,
+                        limit == INT64_MAX ? "none" : "10000", count, fast, onePass, plainMs, plainMs / fast,
+                        plain == count && passEqual ? "" : "  MISMATCH with the plain loop");
+        }
+    }
+    std::printf(
+        "\nsingle-pass name scan of %zu names for a rare ASCII word (\"%s\"), one thread, no name "
+        "cache: %.2f ms (goal <= 8 ms)\n",
+        entries.Count(), queries[0].text, rareOnePass);
+    return allEqual;
+}
+
+// A search that runs once over the file: streamed (read and matched, only the matches kept)
+// against loading the catalogue and then searching it. False when the counts differ.
+bool TimeFileSearches(const std::string& file, std::span<const BenchQuery> queries, int repeats) {
+    std::printf("\none search of the file (median of %d): streamed read+match vs load + 1-pass search\n",
+                repeats);
+    std::printf("%-26s %9s %11s %11s\n", "query", "results", "stream ms", "load+srch ms");
+    const ActivityLog log(file + ".log", LocaleFormats::ForLocale("en_US"), NowDateTime);
+    TSearchDriver driver;
+    EntryList results;
+    bool allEqual = true;
+    for (const BenchQuery& q : queries) {
+        std::vector<double> streamTimes;
+        std::vector<double> loadTimes;
+        size_t streamed = 0;
+        size_t loaded = 0;
+        for (int r = 0; r < repeats; ++r) {
+            TProgramOptions header{std::string()};
+            auto s0 = std::chrono::steady_clock::now();
+            streamed = driver.SearchDatabase(file, log, q.text, q.options, INT64_MAX, results, header);
+            streamTimes.push_back(Ms(std::chrono::steady_clock::now() - s0));
+            s0 = std::chrono::steady_clock::now();
+            EntryList fresh;
+            LoadDatabase(fresh, header, file, log);
+            loaded = driver.Search(fresh, q.text, q.options, INT64_MAX, results);
+            loadTimes.push_back(Ms(std::chrono::steady_clock::now() - s0));
+        }
+        if (streamed != loaded) allEqual = false;
+        std::printf("%-26s %9zu %11.1f %11.1f%s\n", q.label, streamed, Median(std::move(streamTimes)),
+                    Median(std::move(loadTimes)), streamed == loaded ? "" : "  MISMATCH");
+    }
+    return allEqual;
+}
+
 int Time(const std::string& file, int repeats) {
-    EntryList catalogue;
+    Catalogue cached;  // the window's way: the catalogue keeps its name caches
+    EntryList& catalogue = cached.Entries;
     TProgramOptions programOptions{std::string()};
-    auto t0 = std::chrono::steady_clock::now();
+    const auto t0 = std::chrono::steady_clock::now();
     LoadDatabase(catalogue, programOptions, file,
                  ActivityLog(file + ".log", LocaleFormats::ForLocale("en_US"), NowDateTime));
-    const double loadMs = Ms(std::chrono::steady_clock::now() - t0);
-    std::printf("catalogue: %zu entries, load %.1f ms\n", catalogue.Count(), loadMs);
+    std::printf("catalogue: %zu entries, load %.1f ms\n", catalogue.Count(),
+                Ms(std::chrono::steady_clock::now() - t0));
 
     TSearchOptions fullPath;
     fullPath.FullPath = true;
@@ -195,93 +287,9 @@ int Time(const std::string& file, int repeats) {
         {"4-term boolean", "report +\"final\" -\"copy\" -\"pdf\"", {}},
         {"name substring, no match", "zqxj", {}},
     };
-    TSearchDriver driver;
-    Catalogue cached;  // the window's way: the catalogue keeps its name caches
-    cached.Entries = std::move(catalogue);
-    const EntryList& entries = cached.Entries;
-    EntryList results;
-    // The first search of each case builds the name cache; report it once.
-    t0 = std::chrono::steady_clock::now();
-    driver.Search(cached, "x", {}, 1, results);
-    std::printf("upper-case name cache build (first search): %.1f ms\n\n",
-                Ms(std::chrono::steady_clock::now() - t0));
-
-    std::printf(
-        "cached: the name cache (fast: two threads, 1-thr: one); 1-pass: no name cache, one thread,\n"
-        "raw names scanned for both cases of the word (a search that runs once); plain: per-entry loop\n");
-    std::printf("%-26s %-6s %9s %9s %9s %9s %10s %9s\n", "query", "limit", "results", "fast ms", "1-thr ms",
-                "1-pass ms", "plain ms", "plain/fast");
-    bool allEqual = true;
-    double rareOnePass = 0;
-    for (const BenchQuery& q : queries) {
-        for (const int64_t limit : {int64_t{kDefaultMaxResultsCount}, int64_t{INT64_MAX}}) {
-            auto median = [&](size_t threshold) {
-                driver.SetParallelThreshold(threshold);
-                std::vector<double> times;
-                for (int r = 0; r < repeats; ++r) {
-                    const auto s = std::chrono::steady_clock::now();
-                    driver.Search(cached, q.text, q.options, limit, results);
-                    times.push_back(Ms(std::chrono::steady_clock::now() - s));
-                }
-                std::sort(times.begin(), times.end());
-                return times[times.size() / 2];
-            };
-            const double single = median(0);
-            const double fast = median(200000);
-            const size_t count = results.Count();
-            std::vector<double> passTimes;
-            driver.SetParallelThreshold(0);
-            for (int r = 0; r < repeats; ++r) {
-                const auto p = std::chrono::steady_clock::now();
-                driver.Search(entries, q.text, q.options, limit, results);
-                passTimes.push_back(Ms(std::chrono::steady_clock::now() - p));
-            }
-            std::sort(passTimes.begin(), passTimes.end());
-            const double onePass = passTimes[passTimes.size() / 2];
-            const bool passEqual = results.Count() == count;
-            if (&q == &queries[0] && limit == INT64_MAX) rareOnePass = onePass;
-            const auto s = std::chrono::steady_clock::now();
-            const size_t plain = PlainCount(entries, driver.Words(), q.options, static_cast<size_t>(limit));
-            const double plainMs = Ms(std::chrono::steady_clock::now() - s);
-            if (plain != count || !passEqual) allEqual = false;
-            std::printf("%-26s %-6s %9zu %9.2f %9.2f %9.2f %10.1f %8.1fx%s\n", q.label,
-                        limit == INT64_MAX ? "none" : "10000", count, fast, single, onePass, plainMs,
-                        plainMs / fast, plain == count && passEqual ? "" : "  MISMATCH with the plain loop");
-        }
-    }
-    std::printf(
-        "\nsingle-pass name scan of %zu names for a rare ASCII word (\"%s\"), one thread, no name "
-        "cache: %.2f ms (goal <= 8 ms)\n",
-        entries.Count(), queries[0].text, rareOnePass);
-
-    // A search that runs once over the file: streamed (read and matched, only the matches
-    // kept) against loading the catalogue and then searching it.
-    std::printf("\none search of the file (median of %d): streamed read+match vs load + 1-pass search\n",
-                repeats);
-    std::printf("%-26s %9s %11s %11s\n", "query", "results", "stream ms", "load+srch ms");
-    const ActivityLog log(file + ".log", LocaleFormats::ForLocale("en_US"), NowDateTime);
-    for (const BenchQuery& q : queries) {
-        std::vector<double> streamTimes;
-        std::vector<double> loadTimes;
-        size_t streamed = 0;
-        size_t loaded = 0;
-        for (int r = 0; r < repeats; ++r) {
-            TProgramOptions header{std::string()};
-            auto s0 = std::chrono::steady_clock::now();
-            streamed = driver.SearchDatabase(file, log, q.text, q.options, INT64_MAX, results, header);
-            streamTimes.push_back(Ms(std::chrono::steady_clock::now() - s0));
-            s0 = std::chrono::steady_clock::now();
-            EntryList fresh;
-            LoadDatabase(fresh, header, file, log);
-            loaded = driver.Search(fresh, q.text, q.options, INT64_MAX, results);
-            loadTimes.push_back(Ms(std::chrono::steady_clock::now() - s0));
-        }
-        std::sort(streamTimes.begin(), streamTimes.end());
-        std::sort(loadTimes.begin(), loadTimes.end());
-        if (streamed != loaded) allEqual = false;
-        std::printf("%-26s %9zu %11.1f %11.1f%s\n", q.label, streamed, streamTimes[streamTimes.size() / 2],
-                    loadTimes[loadTimes.size() / 2], streamed == loaded ? "" : "  MISMATCH");
-    }
+    const bool cachedEqual = TimeCatalogueSearches(cached, queries, repeats);
+    const bool fileEqual = TimeFileSearches(file, queries, repeats);
+    const bool allEqual = cachedEqual && fileEqual;
     std::printf("\nfast paths and plain per-entry loop agree on every count: %s\n", allEqual ? "yes" : "NO");
     return allEqual ? 0 : 1;
 }

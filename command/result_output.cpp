@@ -1,16 +1,11 @@
 #include "command/result_output.h"
 
 #include <array>
-#include <atomic>
-#include <exception>
 #include <string_view>
-#include <system_error>
-#include <thread>
 
 #include "actions/export_writers.h"
 #include "command/command_status.h"
 #include "platform/terminal.h"
-#include "platform/thread_placement.h"
 #include "results/collation.h"
 #include "results/sort_results.h"
 
@@ -123,127 +118,101 @@ std::vector<size_t> OutputOrder(const EntryList& results, const ResultOutputOpti
 
 namespace {
 
-bool FormatRowRange(std::span<const TMyItem> entries, std::span<const size_t> rows,
-                    const ResultOutputOptions& options, char terminator, bool terminal,
-                    const OutputBlockSink& sink) {
-    std::string block;
-    block.reserve(kOutputBlockBytes + 4096);
-    // Each row is appended whole; a full block goes out before the next row.
-    const auto rowDone = [&]() {
-        if (block.size() < kOutputBlockBytes) return true;
-        const bool more = sink(block);
-        block.clear();
-        block.reserve(kOutputBlockBytes + 4096);
+// Collects whole rows into blocks of about kOutputBlockBytes for a sink.
+class BlockWriter {
+  public:
+    explicit BlockWriter(const OutputBlockSink& sink) : sink_(sink) {
+        block_.reserve(kOutputBlockBytes + 4096);
+    }
+
+    std::string& Block() { return block_; }
+    // Called after each whole row: a full block goes out. False once the sink stopped.
+    bool RowDone() {
+        if (block_.size() < kOutputBlockBytes) return true;
+        const bool more = sink_(block_);
+        block_.clear();
+        block_.reserve(kOutputBlockBytes + 4096);
         return more;
-    };
-    // Rows lie scattered over the catalogue: ask for an entry a few rows ahead, and for its
-    // texts once the entry is there, so the misses overlap instead of coming one by one.
-    const auto prefetch = [&](size_t k) {
+    }
+    bool Finish() { return block_.empty() || sink_(block_); }
+
+  private:
+    const OutputBlockSink& sink_;
+    std::string block_;
+};
+
+bool FormatPaths(std::span<const TMyItem> entries, std::span<const size_t> rows, char terminator,
+                 bool terminal, BlockWriter& out) {
+    std::string& block = out.Block();
+    for (size_t k = 0; k < rows.size(); ++k) {
+        // Rows lie scattered over the catalogue: ask for an entry a few rows ahead, and for its
+        // texts once the entry is there, so the misses overlap instead of coming one by one.
         if (k + 16 < rows.size()) __builtin_prefetch(&entries[rows[k + 16]]);
         if (k + 8 < rows.size()) {
             const TMyItem& ahead = entries[rows[k + 8]];
             __builtin_prefetch(ahead.Folder().data());
             __builtin_prefetch(ahead.Name().data());
         }
-    };
-    if (!options.format) {
-        for (size_t k = 0; k < rows.size(); ++k) {
-            prefetch(k);
-            const TMyItem& entry = entries[rows[k]];
-            if (terminal) {
-                block.append(TerminalSafeText(entry.Folder()));
-                block.append(TerminalSafeText(entry.Name()));
-            } else {
-                block.append(entry.Folder());
-                block.append(entry.Name());
-            }
-            block.push_back(terminator);
-            if (!rowDone()) return false;
+        const TMyItem& entry = entries[rows[k]];
+        if (terminal) {
+            block.append(TerminalSafeText(entry.Folder()));
+            block.append(TerminalSafeText(entry.Name()));
+        } else {
+            block.append(entry.Folder());
+            block.append(entry.Name());
         }
-    } else if (*options.format == ResultFormat::List) {
-        for (const size_t row : rows) {
-            const TMyItem& entry = entries[row];
-            if (terminal) {
-                // Only the names' control characters become "?", not the line ends.
-                block.append(TerminalSafeText(std::string(entry.Folder()) + std::string(entry.Name())));
-            } else {
-                block.append(entry.Folder());
-                block.append(entry.Name());
-            }
-            block.append(kExportLineEnd);
-            if (!rowDone()) return false;
-        }
-    } else {
-        const LocaleFormats formats = LocaleFormats::FromEnvironment();
-        for (const size_t row : rows) {
-            const std::string line = ResultTableRow(entries[row], options.fields, formats);
-            block.append(terminal ? TerminalSafeText(line) : line);
-            block.append(kExportLineEnd);
-            if (!rowDone()) return false;
-        }
+        block.push_back(terminator);
+        if (!out.RowDone()) return false;
     }
-    return block.empty() || sink(block);
+    return true;
 }
 
-// Below this many rows one thread formats them all: a second one costs more than it saves.
-constexpr size_t kRowsForTwoThreads = 16384;
+bool FormatList(std::span<const TMyItem> entries, std::span<const size_t> rows, bool terminal,
+                BlockWriter& out) {
+    std::string& block = out.Block();
+    for (const size_t row : rows) {
+        const TMyItem& entry = entries[row];
+        if (terminal) {
+            // Only the names' control characters become "?", not the line ends.
+            block.append(TerminalSafeText(std::string(entry.Folder()) + std::string(entry.Name())));
+        } else {
+            block.append(entry.Folder());
+            block.append(entry.Name());
+        }
+        block.append(kExportLineEnd);
+        if (!out.RowDone()) return false;
+    }
+    return true;
+}
+
+bool FormatTable(std::span<const TMyItem> entries, std::span<const size_t> rows,
+                 const std::vector<ExportFieldItem>& fields, bool terminal, BlockWriter& out) {
+    const LocaleFormats formats = LocaleFormats::FromEnvironment();
+    std::string& block = out.Block();
+    for (const size_t row : rows) {
+        const std::string line = ResultTableRow(entries[row], fields, formats);
+        block.append(terminal ? TerminalSafeText(line) : line);
+        block.append(kExportLineEnd);
+        if (!out.RowDone()) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
 bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> rows,
                       const ResultOutputOptions& options, char terminator, bool terminal,
                       const OutputBlockSink& sink) {
-    if (rows.size() < kRowsForTwoThreads)
-        return FormatRowRange(entries, rows, options, terminator, terminal, sink);
-    // The rows lie scattered over the catalogue and formatting them waits on memory: a second
-    // thread formats the later half into blocks kept here, which follow the first half's in
-    // order once it has gone out. The bytes are those of one thread.
-    const size_t half = rows.size() / 2;
-    std::vector<std::string> later;
-    std::atomic<bool> abandoned{false};
-    std::exception_ptr laterError;
-    const auto formatLater = [&] {
-        try {
-            FormatRowRange(entries, rows.subspan(half), options, terminator, terminal,
-                           [&](std::string& block) {
-                               later.push_back(std::move(block));
-                               block = std::string();
-                               return !abandoned.load(std::memory_order_relaxed);
-                           });
-        } catch (...) {
-            laterError = std::current_exception();
-        }
-    };
-    std::thread helper;
-    try {
-        helper = std::thread(formatLater);
-        int keptOff = -1;
-        KeepOffThisProcessor(helper, keptOff);
-    } catch (const std::system_error&) {
-        return FormatRowRange(entries, rows, options, terminator, terminal, sink);  // no thread to be had
-    }
+    BlockWriter out(sink);
     bool more = false;
-    try {
-        more = FormatRowRange(entries, rows.first(half), options, terminator, terminal, sink);
-    } catch (...) {
-        abandoned = true;
-        helper.join();
-        throw;
+    if (!options.format) {
+        more = FormatPaths(entries, rows, terminator, terminal, out);
+    } else if (*options.format == ResultFormat::List) {
+        more = FormatList(entries, rows, terminal, out);
+    } else {
+        more = FormatTable(entries, rows, options.fields, terminal, out);
     }
-    if (!more) abandoned = true;
-    helper.join();
-    if (!more) return false;
-    if (laterError) std::rethrow_exception(laterError);
-    for (std::string& block : later) {
-        if (!sink(block)) return false;
-    }
-    return true;
-}
-
-bool FormatResultRowsOnThisThread(std::span<const TMyItem> entries, std::span<const size_t> rows,
-                                  const ResultOutputOptions& options, char terminator, bool terminal,
-                                  const OutputBlockSink& sink) {
-    return FormatRowRange(entries, rows, options, terminator, terminal, sink);
+    return more && out.Finish();
 }
 
 }  // namespace quillory::cli

@@ -52,10 +52,5 @@ std::vector<size_t> OutputOrder(const EntryList& results, const ResultOutputOpti
 bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> rows,
                       const ResultOutputOptions& options, char terminator, bool terminal,
                       const OutputBlockSink& sink);
-// The same on the calling thread alone (FormatResultRows may give a long list's later half
-// to a second thread).
-bool FormatResultRowsOnThisThread(std::span<const TMyItem> entries, std::span<const size_t> rows,
-                                  const ResultOutputOptions& options, char terminator, bool terminal,
-                                  const OutputBlockSink& sink);
 
 }  // namespace quillory::cli

@@ -1,6 +1,5 @@
 #include "command/search_command.h"
 
-#include <atomic>
 #include <charconv>
 #include <ostream>
 
@@ -101,7 +100,7 @@ void SearchDatabaseFile(const SearchRequest& request, const std::string& path, S
 
 namespace {
 
-// SearchCatalogue with the caller's driver (its threads, its stop request). A search stopped
+// SearchCatalogue with the caller's driver (its stop request). A search stopped
 // early is not sorted: its matches are incomplete, and the caller knows it from the driver.
 void SearchCatalogueWith(TSearchDriver& driver, const SearchRequest& request, const EntryList& entries,
                          const NameCache* names, const ColumnRanks* ranks, ResultSorter& sorter,
@@ -161,51 +160,11 @@ int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entr
 
 int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
                         const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
-                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText,
-                        const OutputBlockSink* secondPartSink) {
-    if (request.output.sortColumn || request.count || !driver.SplitsInTwo(entries.Count())) {
-        CatalogueAnswer answer;
-        SearchCatalogueWith(driver, request, entries, names, ranks, sorter, answer);
-        statusText = std::move(answer.statusText);
-        return FormatSearchRows(request, entries.Entries(), answer.rows, outputIsTerminal, sink);
-    }
-    TWordList words;
-    ParseQuery(request.text, request.search.CaseSensitive, false, words);
-    EntryList unused;
-    driver.BeginSearch(unused);
-    const int64_t limit = request.limit == 0 ? INT64_MAX : request.limit;
-    const bool terminal = outputIsTerminal && request.terminator == '\n';
-    // The first part goes to the sink as it is formatted; the second part's blocks wait here
-    // until the first part is out.
-    std::atomic<bool> sinkStopped{false};
-    std::vector<std::string> later;
-    const OutputBlockSink keepForLater = [&later](std::string& block) {
-        later.push_back(std::move(block));
-        block = std::string();
-        return true;
-    };
-    const OutputBlockSink& secondSink = secondPartSink != nullptr ? *secondPartSink : keepForLater;
-    const auto take = [&](size_t part, std::span<const size_t> rows) {
-        if (part == 0) {
-            if (!FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator,
-                                              terminal, sink))
-                sinkStopped.store(true, std::memory_order_relaxed);
-            return;
-        }
-        FormatResultRowsOnThisThread(entries.Entries(), rows, request.output, request.terminator, terminal,
-                                     [&](std::string& block) {
-                                         if (!secondSink(block))
-                                             sinkStopped.store(true, std::memory_order_relaxed);
-                                         return !sinkStopped.load(std::memory_order_relaxed);
-                                     });
-    };
-    const size_t found = driver.FindMatchesInParts(entries, names, words, request.search, limit, take);
-    statusText = driver.StatusText();
-    if (sinkStopped.load(std::memory_order_relaxed)) return kExitError;
-    for (std::string& block : later) {
-        if (!sink(block)) return kExitError;
-    }
-    return found == 0 ? kExitNoResults : kExitOk;
+                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText) {
+    CatalogueAnswer answer;
+    SearchCatalogueWith(driver, request, entries, names, ranks, sorter, answer);
+    statusText = std::move(answer.statusText);
+    return FormatSearchRows(request, entries.Entries(), answer.rows, outputIsTerminal, sink);
 }
 
 int WriteSearchOutcome(const SearchRequest& request, const SearchOutcome& outcome, std::ostream& out,

@@ -65,18 +65,12 @@ int FormatSearchRows(const SearchRequest& request, std::span<const TMyItem> entr
                      std::span<const size_t> rows, bool outputIsTerminal, const OutputBlockSink& sink);
 
 // The whole answer from a catalogue: SearchCatalogue and FormatSearchRows in one, with the
-// same bytes to `sink`, the same exit status and the status text in `statusText`. Without
-// --sort, when `driver` searches the catalogue in two parts, each part is also formatted on
-// the thread that searched it, while the entries it matched are still at hand; `sink` is only
-// ever called on the calling thread, in output order. Given `secondPartSink`, the second
-// part's blocks go to it, on the thread that formats them, instead of following the first
-// part's into `sink`: the answer is then all of `sink`'s blocks followed by all of its.
-// `driver` runs every search of the call: a stop requested of it ends the search early (the
-// answer is then incomplete, and the caller must not give it out).
+// same bytes to `sink`, the same exit status and the status text in `statusText`. `driver`
+// runs the search: a stop requested of it ends the search early (the answer is then
+// incomplete, and the caller must not give it out).
 int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, const NameCache* names,
                         const ColumnRanks* ranks, ResultSorter& sorter, TSearchDriver& driver,
-                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText,
-                        const OutputBlockSink* secondPartSink = nullptr);
+                        bool outputIsTerminal, const OutputBlockSink& sink, std::string& statusText);
 
 // The file's answer: sorts the results as asked and writes them to `out` (a terminal gets
 // "?" for a name's control characters, unless -0), then the status line to `err`. Returns

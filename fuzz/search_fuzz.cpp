@@ -1,5 +1,5 @@
 // Feeds arbitrary queries and names to the search. Input: one byte of flags (case sensitive,
-// whole words, full path, cached names, split across threads, no folders, no files, records
+// whole words, full path, cached names, unused, no folders, no files, records
 // streamed as a database reader hands them on), the search text up to a NUL, then names
 // separated by line feeds. The driver's fast path (the name cache, or the one-pass scan of raw
 // names, in memory or over streamed records) must list exactly the entries that the plain
@@ -50,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.FindFolders = !(flags & 32);
     options.FindFiles = !(flags & 64) || !options.FindFolders;  // never both off
     TSearchDriver driver;
-    driver.SetParallelThreshold(flags & 16 ? 2 : 0);
     EntryList results;
     Catalogue cached;
     if (flags & 128) {

@@ -2,11 +2,7 @@
 
 #include <cstring>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "search/block_scan.h"
 
 namespace quillory {
 
@@ -14,9 +10,6 @@ namespace {
 
 constexpr bool IsLowerAscii(char c) {
     return c >= 'a' && c <= 'z';
-}
-constexpr bool IsUpperAscii(char c) {
-    return c >= 'A' && c <= 'Z';
 }
 constexpr char UpperAscii(char c) {
     return IsLowerAscii(c) ? static_cast<char>(c - 32) : c;
@@ -90,22 +83,15 @@ class WordScan {
     template <class Sink>
     void Run(const char* data, size_t size, Sink& sink) const {
         size_t i = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-        if (WideScanAvailable()) i = BlocksAvx2(data, size, sink);
-#endif
-#if defined(__SSE2__)
-        i = BlocksSse2(data, size, i, sink);
-#endif
+        ScanBlocks<true>(data, size, i, WordEnds(needle_, true), [&](size_t at, const BlockMasks& masks) {
+            const uint32_t hits = masks.candidates == 0 ? 0 : Verify(data + at, masks.candidates);
+            sink.Block(at, hits, masks.pairs, masks.nuls);
+            return true;
+        });
         Tail(data, size, i, sink);
     }
 
   private:
-    // Blocks read up to `reach` bytes past their last position: the word's last byte, or the
-    // byte after a possible lead byte.
-    size_t Reach() const {
-        return k_ > 2 ? k_ - 1 : 1;
-    }
-
     // The hits among the candidates (positions where the word's first and last byte match).
     uint32_t Verify(const char* block, uint32_t candidates) const {
         if (k_ <= 2) return candidates;
@@ -117,89 +103,6 @@ class WordScan {
         }
         return hits;
     }
-
-    // OR-ing 0x20 into a byte turns both cases of an ASCII letter into the lower one, and no
-    // other byte into it; bytes compared against anything but a letter are left as they are.
-    static char FoldBit(char c) {
-        return static_cast<char>(IsUpperAscii(c) ? 0x20 : 0);
-    }
-    static char Wanted(char c) {
-        return static_cast<char>(c | FoldBit(c));
-    }
-
-#if defined(__x86_64__) && defined(__GNUC__)
-    template <class Sink>
-    [[gnu::target("avx2,popcnt")]] size_t BlocksAvx2(const char* data, size_t size, Sink& sink) const {
-        const char first = needle_[0];
-        const char last = needle_[k_ - 1];
-        const __m256i firstFold = _mm256_set1_epi8(FoldBit(first));
-        const __m256i firstWant = _mm256_set1_epi8(Wanted(first));
-        const __m256i lastFold = _mm256_set1_epi8(FoldBit(last));
-        const __m256i lastWant = _mm256_set1_epi8(Wanted(last));
-        const __m256i zero = _mm256_setzero_si256();
-        const __m256i c4 = _mm256_set1_epi8(static_cast<char>(0xC4));
-        const __m256i b1 = _mm256_set1_epi8(static_cast<char>(0xB1));
-        const __m256i c5 = _mm256_set1_epi8(static_cast<char>(0xC5));
-        const __m256i bf = _mm256_set1_epi8(static_cast<char>(0xBF));
-        const size_t reach = Reach();
-        size_t i = 0;
-        for (; i + 32 + reach <= size; i += 32) {
-            const char* p = data + i;
-            const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-            const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + k_ - 1));
-            auto candidates = static_cast<uint32_t>(_mm256_movemask_epi8(
-                _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(head, firstFold), firstWant),
-                                 _mm256_cmpeq_epi8(_mm256_or_si256(tail, lastFold), lastWant))));
-            const auto nuls = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(head, zero)));
-            uint32_t pairs = 0;
-            // Only a block holding a byte of 0x80 or above can hold a dotless i or a long s.
-            if (_mm256_movemask_epi8(head) != 0) {
-                const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
-                pairs = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(
-                    _mm256_and_si256(_mm256_cmpeq_epi8(head, c4), _mm256_cmpeq_epi8(next, b1)),
-                    _mm256_and_si256(_mm256_cmpeq_epi8(head, c5), _mm256_cmpeq_epi8(next, bf)))));
-            }
-            sink.Block(i, candidates == 0 ? 0 : Verify(p, candidates), pairs, nuls);
-        }
-        return i;
-    }
-#endif
-
-#if defined(__SSE2__)
-    template <class Sink>
-    size_t BlocksSse2(const char* data, size_t size, size_t i, Sink& sink) const {
-        const char first = needle_[0];
-        const char last = needle_[k_ - 1];
-        const __m128i firstFold = _mm_set1_epi8(FoldBit(first));
-        const __m128i firstWant = _mm_set1_epi8(Wanted(first));
-        const __m128i lastFold = _mm_set1_epi8(FoldBit(last));
-        const __m128i lastWant = _mm_set1_epi8(Wanted(last));
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i c4 = _mm_set1_epi8(static_cast<char>(0xC4));
-        const __m128i b1 = _mm_set1_epi8(static_cast<char>(0xB1));
-        const __m128i c5 = _mm_set1_epi8(static_cast<char>(0xC5));
-        const __m128i bf = _mm_set1_epi8(static_cast<char>(0xBF));
-        const size_t reach = Reach();
-        for (; i + 16 + reach <= size; i += 16) {
-            const char* p = data + i;
-            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k_ - 1));
-            auto candidates = static_cast<uint32_t>(
-                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(head, firstFold), firstWant),
-                                                _mm_cmpeq_epi8(_mm_or_si128(tail, lastFold), lastWant))));
-            const auto nuls = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(head, zero)));
-            uint32_t pairs = 0;
-            if (_mm_movemask_epi8(head) != 0) {
-                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-                pairs = static_cast<uint32_t>(_mm_movemask_epi8(
-                    _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(head, c4), _mm_cmpeq_epi8(next, b1)),
-                                 _mm_and_si128(_mm_cmpeq_epi8(head, c5), _mm_cmpeq_epi8(next, bf)))));
-            }
-            sink.Block(i, candidates == 0 ? 0 : Verify(p, candidates), pairs, nuls);
-        }
-        return i;
-    }
-#endif
 
     // The positions no block covered, one at a time.
     template <class Sink>
@@ -273,33 +176,19 @@ const char* FindAsciiUpper(const char* data, size_t size, std::string_view needl
     const size_t k = needle.size();
     if (k == 0) return data;
     if (k > size || HoldsLowerAscii(needle)) return nullptr;
+    const char* hit = nullptr;
     size_t i = 0;
-#if defined(__SSE2__)
-    if (k >= 2) {
-        // OR-ing 0x20 into a byte turns both cases of an ASCII letter into the lower one, and no
-        // other byte into it; bytes compared against anything but a letter are left as they are.
-        auto foldBit = [](char c) { return static_cast<char>(IsUpperAscii(c) ? 0x20 : 0); };
-        const char first = needle[0];
-        const char last = needle[k - 1];
-        const __m128i firstFold = _mm_set1_epi8(foldBit(first));
-        const __m128i firstWant = _mm_set1_epi8(static_cast<char>(first | foldBit(first)));
-        const __m128i lastFold = _mm_set1_epi8(foldBit(last));
-        const __m128i lastWant = _mm_set1_epi8(static_cast<char>(last | foldBit(last)));
-        // Block i tests the starts i to i + 15; its last-byte load ends at i + 15 + k - 1.
-        for (; i + 16 + k - 1 <= size; i += 16) {
-            const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-            const __m128i blockLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + k - 1));
-            auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(blockFirst, firstFold), firstWant),
-                              _mm_cmpeq_epi8(_mm_or_si128(blockLast, lastFold), lastWant))));
-            while (mask != 0) {
-                const auto bit = static_cast<size_t>(__builtin_ctz(mask));
-                if (EqualsUpper(data + i + bit + 1, needle.data() + 1, k - 2)) return data + i + bit;
-                mask &= mask - 1;
+    const auto verify = [&](size_t at, const BlockMasks& masks) {
+        for (uint32_t candidates = masks.candidates; candidates != 0; candidates &= candidates - 1) {
+            const char* start = data + at + static_cast<size_t>(__builtin_ctz(candidates));
+            if (k <= 2 || EqualsUpper(start + 1, needle.data() + 1, k - 2)) {
+                hit = start;
+                return false;
             }
         }
-    }
-#endif
+        return true;
+    };
+    if (!ScanBlocks<false>(data, size, i, WordEnds(needle, true), verify)) return hit;
     const char first = needle[0];
     for (; i + k <= size; ++i) {
         if (UpperAscii(data[i]) == first && EqualsUpper(data + i + 1, needle.data() + 1, k - 1))

@@ -70,10 +70,7 @@ class Collector {
         return out_.size() < limit_;
     }
 
-    bool Stopped() const {
-        return (r_.stop != nullptr && r_.stop->load(std::memory_order_relaxed)) ||
-               (r_.cancel != nullptr && r_.cancel->load(std::memory_order_relaxed));
-    }
+    bool Stopped() const { return r_.cancel != nullptr && r_.cancel->load(std::memory_order_relaxed); }
 
     // The name test comes first and rules most entries out; the type test follows.
     // `held`: a required text the scan already found in the name.
@@ -339,9 +336,8 @@ class Collector {
 
 }  // namespace
 
-void CollectMatches(const MatchRequest& request, size_t first, size_t last, size_t limit,
-                    std::vector<size_t>& out) {
-    Collector(request, limit, out).Run(first, last);
+void CollectMatches(const MatchRequest& request, size_t limit, std::vector<size_t>& out) {
+    Collector(request, limit, out).Run(0, request.catalogue.Count());
 }
 
 }  // namespace quillory

@@ -36,17 +36,12 @@ struct MatchRequest {
     const QueryMatcher& matcher;
     const SearchPlan& plan;
     const TSearchOptions& options;
-    // When set (another part of the search already holds enough results), the loop ends at
-    // its next entry.
-    const std::atomic<bool>* stop = nullptr;
-    // The same for the searcher's caller, which may want the search ended (from another thread).
+    // When set (by the searcher's caller, from another thread), the loop ends at its next entry.
     const std::atomic<bool>* cancel = nullptr;
 };
 
-// Appends to `out` the indices of the matching entries among [first, last), in order, and
-// stops once `out` holds `limit` indices. Allocates nothing per entry; safe to run on
-// disjoint ranges from several threads with separate `out` vectors.
-void CollectMatches(const MatchRequest& request, size_t first, size_t last, size_t limit,
-                    std::vector<size_t>& out);
+// Appends to `out` the indices of the matching entries of the catalogue, in order, and stops
+// once `out` holds `limit` indices. Allocates nothing per entry.
+void CollectMatches(const MatchRequest& request, size_t limit, std::vector<size_t>& out);
 
 }  // namespace quillory

@@ -9,8 +9,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,7 +20,6 @@
 #include "core/name_cache.h"
 #include "core/status_text.h"
 #include "platform/clock.h"
-#include "search/helper_thread.h"
 #include "search/search_options.h"
 #include "search/word_list.h"
 
@@ -74,53 +71,25 @@ class TSearchDriver {
     size_t FindMatches(const EntryList& entries, const NameCache* names, const TWordList& words,
                        const TSearchOptions& options, int64_t maxResultsCount);
 
-    // FindMatches for a reader that takes the matches in two parts, one on each of two threads.
-    // A large catalogue is searched by the calling thread and a thread of its own at once;
-    // once every match is found, the first half of them goes to `take(0, matches)` on the
-    // calling thread and the second half to `take(1, matches)` on the other thread, at the
-    // same time. When the other thread had not started by the end of the search, the calling
-    // thread takes everything as part 0 and then an empty part 1; a small catalogue is
-    // searched and taken the same way on the calling thread alone. The parts in order are
-    // MatchIndices(), and StatusText() is FindMatches', its time counting the taking. The
-    // clock is read on the calling thread only. An exception from a search or from `take`
-    // ends the call once no thread runs any more.
-    using PartTaker = std::function<void(size_t part, std::span<const size_t> matches)>;
-    size_t FindMatchesInParts(const EntryList& entries, const NameCache* names, const TWordList& words,
-                              const TSearchOptions& options, int64_t maxResultsCount, const PartTaker& take);
-
     const TWordList& Words() const { return words_; }
     const std::string& StatusText() const { return status_; }
     // The last search's results as indices of the searched entries: result k is a copy of
     // entry MatchIndices()[k].
     std::span<const size_t> MatchIndices() const { return matches_; }
 
-    // A flag another thread may set to end the searches of this driver early: each thread of a
-    // search ends at its next entry, with the matches found so far (incomplete). The flag
-    // must outlive the searches; nullptr (the default) for searches that always finish.
+    // A flag another thread may set to end the searches of this driver early: a search ends at
+    // its next entry, with the matches found so far (incomplete). The flag must outlive the
+    // searches; nullptr (the default) for searches that always finish.
     void SetStopRequest(const std::atomic<bool>* stop) { stopRequest_ = stop; }
     // Whether the flag is set: a search that ended meanwhile may be incomplete.
     bool StopRequested() const {
         return stopRequest_ != nullptr && stopRequest_->load(std::memory_order_relaxed);
     }
 
-    // Splitting the catalogue across threads: used only from this many entries on (0 never).
-    void SetParallelThreshold(size_t entries) { parallelThreshold_ = entries; }
-    // Whether a search of `count` entries runs in two parts on two threads.
-    bool SplitsInTwo(size_t count) const;
-    // For tests: the calling thread waits for the second thread to start before it searches,
-    // so that both parts are taken on their own threads however quickly the search ends.
-    void SetWaitForSecondThread(bool wait) { waitForSecondThread_ = wait; }
-
   private:
-    // Fills matches_ with the indices of the first matches, in catalogue order; with `take`,
-    // also hands them over part by part (FindMatchesInParts).
+    // Fills matches_ with the indices of the first matches, in catalogue order.
     void Collect(const EntryList& entries, const NameCache* names, const TWordList& words,
-                 const TSearchOptions& options, int64_t maxResultsCount, const PartTaker* take = nullptr);
-    // Fills matches_ with the indices of the first `limit` matches, in catalogue order.
-    void CollectAll(const MatchRequest& request, size_t count, size_t limit);
-    // Two threads at once, the second one of its own: `take` gets half of the matches on
-    // each, and matches_ ends as one pass in catalogue order would have left it.
-    void CollectInTwoParts(const MatchRequest& request, size_t count, size_t limit, const PartTaker& take);
+                 const TSearchOptions& options, int64_t maxResultsCount);
     void CopyMatches(const EntryList& entries, EntryList& results) const;
 
     TickSource ticks_;
@@ -129,10 +98,6 @@ class TSearchDriver {
     std::string status_;
     std::vector<size_t> matches_;
     const std::atomic<bool>* stopRequest_ = nullptr;
-    size_t parallelThreshold_ = 200000;
-    bool waitForSecondThread_ = false;
-    // The second thread of two-part searches, kept from one search to the next.
-    std::unique_ptr<HelperThread> helper_;
 };
 
 }  // namespace quillory

@@ -86,7 +86,7 @@ void StreamingSearch::Records(std::span<const DatabaseRecord> records) {
     if (window_.Empty()) return;
     const MatchRequest request{window_, nullptr, matcher_, plan_, options_};
     matches_.clear();
-    CollectMatches(request, 0, window_.Count(), limit_ - results_.Count(), matches_);
+    CollectMatches(request, limit_ - results_.Count(), matches_);
     for (const size_t index : matches_) {
         TMyItem& result = results_.AppendCopy(window_[index]);
         result.IconIndex = -1;

@@ -1,5 +1,5 @@
 // The fast search (name cache or names cased on the fly, literal prefilter, folder-level
-// results, two threads) against a plain per-entry reading of the matching rules on
+// results) against a plain per-entry reading of the matching rules on
 // code-point sequences.
 
 #include <gtest/gtest.h>
@@ -237,9 +237,7 @@ TEST(SearchDifferential, FastSearchEqualsPlainReading) {
     owned.Entries = RandomCatalogue(rng, 3000);
     const EntryList& catalogue = owned.Entries;
     TSearchDriver cached;
-    cached.SetParallelThreshold(500);  // exercise the split across two threads
     TSearchDriver streaming;
-    streaming.SetParallelThreshold(0);
     EntryList results;
     std::uniform_int_distribution<int> flag(0, 1);
     std::uniform_int_distribution<int> limitPick(0, 3);
@@ -354,9 +352,6 @@ TEST(SearchDifferential, OnePassScanEqualsPlainReading) {
 
     TSearchDriver cached;
     TSearchDriver streaming;
-    streaming.SetParallelThreshold(0);
-    TSearchDriver split;
-    split.SetParallelThreshold(1000);
     TSearchDriver fromFile;
     EntryList results;
     size_t selective = 0;
@@ -379,8 +374,6 @@ TEST(SearchDifferential, OnePassScanEqualsPlainReading) {
             ASSERT_EQ(test::FullPaths(results), expected) << "cached: " << what;
             streaming.Search(catalogue, query, options, limit64, results);
             ASSERT_EQ(test::FullPaths(results), expected) << "streaming: " << what;
-            split.Search(catalogue, query, options, limit64, results);
-            ASSERT_EQ(test::FullPaths(results), expected) << "two threads: " << what;
 
             TProgramOptions headerFields{std::string()};
             fromFile.SearchDatabase(file, log, query, options, limit64, results, headerFields);
@@ -450,9 +443,7 @@ void ExpectFullPathTextsEqualPlainReading(bool slashInNames) {
                                               "ta/Ä B/ab",
                                               "mp3s.FOLDER/mp3"};
     TSearchDriver cached;
-    cached.SetParallelThreshold(500);  // a thread's range may begin and end inside a folder run
     TSearchDriver streaming;
-    streaming.SetParallelThreshold(0);
     TSearchDriver fromFile;
     EntryList results;
     size_t selective = 0;
@@ -498,9 +489,8 @@ EntryList CopyOf(const EntryList& source) {
 
 // The one-pass scan of the names where the catalogue stores them, against the plain reading:
 // enough names to fill several chunks of the text store (a name that does not fit starts the
-// next one), ranges that begin and end inside a chunk (two threads), both widths of the block
-// scan, and lists whose names are not back to back in entry order (reordered, shortened and
-// refilled) or that hold a NUL byte inside a name.
+// next one), both widths of the block scan, and lists whose names are not back to back in entry order
+// (reordered, shortened and refilled) or that hold a NUL byte inside a name.
 TEST(SearchDifferential, OnePassScanOfStoredNamesEqualsPlainReading) {
     std::mt19937 rng(8128);
     const EntryList catalogue = WordCatalogue(rng, 9000);
@@ -534,9 +524,6 @@ TEST(SearchDifferential, OnePassScanOfStoredNamesEqualsPlainReading) {
     const std::pair<const char*, const EntryList*> lists[] = {
         {"in order", &catalogue}, {"reordered", &reordered}, {"refilled", &refilled}, {"with NUL", &withNul}};
     TSearchDriver one;
-    one.SetParallelThreshold(0);
-    TSearchDriver split;
-    split.SetParallelThreshold(1000);
     EntryList results;
     size_t selective = 0;
     for (const bool wide : {true, false}) {
@@ -552,9 +539,7 @@ TEST(SearchDifferential, OnePassScanOfStoredNamesEqualsPlainReading) {
                                              query + "' variant " + std::to_string(variant);
                     one.Search(*list, query, options, static_cast<int64_t>(limit), results);
                     const auto expected = RefSearch(*list, one.Words(), options, limit);
-                    ASSERT_EQ(test::FullPaths(results), expected) << "one thread, " << what;
-                    split.Search(*list, query, options, static_cast<int64_t>(limit), results);
-                    ASSERT_EQ(test::FullPaths(results), expected) << "two threads, " << what;
+                    ASSERT_EQ(test::FullPaths(results), expected) << what;
                     if (!expected.empty() && expected.size() < 1000) ++selective;
                 }
             }

@@ -4,8 +4,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -36,7 +34,6 @@ TEST(ElapsedText, SecondsWithThreeDecimals) {
 
 class SearchDriverTest : public ::testing::Test {
   protected:
-    SearchDriverTest() { driver.SetParallelThreshold(0); }
     size_t Search(std::string_view text, TSearchOptions options = {}, int64_t limit = 10000) {
         return driver.Search(cat, text, options, limit, results);
     }
@@ -219,106 +216,20 @@ TEST_F(SearchDriverTest, CacheFollowsCatalogueChanges) {
     EXPECT_EQ(Search("ALPHA", TSearchOptions{true, false, true, true, false}), 0u);
 }
 
-TEST_F(SearchDriverTest, ParallelSearchGivesTheSequentialFirstMatches) {
-    for (int i = 0; i < 3000; ++i)
-        AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
-    driver.SetParallelThreshold(10);
-    EXPECT_EQ(Search("n3", {}, 100000), 3000u / 7 + 1);
-    EXPECT_EQ(Search("n3", {}, 300), 300u);
-    EXPECT_EQ(EntryFullPath(results[299]), "/d20/n3");  // entry 2096, the 300th match
-    EXPECT_EQ(Search("n", {}, 2000), 2000u);
-    EXPECT_EQ(EntryFullPath(results[1999]), "/d19/n4");  // entry 1999
-}
-
-// A stop requested of the driver (from another thread, by a reader whose time is up) ends
-// each thread of a search at its next entry, and says so; without it, searches are whole.
-TEST_F(SearchDriverTest, AStopRequestEndsTheSearchOnEveryThread) {
+// A stop requested of the driver (from another thread, by a reader whose time is up) ends a
+// search at its next entry, and says so; without it, searches are whole.
+TEST_F(SearchDriverTest, AStopRequestEndsTheSearch) {
     for (int i = 0; i < 3000; ++i) AddEntry(catalogue, "/d/", "n" + std::to_string(i % 7));
     std::atomic<bool> stop{true};
     TSearchDriver stopping;
     stopping.SetStopRequest(&stop);
     const auto search = [&](std::string_view text) { return stopping.Search(cat, text, {}, 10000, results); };
-    for (const size_t threshold : {size_t{0}, size_t{10}}) {
-        SCOPED_TRACE(threshold);
-        stopping.SetParallelThreshold(threshold);
-        // The second thread searches from the back: it must see the request too.
-        stopping.SetWaitForSecondThread(threshold != 0);
-        EXPECT_EQ(search("n3"), 0u);
-        EXPECT_EQ(search("*"), 0u);
-        EXPECT_TRUE(stopping.StopRequested());
-        stop = false;
-        EXPECT_EQ(search("n3"), 3000u / 7 + 1);
-        EXPECT_FALSE(stopping.StopRequested());
-        stop = true;
-    }
-}
-
-// A search taken in two parts: the parts in order are the first matches a plain search finds,
-// whatever the limit, and each part is taken once. With the second thread running, each takes
-// half of the matches; a second thread that starts late leaves more to the first.
-TEST_F(SearchDriverTest, PartsTakenInTurnAreTheFirstMatches) {
-    for (int i = 0; i < 3000; ++i)
-        AddEntry(catalogue, "/d" + std::to_string(i / 100) + "/", "n" + std::to_string(i % 7));
-    const NameCache& names = cat.NamesFor(false);
-    TWordList words;
-    for (const auto& [threshold, waitForSecond] :
-         {std::pair{size_t{0}, false}, std::pair{size_t{10}, false}, std::pair{size_t{10}, true}}) {
-        driver.SetParallelThreshold(threshold);
-        driver.SetWaitForSecondThread(waitForSecond);
-        // Matches of "n3" per half: 215 in the first, 214 in the second.
-        for (const int64_t limit :
-             {int64_t{1}, int64_t{100}, int64_t{215}, int64_t{216}, int64_t{300}, int64_t{100000}}) {
-            SCOPED_TRACE(::testing::Message()
-                         << "threshold " << threshold << " wait " << waitForSecond << " limit " << limit);
-            Search("n3", {}, limit);
-            const std::vector<size_t> plain(driver.MatchIndices().begin(), driver.MatchIndices().end());
-            const std::string plainStatus = driver.StatusText();
-            words = driver.Words();
-            std::vector<std::vector<size_t>> parts(2);
-            std::vector<int> takes(2, 0);
-            std::mutex mutex;
-            driver.BeginSearch(results);
-            const size_t found = driver.FindMatchesInParts(
-                catalogue, &names, words, {}, limit, [&](size_t part, std::span<const size_t> matches) {
-                    std::lock_guard lock(mutex);
-                    ASSERT_LT(part, 2u);
-                    ++takes[part];
-                    parts[part].assign(matches.begin(), matches.end());
-                });
-            EXPECT_EQ(found, plain.size());
-            EXPECT_EQ(takes[0], 1);
-            EXPECT_EQ(takes[1], threshold == 0 ? 0 : 1);
-            std::vector<size_t> joined = parts[0];
-            joined.insert(joined.end(), parts[1].begin(), parts[1].end());
-            EXPECT_EQ(joined, plain);
-            if (waitForSecond) {
-                EXPECT_EQ(parts[0].size(), plain.size() - plain.size() / 2);
-                EXPECT_EQ(parts[1].size(), plain.size() / 2);
-            }
-            EXPECT_EQ(std::vector<size_t>(driver.MatchIndices().begin(), driver.MatchIndices().end()), plain);
-            EXPECT_EQ(driver.StatusText(), plainStatus);
-        }
-    }
-}
-
-// A taker that fails ends the search with its error, on either part, and no thread is left
-// running (one left behind would end the program).
-TEST_F(SearchDriverTest, AFailingTakerEndsTheSearchWithItsError) {
-    for (int i = 0; i < 3000; ++i) AddEntry(catalogue, "/d/", "n" + std::to_string(i % 7));
-    driver.SetParallelThreshold(10);
-    Search("n3");
-    const TWordList words = driver.Words();
-    for (const size_t failing : {size_t{0}, size_t{1}}) {
-        std::atomic<int> taken{0};
-        EXPECT_THROW(driver.FindMatchesInParts(catalogue, nullptr, words, {}, 100000,
-                                               [&](size_t part, std::span<const size_t>) {
-                                                   ++taken;
-                                                   if (part == failing) throw std::runtime_error("taker");
-                                               }),
-                     std::runtime_error)
-            << failing;
-        EXPECT_GE(taken.load(), 1);
-    }
+    EXPECT_EQ(search("n3"), 0u);
+    EXPECT_EQ(search("*"), 0u);
+    EXPECT_TRUE(stopping.StopRequested());
+    stop = false;
+    EXPECT_EQ(search("n3"), 3000u / 7 + 1);
+    EXPECT_FALSE(stopping.StopRequested());
 }
 
 }  // namespace
