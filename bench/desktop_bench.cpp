@@ -91,14 +91,16 @@ int main(int argc, char** argv) {
     context.prompts = &prompts;
     TQuilloryForm1 form(context);
     CreateDataFolder();  // the activity log of the load goes there
-    Catalogue& catalogue = context.catalogue();
-    LoadDatabase(catalogue.Entries, catalogue.Options, argv[1], ActivityLog());
-    catalogue.Options.MaxResultsCount = 10000;
+    {
+        const auto catalogue = context.keeper.Write();
+        LoadDatabase(catalogue->Entries, catalogue->Options, argv[1], ActivityLog());
+        catalogue->Options.MaxResultsCount = 10000;
+    }
     context.keeper.PrepareNamesAhead();
     form.OpenMainWindow();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;
     const double startupMs = MsSince(kProcessStart);
-    const size_t entries = context.catalogue().Entries.Count();  // waits for the name cache
+    const size_t entries = context.keeper.Read()->Entries.Count();  // waits for the name cache
 
     std::printf("entries in the catalogue:                      %zu\n", entries);
     std::printf("start-up to the window shown, database loaded: %.0f ms\n", startupMs);

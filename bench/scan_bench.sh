@@ -9,21 +9,25 @@
 #   WORKDIR  the Release build, the tree and the databases (default /tmp/qscanbench); a tree
 #            already there with the same size is reused
 #   ENTRIES  size of the tree (default 1000000)
+# BUILD=DIR uses that build folder instead of WORKDIR/build (made Release there when missing).
+# AB_ENV="NAME=VALUE ..." adds a rescan run with that environment, taking turns with the others:
+# an A/B of a switch in one run.
 # Needs: cmake, ninja, g++, python3, find; bfs when installed (apt-get install bfs).
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=${1:-/tmp/qscanbench}
 entries=${2:-1000000}
 runs=${RUNS:-5}
-build="$work/build"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
+build=${BUILD:-$work/build}
 root="$work/tree"
 export XDG_DATA_HOME="$work/data"  # the CLI's activity log stays here
 
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF \
-    -DQUILLORY_DESKTOP=OFF >/dev/null
-cmake --build "$build" -j2 >/dev/null
+# Built at the lowest priority, so that the build never disturbs a benchmark running beside it.
+nice -n 19 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON \
+    -DBUILD_TESTING=OFF -DQUILLORY_DESKTOP=OFF >/dev/null
+nice -n 19 cmake --build "$build" -j2 --target quillory-cli quillory-bare-walk-bench >/dev/null
 cli="$build/quillory-cli"
 bare="$build/bench/quillory-bare-walk-bench"
 
@@ -45,13 +49,17 @@ rm -f "$db"
 echo "database records: $("$cli" --db "$db" info | sed -n 's/^Records: //p'), bare walk items: $("$bare" "$root")"
 uptime
 
-python3 - "$runs" "$counted" "$cli" "$db" "$fresh" "$root" "$fmt" "$bare" <<'PY'
+python3 - "$runs" "$counted" "$cli" "$db" "$fresh" "$root" "$fmt" "$bare" "${AB_ENV:-}" <<'PY'
 import os, shutil, statistics, subprocess, sys, time
 
 runs, entries = int(sys.argv[1]), int(sys.argv[2])
-cli, db, fresh, root, fmt, bare = sys.argv[3:9]
+cli, db, fresh, root, fmt, bare, ab_env = sys.argv[3:10]
 commands = [
     ("quillory-cli scan (rescan of existing db)", [cli, "--db", db, "scan"], None),
+]
+if ab_env:
+    commands.append((f"rescan with {ab_env}"[:45], ["env", *ab_env.split(), cli, "--db", db, "scan"], None))
+commands += [
     ("quillory-cli scan (new db)", [cli, "--db", fresh, "scan", "--include", root], fresh),
     ("find -printf", ["find", root, "-printf", fmt], None),
 ]

@@ -52,14 +52,6 @@ class Catalogue {
     // is fast. May run on a worker thread that owns the catalogue.
     void PrepareNameCache(bool caseSensitive) { NamesFor(caseSensitive); }
 
-    // Asks for huge pages for the entries and the name caches built so far (see
-    // EntryList::AdviseHugePages): for a catalogue kept for long and read by every search.
-    void AdviseHugePages() const {
-        Entries.AdviseHugePages();
-        if (upperNames_.IsCurrentFor(Entries)) upperNames_.AdviseHugePages();
-        if (rawNames_.IsCurrentFor(Entries)) rawNames_.AdviseHugePages();
-    }
-
     // Gives back the memory of both name caches.
     void ReleaseNameCaches() {
         upperNames_ = NameCache(true);

@@ -2,23 +2,15 @@
 
 #include <algorithm>
 #include <bit>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "core/database_header.h"
 #include "platform/atomic_file.h"
-#include "platform/background_file_writer.h"
 #include "platform/error.h"
 #include "platform/full_path.h"
 #include "platform/regular_file_reader.h"
-#include "platform/thread_placement.h"
 
 namespace quillory {
 
@@ -164,26 +156,12 @@ DateTime StoredDate(double value) {
 }
 
 // The database file read front to back through one large buffer. The size is taken when the
-// file is opened; a file that shrinks while it is read ends in a read error. With `readAhead`,
-// a file larger than the buffer is read one buffer ahead by a thread of its own, so the
-// system's copy of the next part overlaps the reading of this one; one thread serves the whole
-// file, as starting one per buffer would cost more than the copy it hides. That is quicker but
-// not cheaper: the bytes the reader's copy brought into its processor's cache must then move
-// to the other one. Without it, every read happens in place.
+// file is opened; a file that shrinks while it is read ends in a read error.
 class FileSource {
   public:
-    FileSource(const std::string& path, bool readAhead) : file_(path), size_(file_.Size()) {
-        const auto bytes = static_cast<size_t>(std::clamp<uint64_t>(size_, 1, kBufferBytes));
-        buffer_.resize(bytes);
-        if (readAhead && size_ > kBufferBytes) {
-            ahead_.resize(bytes);
-            StartReader();
-            RequestAhead();
-        }
+    explicit FileSource(const std::string& path) : file_(path), size_(file_.Size()) {
+        buffer_.resize(static_cast<size_t>(std::clamp<uint64_t>(size_, 1, kBufferBytes)));
     }
-    ~FileSource() { StopReader(); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
 
     uint64_t Size() const { return size_; }
     uint64_t Remaining() const { return size_ - pos_; }
@@ -197,126 +175,34 @@ class FileSource {
             pos_ += n;
             return bytes;
         }
-        ReadInto(spill, n);
+        spill.resize(n);
+        for (size_t filled = 0; filled < n;) {
+            if (bufferPos_ == bufferLength_) Refill();
+            const size_t chunk = std::min(n - filled, bufferLength_ - bufferPos_);
+            std::memcpy(spill.data() + filled, buffer_.data() + bufferPos_, chunk);
+            bufferPos_ += chunk;
+            filled += chunk;
+        }
+        pos_ += n;
         return spill;
     }
 
   private:
     static constexpr size_t kBufferBytes = size_t{1} << 20;
 
-    // Replaces `out` with the next n bytes; n never exceeds Remaining().
-    void ReadInto(std::string& out, size_t n) {
-        out.resize(n);
-        size_t filled = 0;
-        while (filled < n) {
-            if (bufferPos_ == bufferLength_) Refill();
-            const size_t chunk = std::min(n - filled, bufferLength_ - bufferPos_);
-            std::memcpy(out.data() + filled, buffer_.data() + bufferPos_, chunk);
-            bufferPos_ += chunk;
-            filled += chunk;
-        }
-        pos_ += n;
-    }
-
     void Refill() {
-        size_t n;
-        if (aheadRequested_) {
-            n = CollectAhead();  // a refused read throws here, as it would have in place
-            buffer_.swap(ahead_);
-            fileRead_ += n;
-            if (n != 0 && fileRead_ < size_) RequestAhead();
-        } else {
-            n = file_.Read(buffer_.data(), buffer_.size());
-            fileRead_ += n;
-        }
+        const size_t n = file_.Read(buffer_.data(), buffer_.size());
         if (n == 0) ThrowReadError();
         bufferPos_ = 0;
         bufferLength_ = n;
     }
 
-    // Without a thread to be had, every read simply happens in place.
-    void StartReader() {
-        try {
-            reader_ = std::thread([this] { ReadWhenAsked(); });
-        } catch (const std::system_error&) {
-            reader_ = std::thread();
-        }
-    }
-
-    void StopReader() noexcept {
-        if (!reader_.joinable()) return;
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        asked_.notify_one();
-        reader_.join();  // after a read still running
-    }
-
-    // The file and `ahead_` belong to the reader from the request until the read is collected.
-    void RequestAhead() {
-        if (!reader_.joinable()) return;
-        // Beside this thread, not behind it: woken on this processor, the reader would only
-        // take turns with it.
-        KeepOffThisProcessor(reader_, readerKeptOff_);
-        {
-            std::lock_guard lock(mutex_);
-            askedFor_ = true;
-            done_ = false;
-        }
-        aheadRequested_ = true;
-        asked_.notify_one();
-    }
-
-    size_t CollectAhead() {
-        aheadRequested_ = false;
-        std::unique_lock lock(mutex_);
-        finished_.wait(lock, [this] { return done_; });
-        if (aheadError_) std::rethrow_exception(std::exchange(aheadError_, nullptr));
-        return aheadBytes_;
-    }
-
-    void ReadWhenAsked() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            asked_.wait(lock, [this] { return askedFor_ || stopping_; });
-            if (stopping_) return;
-            askedFor_ = false;
-            lock.unlock();
-            size_t n = 0;
-            std::exception_ptr error;
-            try {
-                n = file_.Read(ahead_.data(), ahead_.size());
-            } catch (...) {
-                error = std::current_exception();
-            }
-            lock.lock();
-            aheadBytes_ = n;
-            aheadError_ = error;
-            done_ = true;
-            finished_.notify_one();
-        }
-    }
-
     RegularFileReader file_;
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
-    uint64_t fileRead_ = 0;
     std::string buffer_;
-    std::string ahead_;
     size_t bufferPos_ = 0;
     size_t bufferLength_ = 0;
-    bool aheadRequested_ = false;  // the reader owes the next buffer
-    std::thread reader_;
-    int readerKeptOff_ = -1;  // the processor the reader is kept off
-    std::mutex mutex_;
-    std::condition_variable asked_;     // for the reader: a read asked for, or stop
-    std::condition_variable finished_;  // for the caller: the read is done
-    bool askedFor_ = false;
-    bool done_ = false;
-    bool stopping_ = false;
-    size_t aheadBytes_ = 0;
-    std::exception_ptr aheadError_;
 };
 
 // Walks the blocks as the reading rule describes. The current block is its content followed,
@@ -464,9 +350,6 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
     CheckHeaderAndCount(catalogue, options);
 
     AtomicFileWriter file(path);
-    // The records are encoded here while the bytes encoded before are written on the
-    // writer's thread.
-    BackgroundFileWriter writer(file);
     std::string out;
     out.reserve(kBufferBytes);
     size_t blockStart = 0;
@@ -488,16 +371,16 @@ void SaveDatabase(const EntryList& catalogue, const TProgramOptions& options, co
         if (i % kRecordsPerBlock == kRecordsPerBlock - 1) {
             CloseBlock(out, blockStart);
             if (out.size() >= kFlushBytes) {
-                writer.Write(out);
-                out.reserve(kBufferBytes);
+                file.Write(out);
+                file.StartWriteback();
+                out.clear();
             }
             blockStart = out.size();
             Put<int32_t>(out, 0);
         }
     }
     CloseBlock(out, blockStart);
-    writer.Write(out);
-    writer.Finish();
+    file.Write(out);
     file.Commit();
     log.AppendLog(log_messages::kEndSave);
 }
@@ -544,9 +427,7 @@ size_t ReadRecords(BlockReader& in, size_t count, DatabaseRecordSink* sink) {
 size_t ReadFile(const std::string& path, const ActivityLog& log, DatabaseRecordSink* sink,
                 TProgramOptions& options) {
     log.AppendLog(log_messages::kStartLoad);
-    // A check keeps nothing and hurries nothing (it precedes a rescan's walk): its reads cost
-    // least in place.
-    FileSource file(FullPath(path), sink != nullptr);
+    FileSource file(FullPath(path));
     BlockReader in(file);
     in.TakeFirstBlock();
     Header header = ReadHeader(in, log);

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "core/entry.h"
-#include "core/large_block.h"
 #include "core/text_arena.h"
 
 namespace quillory {
@@ -21,7 +20,7 @@ namespace quillory {
 class EntryList {
   public:
     // The slot storage; a reordering borrows a second one (see Reorder).
-    using Slots = std::vector<TMyItem, LargeBlockAllocator<TMyItem>>;
+    using Slots = std::vector<TMyItem>;
 
     EntryList();
     EntryList(EntryList&&) noexcept = default;
@@ -84,7 +83,7 @@ class EntryList {
     void TrimEntries(size_t first);
 
     // Puts entry order[k] at place k for every k below Count(); spare slots are dropped. The
-    // new order is built in `spare` (GatherEntries) and swapped in, so each entry is copied
+    // new order is built in `spare` and swapped in, so each entry is copied
     // once and `spare` receives the old slots, to be passed again by the next reordering,
     // which then touches no fresh memory. Counts as a change. Throws std::invalid_argument,
     // with the list unchanged, when `order` does not hold Count() indices below Count(); a
@@ -101,11 +100,6 @@ class EntryList {
 
     // Bytes held by the slots and the text arena (for memory figures).
     size_t BytesAllocated() const;
-
-    // Asks for huge pages for the slots and texts, once the list is filled, for a list that is
-    // kept and read many times (the window's catalogue): reading them then misses the
-    // processor's address cache less often. Copies the list's memory: off the user's thread.
-    void AdviseHugePages() const;
 
   private:
     static uint64_t NewEpoch();

@@ -1,10 +1,7 @@
 #include "core/name_cache.h"
 
 #include <algorithm>
-#include <utility>
 
-#include "core/large_block.h"
-#include "platform/memory_advice.h"
 #include "platform/text.h"
 
 namespace quillory {
@@ -116,14 +113,6 @@ size_t NameCache::RunAtFolderOffset(size_t offset) const {
 size_t NameCache::BytesAllocated() const {
     return names_.capacity() + folders_.capacity() +
            (starts_.capacity() + folderStarts_.capacity() + runStarts_.capacity()) * sizeof(size_t);
-}
-
-void NameCache::AdviseHugePages() const {
-    for (const auto& [data, bytes] : {std::pair<const void*, size_t>{names_.data(), names_.size()},
-                                      {starts_.data(), starts_.size() * sizeof(size_t)},
-                                      {folders_.data(), folders_.size()}}) {
-        if (bytes >= kHugePageBytes) quillory::AdviseHugePages(data, bytes);
-    }
 }
 
 }  // namespace quillory

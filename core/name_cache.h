@@ -57,9 +57,6 @@ class NameCache {
     bool NamesHoldSeparator() const { return namesHoldSeparator_; }
 
     size_t BytesAllocated() const;
-    // Asks for huge pages for the large buffers once the cache is built: every search reads
-    // them through, and a million entries' names span thousands of small pages.
-    void AdviseHugePages() const;
     // How often Update rebuilt the cache.
     size_t Builds() const { return builds_; }
 

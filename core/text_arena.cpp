@@ -3,14 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/large_block.h"
-#include "platform/memory_advice.h"
-
 namespace quillory {
-
-void TextArena::ChunkDeleter::operator()(char* p) const noexcept {
-    FreeLargeBlock(p, size);
-}
 
 const char* TextArena::Store(std::string_view text) {
     if (text.empty()) return "";
@@ -32,12 +25,10 @@ char* TextArena::Place(size_t size) {
         used_ = 0;
     }
     if (current_ == chunks_.size()) {
-        // Small lists (a handful of results) stay small; big ones get full, huge-page chunks.
+        // Small lists (a handful of results) stay small; big ones get full chunks.
         const size_t grown = std::clamp(BytesAllocated(), kFirstChunkSize, kChunkSize);
         const size_t chunkSize = std::max(size, grown);
-        chunks_.push_back({std::unique_ptr<char[], ChunkDeleter>(
-                               static_cast<char*>(AllocateLargeBlock(chunkSize)), ChunkDeleter{chunkSize}),
-                           chunkSize});
+        chunks_.push_back({std::unique_ptr<char[]>(new char[chunkSize]), chunkSize});
         used_ = 0;
     }
     char* place = chunks_[current_].data.get() + used_;
@@ -48,12 +39,6 @@ char* TextArena::Place(size_t size) {
 void TextArena::Rewind() {
     current_ = 0;
     used_ = 0;
-}
-
-void TextArena::AdviseHugePages() const {
-    for (const Chunk& c : chunks_) {
-        if (c.size >= kHugePageBytes) quillory::AdviseHugePages(c.data.get(), c.size);
-    }
 }
 
 size_t TextArena::BytesAllocated() const {

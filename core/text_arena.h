@@ -33,19 +33,12 @@ class TextArena {
 
     size_t BytesAllocated() const;
 
-    // Asks for huge pages for the chunks large enough for one (see AdviseHugePages).
-    void AdviseHugePages() const;
-
   private:
     // `size` bytes of the current chunk (or of a new one when they do not fit).
     char* Place(size_t size);
 
-    struct ChunkDeleter {
-        size_t size;
-        void operator()(char* p) const noexcept;
-    };
     struct Chunk {
-        std::unique_ptr<char[], ChunkDeleter> data;
+        std::unique_ptr<char[]> data;
         size_t size;
     };
     std::vector<Chunk> chunks_;

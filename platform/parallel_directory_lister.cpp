@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,21 +26,9 @@ struct StoredItem {
 
 enum class JobState { Queued, Running, Done };
 
-// Buffers for a folder's items: a typical folder fits. Those of folders the walk has left are
-// kept for reuse up to a budget that covers the folders read ahead at the waiting limit, so
-// the readers pausing there and resuming allocate nothing; ones grown by a large folder are
-// not kept.
+// Room for a typical folder's items, reserved as it is read.
 constexpr size_t kItemsReserved = 32;
 constexpr size_t kNameBytesReserved = 512;
-constexpr size_t kSpareBufferBytes = size_t{4} << 20;
-constexpr size_t kLargestSpareItems = 1024;
-constexpr size_t kLargestSpareNameBytes = 64 * 1024;
-// Jobs the walk has left are emptied and kept for folders still to be read, with their texts'
-// and lists' memory: a folder then costs no allocation but its listing's. A reading thread
-// takes a few at a time, so it asks for the lock once per batch, not once per subfolder.
-constexpr size_t kSpareJobs = 1024;
-constexpr size_t kJobsPerBatch = 32;
-constexpr size_t kLargestSpareChildren = 256;
 
 }  // namespace
 
@@ -70,49 +57,10 @@ struct RetireJob {
     void operator()(Job* job) const noexcept;
 };
 
-// What one reading thread keeps between folders: emptied jobs to fill, and room to put a
-// subfolder's path together.
-struct ReaderStock {
-    std::vector<Job*> jobs;
-    std::string path;
-
-    ~ReaderStock() {
-        for (Job* job : jobs) delete job;
-    }
-};
-
-// A job from `stock` when it holds one, otherwise a new one.
-std::shared_ptr<Job> NewJob(ParallelDirectoryLister::Shared* shared, ReaderStock* stock = nullptr) {
-    Job* job = nullptr;
-    if (stock && !stock->jobs.empty()) {
-        job = stock->jobs.back();
-        stock->jobs.pop_back();
-    } else {
-        job = new Job;
-    }
+std::shared_ptr<Job> NewJob(ParallelDirectoryLister::Shared* shared) {
+    Job* job = new Job;
     job->shared = shared;
     return std::shared_ptr<Job>(job, RetireJob{});
-}
-
-// Empties a retired job for reuse, keeping the memory of its texts and subfolder list (the
-// caller holds no lock: dropping its subfolders may retire them).
-void EmptyJob(Job& job) noexcept {
-    job.parentFolder.reset();
-    job.name.clear();
-    job.depth = 1;
-    job.path.clear();
-    job.filter.reset();
-    job.source.reset();
-    job.opened = false;
-    job.state = JobState::Queued;
-    job.children.clear();
-    if (job.children.capacity() > kLargestSpareChildren)
-        std::vector<std::shared_ptr<Job>>().swap(job.children);
-    // Item buffers still here were not kept at retirement (too large, or enough spares): a
-    // kept job must not hold on to them.
-    std::vector<StoredItem>().swap(job.items);
-    std::string().swap(job.names);
-    job.counted = 0;
 }
 
 struct ParallelDirectoryLister::Shared {
@@ -124,25 +72,13 @@ struct ParallelDirectoryLister::Shared {
     size_t waitingItems = 0;
     bool stopping = false;
     std::vector<std::thread> workers;
-    // Jobs the walk has left, which a reader empties for reuse (or frees): most of their memory
-    // was allocated by a reader, and freeing it on the walk's thread would contend for that
-    // reader's allocator on every folder.
-    std::vector<Job*> retired;
-    std::vector<Job*> spareJobs;  // emptied, for reading threads to take in batches
-    ReaderStock walkStock;        // the walk's thread's, used while it reads a folder itself
 
-    ~Shared() { Free(spareJobs); }
-
-    // A job whose last reference is gone: its buffers are kept for reuse and its items no
-    // longer wait, at once; it is emptied for reuse later by a reader (or freed here, once
-    // none runs).
+    // A job whose last reference is gone: its items no longer wait.
     void Retire(Job* job) noexcept {
         bool resume = false;
-        bool deferred = false;
         {
             std::lock_guard lock(mutex);
-            if (job->counted != 0 || job->items.capacity() != 0) {
-                KeepBuffers(*job);
+            if (job->counted != 0) {
                 // Readers paused at the limit are woken once half of it has been taken, not
                 // for every folder the walk leaves: that would cost a sleep and a wake-up per
                 // folder.
@@ -151,51 +87,14 @@ struct ParallelDirectoryLister::Shared {
                 waitingItems -= job->counted;
                 job->counted = 0;
             }
-            if (!stopping && !workers.empty()) {
-                try {
-                    retired.push_back(job);
-                    deferred = true;
-                } catch (const std::bad_alloc&) {
-                    // No room to keep it for a reader: freed here instead.
-                }
-            }
         }
-        if (!deferred) delete job;
+        // Outside the lock: freeing the job drops its subfolders, which may retire them.
+        delete job;
         if (resume) workAvailable.notify_all();
     }
 
-    // Frees retired jobs (the caller holds no lock: freeing a job may retire others).
-    static void Free(std::vector<Job*>& jobs) {
-        for (Job* job : jobs) delete job;
-        jobs.clear();
-    }
-
-    // Empties retired jobs and keeps them for reuse, as many as may be kept; frees the rest.
-    // The caller holds no lock.
-    void Recycle(std::vector<Job*>& jobs) {
-        if (jobs.empty()) return;
-        for (Job* job : jobs) EmptyJob(*job);
-        {
-            std::lock_guard lock(mutex);
-            while (!jobs.empty() && spareJobs.size() < kSpareJobs) {
-                spareJobs.push_back(jobs.back());
-                jobs.pop_back();
-            }
-        }
-        Free(jobs);
-    }
-
-    // Tops up a reading thread's stock of jobs from the spares (the caller holds the lock).
-    void Restock(ReaderStock& stock) {
-        while (stock.jobs.size() < kJobsPerBatch && !spareJobs.empty()) {
-            stock.jobs.push_back(spareJobs.back());
-            spareJobs.pop_back();
-        }
-    }
-
-    // Reads the job's folder (the caller has set it Running) and marks it Done. Jobs for its
-    // subfolders come from `stock`.
-    void Process(const std::shared_ptr<Job>& job, ReaderStock& stock) {
+    // Reads the job's folder (the caller has set it Running) and marks it Done.
+    void Process(const std::shared_ptr<Job>& job) {
         if (!job->source && job->parentFolder) job->source = job->parentFolder->OpenSharedChild(job->name);
         // Released here, outside the lock: it may be the parent's last holder, and closing a
         // folder takes a while.
@@ -205,7 +104,10 @@ struct ParallelDirectoryLister::Shared {
         // A subfolder the walk may open through this folder itself (one not read ahead).
         bool walkMayOpen = false;
         const bool opened = job->source != nullptr;
+        std::string path;  // a subfolder's
         if (opened) {
+            job->items.reserve(kItemsReserved);
+            job->names.reserve(kNameBytesReserved);
             // Each item is read straight into its slot: an item is copied once more, to the
             // walk, and no more.
             for (;;) {
@@ -229,13 +131,12 @@ struct ParallelDirectoryLister::Shared {
                     walkMayOpen = true;
                     continue;
                 }
-                std::string& path = stock.path;
                 path.assign(job->path).append(name).push_back('/');
                 if (job->filter && *job->filter && !(*job->filter)(path)) {
                     walkMayOpen = true;
                     continue;
                 }
-                auto child = NewJob(this, &stock);
+                auto child = NewJob(this);
                 child->parentFolder = job->source;
                 child->name.assign(name);
                 child->depth = job->depth + 1;
@@ -262,45 +163,6 @@ struct ParallelDirectoryLister::Shared {
         workAvailable.notify_all();
     }
 
-    // Buffers of folders the walk has left, for folders still to be read: a buffer freed on
-    // another thread than the one that allocated it contends for that thread's allocator, and
-    // the walk frees what the readers filled. Guarded by `mutex`.
-    std::vector<std::vector<StoredItem>> spareItems;
-    std::vector<std::string> spareNames;
-    size_t spareBytes = 0;
-
-    static size_t BufferBytes(const Job& job) {
-        return job.items.capacity() * sizeof(StoredItem) + job.names.capacity();
-    }
-
-    // Marks a queued job Running (the caller holds the lock) and gives it buffers.
-    void StartJob(Job& job) {
-        job.state = JobState::Running;
-        if (!spareItems.empty()) {
-            job.items = std::move(spareItems.back());
-            spareItems.pop_back();
-            job.names = std::move(spareNames.back());
-            spareNames.pop_back();
-            spareBytes -= BufferBytes(job);
-        } else {
-            job.items.reserve(kItemsReserved);
-            job.names.reserve(kNameBytesReserved);
-        }
-    }
-
-    // Keeps a finished job's buffers for reuse (the caller holds the lock).
-    void KeepBuffers(Job& job) {
-        if (job.items.capacity() == 0 || job.items.capacity() > kLargestSpareItems ||
-            job.names.capacity() > kLargestSpareNameBytes ||
-            spareBytes + BufferBytes(job) > kSpareBufferBytes)
-            return;
-        spareBytes += BufferBytes(job);
-        job.items.clear();
-        job.names.clear();
-        spareItems.push_back(std::move(job.items));
-        spareNames.push_back(std::move(job.names));
-    }
-
     // The next queued job that may be read now (the caller holds the lock), marked Running;
     // null when none is queued or reading ahead must pause. Jobs met on the way that another
     // thread reads or has read go to `passed`, which the caller empties only after unlocking:
@@ -311,7 +173,7 @@ struct ParallelDirectoryLister::Shared {
             stack.pop_back();
             if (!job) continue;
             if (job->state == JobState::Queued) {
-                StartJob(*job);
+                job->state = JobState::Running;
                 return job;
             }
             passed.push_back(std::move(job));
@@ -329,18 +191,16 @@ struct ParallelDirectoryLister::Shared {
         for (;;) {
             if (job->state == JobState::Done) return;
             if (job->state == JobState::Queued) {
-                StartJob(*job);
-                Restock(walkStock);
+                job->state = JobState::Running;
                 lock.unlock();
-                Process(job, walkStock);
+                Process(job);
                 return;
             }
             std::shared_ptr<Job> other = TakeQueued(passed);
             if (other || !passed.empty()) {
-                if (other) Restock(walkStock);
                 lock.unlock();
                 passed.clear();
-                if (other) Process(other, walkStock);
+                if (other) Process(other);
                 other.reset();
                 lock.lock();
                 continue;
@@ -353,8 +213,6 @@ struct ParallelDirectoryLister::Shared {
     }
 
     void Work() {
-        ReaderStock stock;
-        std::vector<Job*> toRecycle;
         for (;;) {
             std::vector<std::shared_ptr<Job>> passed;
             std::shared_ptr<Job> job;
@@ -365,13 +223,10 @@ struct ParallelDirectoryLister::Shared {
                 });
                 if (stopping) return;
                 job = TakeQueued(passed);
-                if (job) Restock(stock);
-                toRecycle.swap(retired);
             }
             // Outside the lock: dropping the last reference to a job takes the lock.
             passed.clear();
-            Recycle(toRecycle);
-            if (job) Process(job, stock);
+            if (job) Process(job);
         }
     }
 };
@@ -466,14 +321,6 @@ ParallelDirectoryLister::~ParallelDirectoryLister() {
     }
     shared_->workAvailable.notify_all();
     for (std::thread& worker : shared_->workers) worker.join();
-    std::vector<Job*> toFree;
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->stack.clear();
-        toFree.swap(shared_->retired);
-    }
-    // From now on a job left is freed where it is left.
-    Shared::Free(toFree);
 }
 
 std::unique_ptr<FolderListing> ParallelDirectoryLister::OpenFolder(const std::string& path) {

@@ -209,8 +209,7 @@ void ExpectEntryFrom(const TMyItem& e, size_t i, size_t place) {
 }
 
 TEST(Reorder, MovesWholeEntriesShortAndLongListsWithOneSpare) {
-    // Short lists are copied plainly; long ones on two threads past the caches. One spare is
-    // passed through lists of growing, shrinking and growing sizes, as one sorter's is.
+    // One spare is passed through lists of growing, shrinking and growing sizes, as one sorter's is.
     std::mt19937 random(4);
     EntryList::Slots spare;
     for (const size_t count : {0u, 1u, 5u, 1000u, 70'001u, 3u, 40'000u, 100'000u, 2u}) {
