@@ -1,7 +1,5 @@
 #include "app/instance_channel.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
@@ -11,6 +9,7 @@
 #include <QTimer>
 
 #include "platform/clock.h"
+#include "platform/path_status.h"
 #include "platform/peer_credentials.h"
 
 namespace quillory::app {
@@ -30,13 +29,11 @@ bool CopyAnswers(const QString& path, int timeoutMs) {
 // A socket file nobody listens on. Anything else at that path (a file, a folder) is not ours
 // to delete.
 bool IsSocketFile(const QString& path) {
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+    return IsSocketEntry(QFile::encodeName(path).toStdString());
 }
 
 bool PathExists(const QString& path) {
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return PathEntryExists(QFile::encodeName(path).toStdString());
 }
 
 }  // namespace

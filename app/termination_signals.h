@@ -1,7 +1,7 @@
 #pragma once
 // SIGTERM, SIGHUP and SIGINT end the program the orderly way (database and settings saved),
-// as a session log-off does. The handler only writes the signal number into a socket pair;
-// a notifier on the other end turns it into a Qt signal on the thread that installed it.
+// as a session log-off does. The handler only records the signal (platform/signal_watch.h);
+// a notifier turns it into a Qt signal on the thread that installed it.
 
 #include <QObject>
 
@@ -25,7 +25,8 @@ class TerminationSignals : public QObject {
     void endRequested(int signal);
 
   private:
-    explicit TerminationSignals(QObject* parent);
+    // `signalFd`: where the handlers record the signals (platform/signal_watch.h).
+    TerminationSignals(int signalFd, QObject* parent);
     void Drain();
 
     QSocketNotifier* notifier_;

@@ -1,19 +1,19 @@
 #pragma once
-// Keeps the program's one catalogue and hands it to whoever may use it at the moment: the
-// user interface's thread, or the one worker that runs a rescan or builds the search names.
-// Every use from the user interface goes through Acquire(), which takes the catalogue back
-// first: a running rescan is asked to stop and waited for (it keeps what it found), a name
-// cache being built is waited for, and column ranks being built are stopped after the column
-// in progress. So a search during a rescan searches what was found.
+// Keeps the program's one catalogue and lends it to one user at a time: the user interface's
+// thread through a hold that lasts one scope, or the one worker that runs a rescan or builds
+// the search names and column ranks. Taking a hold takes the catalogue back first: a running
+// rescan is stopped and waited for (it keeps what it found; its result waits for
+// CollectRescan), a name cache being built is waited for, column ranks being built are
+// stopped after the column in progress. So a search during a rescan searches what was found.
+// While a hold lives nobody else gets the catalogue: starting a rescan or a preparation, or a
+// second hold, throws std::logic_error.
 //
-// Other threads may read the catalogue through TryRead (the search channel). They never
-// wait and never stop a rescan: while a rescan or a name-cache build owns the catalogue,
-// or the user interface changes it or waits to, TryRead declines. Nor do they keep the
-// user interface waiting: before it waits for them, a read under way is asked to end at
-// once (SetReaderStop). Every change the user interface makes
-// to Entries or the name caches (a load, a replacement, a search that brings the names up to
-// date) holds the guard Modify() returns; its plain reads need no guard, as the readers
-// never write.
+// Other threads read the catalogue through TryRead (the search channel). They never wait and
+// never stop a rescan: while a worker or a writing hold has the catalogue, or one waits for
+// it, TryRead declines. Nor do they keep the user interface waiting: before it waits for
+// them, a read under way is asked to end at once (SetReaderStop). Every change to Entries or
+// the name caches (a load, a search that brings the names up to date) is made under a
+// writing hold; a reading hold leaves the readers in, as neither writes.
 
 #include <atomic>
 #include <functional>
@@ -21,40 +21,71 @@
 #include <mutex>
 #include <optional>
 #include <shared_mutex>
-#include <thread>
+#include <stop_token>
 #include <utility>
 
 #include "core/catalogue.h"
+#include "platform/worker.h"
 #include "results/collation.h"
 #include "scan/rescan_driver.h"
 
-namespace quillory::app {
+namespace quillory::cli {
+
+// The catalogue lent to the user interface's thread until the hold ends: `const Catalogue`
+// for reading, `Catalogue` for writing, whose hold also keeps the readers of other threads out.
+template <class Access>
+class CatalogueHold {
+  public:
+    CatalogueHold(CatalogueHold&& other) noexcept
+        : catalogue_(std::exchange(other.catalogue_, nullptr)),
+          held_(other.held_),
+          writing_(std::move(other.writing_)) {}
+    // The hold this one had (if any) ends; `other`'s moves in.
+    CatalogueHold& operator=(CatalogueHold other) noexcept {
+        std::swap(catalogue_, other.catalogue_);
+        std::swap(held_, other.held_);
+        std::swap(writing_, other.writing_);
+        return *this;
+    }
+    ~CatalogueHold() {
+        if (catalogue_) *held_ = false;
+    }
+
+    Access& operator*() const { return *catalogue_; }
+    Access* operator->() const { return catalogue_; }
+
+  private:
+    friend class CatalogueKeeper;
+    CatalogueHold(Access& catalogue, bool& held, std::unique_lock<std::shared_mutex> writing)
+        : catalogue_(&catalogue), held_(&held), writing_(std::move(writing)) {
+        held = true;
+    }
+
+    Access* catalogue_;
+    bool* held_;
+    std::unique_lock<std::shared_mutex> writing_;
+};
+
+using ReadHold = CatalogueHold<const Catalogue>;
+using WriteHold = CatalogueHold<Catalogue>;
 
 class CatalogueKeeper {
   public:
-    using RescanEnded = std::function<void(const RescanResult& result)>;
-
     explicit CatalogueKeeper(std::unique_ptr<Catalogue> catalogue);
-    // Stops a running rescan and waits for every worker.
     ~CatalogueKeeper();
     CatalogueKeeper(const CatalogueKeeper&) = delete;
     CatalogueKeeper& operator=(const CatalogueKeeper&) = delete;
 
-    // Called on the user interface's thread whenever a rescan has ended and its result was
-    // applied to the options (the statistics of a completed rescan).
-    void OnRescanEnded(RescanEnded ended) { rescanEnded_ = std::move(ended); }
+    // The catalogue for the user interface's thread, taken back from whoever had it.
+    ReadHold Read();
+    WriteHold Write();
+    // The catalogue when no rescan and no preparation has it (nothing is stopped or waited
+    // for); otherwise nothing.
+    std::optional<ReadHold> ReadIfIdle();
 
-    // The catalogue, owned by the calling thread until the next StartRescan or
-    // PrepareNamesAhead.
-    Catalogue& Acquire();
-    // Takes the catalogue back as Acquire() does and locks out the readers of other threads
-    // until the guard ends. Never hold it while calling StartRescan, CollectRescan, Replace
-    // or PrepareNamesAhead.
-    std::unique_lock<std::shared_mutex> Modify();
     // From any thread: calls read(const Catalogue&) and returns true when the catalogue is
-    // free for reading at once; false, without waiting, while a rescan or a name-cache build
-    // owns it or the user interface changes it or waits to. The catalogue stays unchanged during
-    // the call.
+    // free for reading at once; false, without waiting, otherwise. The catalogue stays
+    // unchanged during the call.
     template <class Reader>
     bool TryRead(Reader&& read) {
         std::shared_lock<std::shared_mutex> reading(lock_, std::try_to_lock);
@@ -64,9 +95,9 @@ class CatalogueKeeper {
     }
 
     // Called on the user interface's thread whenever it is about to wait for the readers of
-    // other threads (to change the catalogue, to hand it to a rescan or take it back, or to
-    // end): a reader that can end its read early is asked to. A read that begins after the
-    // call declines. Set before readers start, cleared (nullptr) before its target goes.
+    // other threads: a reader that can end its read early is asked to. A read that begins
+    // after the call declines. Set before readers start, cleared (nullptr) before its target
+    // goes.
     void SetReaderStop(std::function<void()> stop) { stopReaders_ = std::move(stop); }
 
     // The description of the catalogue's database (folders, extensions, file name, rescan
@@ -75,72 +106,65 @@ class CatalogueKeeper {
     // completed rescan; a change made to it meanwhile reaches the catalogue when the rescan
     // is taken back (the running walk keeps the lists it started with).
     TProgramOptions& Description() { return catalogue_ ? catalogue_->Options : description_; }
-
     // The number of entries the description describes: while a rescan runs, the count when
     // it began.
     size_t DescribedCount() const { return catalogue_ ? catalogue_->Entries.Count() : describedCount_; }
 
-    // Replaces the catalogue (a database was loaded into a new one).
-    void Replace(std::unique_ptr<Catalogue> catalogue);
-
     bool Rescanning() const { return rescan_.Running(); }
     // Starts a rescan on a worker; false (nothing happens) while one runs. The observer's
-    // calls come from the worker; its Finished() is the moment to call CollectRescan() on the
-    // user interface's thread.
+    // calls come from the worker, and it must outlive the rescan; its Finished() is the moment
+    // to call CollectRescan(). The result of an earlier rescan never collected is dropped.
     bool StartRescan(RescanObserver& observer);
     // Takes back the catalogue of a rescan that finished (or stops and waits for one that
-    // still runs), applies its result to the options and reports it. Nothing without a rescan.
-    void CollectRescan();
+    // still runs), applies its result to the options and returns it, or the result of a
+    // rescan a hold took back. Each result once; nothing without one.
+    std::optional<RescanResult> CollectRescan();
     // Builds the names of a case-insensitive (and, when asked, case-sensitive) search on a
     // worker, so the first search after a load or a rescan is as fast as the later ones;
     // then, when a sort collation was given, the catalogue's column ranks, so that column
     // clicks need no sort.
     void PrepareNamesAhead(bool caseSensitiveToo = false);
-    // Builds the column ranks on a worker when some are stale, the catalogue is free and a
-    // sort collation was given; otherwise nothing. The ranks are only a head start: an
-    // Acquire() stops their build after the column in progress (finished columns are kept),
-    // and this call resumes it.
+    // Resumes the ranks' build (a hold stops it, finished columns are kept) when some are
+    // stale, the catalogue is free and a sort collation was given; otherwise nothing.
     void PrepareOrdersAhead();
     // The collation of the window's column sorts (the worker uses this copy alone). Without
     // one no ranks are built.
     void SetSortCollation(Collation collation);
 
-    // The catalogue when it can be read at once: no rescan running and no worker preparing
-    // it (nothing is stopped or waited for); otherwise nullptr. Valid until the next
-    // StartRescan, PrepareNamesAhead or PrepareOrdersAhead.
-    const Catalogue* IdleCatalogue();
-
     // The rescan's settings (lister, clocks) for tests; only while no rescan runs.
     RescanDriver& Driver() { return rescan_.Driver(); }
 
   private:
+    void RefuseWhileHeld() const;
+    // Ends every other use of the catalogue; a rescan's result waits for CollectRescan.
+    void TakeBack();
     // Stops the ranks' build, waits for the worker.
     void JoinPreparation();
-    // The exclusive hold for the user interface's thread, with the readers asked to stop first.
+    // The exclusive lock for the user interface's thread, with the readers asked to stop first.
     std::unique_lock<std::shared_mutex> LockOutReaders();
     // Marks that the user interface's thread waits for the readers and asks them to stop.
     void AskReadersToStop();
     void StartPreparation(bool names, bool caseSensitiveToo);
     // On the preparation worker: the stale column ranks, each put in place when finished.
-    void BuildRanks(Catalogue& catalogue, const Collation& collation);
+    void BuildRanks(Catalogue& catalogue, const Collation& collation, const std::stop_token& stop);
 
     // Held shared by TryRead, exclusively by every change to catalogue_ or what it holds that
-    // another thread could see: Modify(), Replace, handing the catalogue to a rescan and
-    // taking it back, the name-cache build.
+    // another thread could see: a writing hold, handing the catalogue to a rescan and taking
+    // it back, the name-cache build and each finished column rank.
     std::shared_mutex lock_;
     std::unique_ptr<Catalogue> catalogue_;
     // The catalogue's description while a rescan owns the catalogue.
     TProgramOptions description_;
     size_t describedCount_ = 0;
-    RescanTask rescan_;
-    std::jthread preparing_;
-    std::atomic<bool> stopPreparing_{false};
-    std::atomic<bool> prepared_{false};
+    bool held_ = false;
+    std::optional<RescanResult> ended_;
     std::optional<Collation> sortCollation_;
-    RescanEnded rescanEnded_;
     // Set while the user interface's thread waits for the readers to let go.
     std::atomic<bool> writerWaiting_{false};
     std::function<void()> stopReaders_;
+    // The workers come last: they end before anything they use goes.
+    RescanTask rescan_;
+    std::optional<Worker<void>> preparing_;
 };
 
-}  // namespace quillory::app
+}  // namespace quillory::cli

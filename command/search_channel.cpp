@@ -32,7 +32,6 @@ std::string EncodeRequest(const ChannelRequest& request) {
     PutString(payload, request.databasePath);
     std::string flags;
     if (request.outputIsTerminal) flags.push_back('t');
-    if (request.takesSharedBlocks) flags.push_back('m');
     PutString(payload, flags);
     PutString(payload, request.environment);
     for (const std::string& arg : request.args) PutString(payload, arg);
@@ -62,10 +61,9 @@ DecodeStatus DecodeRequest(std::string_view bytes, ChannelRequest& request) {
     }
     if (fields.size() < kFixedFields) return DecodeStatus::Invalid;
     const std::string& flags = fields[1];
-    if (flags != "" && flags != "t" && flags != "m" && flags != "tm") return DecodeStatus::Invalid;
+    if (flags != "" && flags != "t") return DecodeStatus::Invalid;
     request.databasePath = std::move(fields[0]);
-    request.outputIsTerminal = flags.find('t') != std::string::npos;
-    request.takesSharedBlocks = flags.find('m') != std::string::npos;
+    request.outputIsTerminal = flags == "t";
     request.environment = std::move(fields[2]);
     request.args.assign(std::make_move_iterator(fields.begin() + kFixedFields),
                         std::make_move_iterator(fields.end()));
@@ -75,14 +73,6 @@ DecodeStatus DecodeRequest(std::string_view bytes, ChannelRequest& request) {
 std::string EncodeBlockLength(uint32_t bytes) {
     std::string out;
     PutU32(out, bytes);
-    return out;
-}
-
-std::string EncodeSharedBlock(uint64_t bytes) {
-    std::string out;
-    PutU32(out, kSharedBlockMarker);
-    PutU32(out, static_cast<uint32_t>(bytes));
-    PutU32(out, static_cast<uint32_t>(bytes >> 32));
     return out;
 }
 
@@ -96,10 +86,6 @@ std::string EncodeAnswerEnd(uint32_t exitStatus, std::string_view statusLine) {
 
 uint32_t DecodeU32(std::string_view bytes) {
     return static_cast<uint32_t>(GetLittle(bytes, 4));
-}
-
-uint64_t DecodeU64(std::string_view bytes) {
-    return GetLittle(bytes, 8);
 }
 
 std::string EncodeErrorAnswer(std::string_view message) {

@@ -5,22 +5,17 @@
 //
 // Request:  "QSC2", payload length (u32, little-endian, at most kMaxRequestBytes), payload =
 //           strings, each a u32 length and its bytes: the database the command would read,
-//           the client's flags ("t" when its stdout is a terminal, "m" when it takes shared
-//           blocks, both as "tm", or ""), OutputEnvironment(), then the search command's
-//           arguments.
+//           the client's flags ("t" when its stdout is a terminal, else ""),
+//           OutputEnvironment(), then the search command's arguments.
 // Answer:   one byte. 'B': the program cannot answer now (a rescan owns its catalogue, it
 //           has another database, another locale); 'E', u32 length, text: the request was
 //           refused (damaged, too large); 'A': the search runs, followed by stdout's bytes in
 //           blocks, each a u32 length (1 to kMaxAnswerBlockBytes) and its bytes, as they are
 //           formatted; then the end: a u32 0, the exit status (u32), the status line's
-//           length (u32) and the status line. To a client that takes them, the output may
-//           come (wholly or in part) as shared blocks instead: a u32 kSharedBlockMarker and
-//           a u64 length, sent with a read-only descriptor of a file in memory whose first
-//           `length` bytes are the block; the client may hold the file until it ends the
-//           connection, and the program does not change it before. Before the first block,
-//           a u32 kSearchStoppedMarker in place of a block's length ends the answer: the
-//           search was stopped (it ran out of time, or the program needed its catalogue),
-//           which is "busy" after all.
+//           length (u32) and the status line. Before the first block, a u32
+//           kSearchStoppedMarker in place of a block's length ends the answer: the search
+//           was stopped (it ran out of time, or the program needed its catalogue), which is
+//           "busy" after all.
 // A client treats anything but a complete 'A' answer as "read the file instead"; once it has
 // printed part of the output it can only report the answer as broken off. A program that
 // knows another version of the format refuses the request, so the client reads the file.
@@ -43,7 +38,6 @@ inline constexpr std::string_view kSearchChannelSocketName = "TQuilloryForm1.sea
 struct ChannelRequest {
     std::string databasePath;
     bool outputIsTerminal = false;
-    bool takesSharedBlocks = false;
     std::string environment;
     std::vector<std::string> args;
 };
@@ -59,16 +53,11 @@ DecodeStatus DecodeRequest(std::string_view bytes, ChannelRequest& request);
 inline constexpr uint32_t kMaxAnswerBlockBytes = 64 * 1024 * 1024;
 // A block's length field (`bytes` must be 1 to kMaxAnswerBlockBytes).
 std::string EncodeBlockLength(uint32_t bytes);
-// In place of a block's length: a shared block follows (see above).
-inline constexpr uint32_t kSharedBlockMarker = 0xFFFFFFFF;
-// The marker and the length of a shared block.
-std::string EncodeSharedBlock(uint64_t bytes);
 // In place of the first block's length: the search was stopped; the client reads the file.
 inline constexpr uint32_t kSearchStoppedMarker = 0xFFFFFFFE;
 // The end of the answer: the zero length, the exit status and the status line.
 std::string EncodeAnswerEnd(uint32_t exitStatus, std::string_view statusLine);
 uint32_t DecodeU32(std::string_view bytes);  // the first four bytes, little-endian
-uint64_t DecodeU64(std::string_view bytes);  // the first eight bytes, little-endian
 std::string EncodeErrorAnswer(std::string_view message);
 
 // The settings that shape what the search command prints (locale categories and the time

@@ -1,6 +1,7 @@
 #include "platform/local_socket.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,6 +12,7 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/peer_credentials.h"
 
 namespace quillory {
 
@@ -23,22 +25,32 @@ int MsLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// Waits for `events` on `fd` until `deadline`; false on timeout or error.
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
+// The largest send buffer asked for; the system caps it at what it allows.
+constexpr int kLargestSendBuffer = 4 << 20;
+
+// Waits for `events` on `fd` until `deadline`; false on timeout or error, and once `stopFd`
+// (when not -1) is readable.
+bool WaitFor(int fd, short events, Clock::time_point deadline, int stopFd = -1) {
     for (;;) {
-        pollfd p{fd, events, 0};
-        const int ready = ::poll(&p, 1, MsLeft(deadline));
-        if (ready > 0) return true;
+        pollfd p[2] = {{fd, events, 0}, {stopFd, POLLIN, 0}};
+        const int ready = ::poll(p, stopFd >= 0 ? 2 : 1, MsLeft(deadline));
+        if (ready > 0) return p[1].revents == 0;
         if (ready == 0) return false;
         if (errno != EINTR) return false;
     }
 }
 
-int Connect(const std::string& path, Clock::time_point deadline) {
-    sockaddr_un address{};
+bool Address(const std::string& path, sockaddr_un& address) {
+    address = sockaddr_un{};
     address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof(address.sun_path)) return -1;
+    if (path.empty() || path.size() >= sizeof(address.sun_path)) return false;
     std::memcpy(address.sun_path, path.c_str(), path.size());
+    return true;
+}
+
+int Connect(const std::string& path, Clock::time_point deadline) {
+    sockaddr_un address;
+    if (!Address(path, address)) return -1;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return fd;
@@ -54,107 +66,146 @@ int Connect(const std::string& path, Clock::time_point deadline) {
 
 }  // namespace
 
-void LocalSocketConnection::KeepDescriptors(msghdr& message) {
-    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
-         header = CMSG_NXTHDR(&message, header)) {
-        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;
-        const size_t count = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-        for (size_t i = 0; i < count; ++i) {
-            int fd = -1;
-            std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof(int));
-            if (receivedFd_ >= 0) ::close(receivedFd_);
-            receivedFd_ = fd;
-        }
-    }
-}
-
 LocalSocketConnection::LocalSocketConnection(const std::string& path, Clock::time_point deadline)
     : fd_(Connect(path, deadline)) {}
 
 LocalSocketConnection::~LocalSocketConnection() {
-    if (receivedFd_ >= 0) ::close(receivedFd_);
     if (fd_ >= 0) ::close(fd_);
 }
 
-int LocalSocketConnection::TakeDescriptor() {
-    const int fd = receivedFd_;
-    receivedFd_ = -1;
-    return fd;
+bool LocalSocketConnection::WaitFor(short events, Clock::time_point deadline) const {
+    return quillory::WaitFor(fd_, events, deadline, stopFd_);
+}
+
+long LocalSocketConnection::SendAvailable(std::string_view bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        } else {
+            return -1;
+        }
+    }
+    return static_cast<long>(sent);
 }
 
 bool LocalSocketConnection::SendAll(std::string_view bytes, Clock::time_point deadline) {
-    while (!bytes.empty()) {
-        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent > 0) {
-            bytes.remove_prefix(static_cast<size_t>(sent));
-        } else if (sent < 0 && errno == EINTR) {
-            continue;
-        } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!WaitFor(fd_, POLLOUT, deadline)) return false;
-        } else {
-            return false;
-        }
+    for (;;) {
+        const long sent = SendAvailable(bytes);
+        if (sent < 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(sent));
+        if (bytes.empty()) return true;
+        if (!WaitFor(POLLOUT, deadline)) return false;
     }
-    return true;
 }
 
 void LocalSocketConnection::FinishSending() {
     ::shutdown(fd_, SHUT_WR);
 }
 
-size_t LocalSocketConnection::ReadSome(char* buffer, size_t size, Clock::time_point deadline) {
+void LocalSocketConnection::EnlargeSendBuffer() {
+    const int bytes = kLargestSendBuffer;
+    ::setsockopt(fd_, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof(bytes));
+}
+
+long LocalSocketConnection::ReadSome(char* buffer, size_t size, Clock::time_point deadline) {
     for (;;) {
-        // Room for descriptors the peer may send along; the last one is kept (KeepDescriptors).
-        alignas(cmsghdr) char control[CMSG_SPACE(4 * sizeof(int))];
-        iovec part{buffer, size};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof(control);
-        const ssize_t got = ::recvmsg(fd_, &message, MSG_CMSG_CLOEXEC);
-        if (got >= 0) KeepDescriptors(message);
-        if (got > 0) return static_cast<size_t>(got);
-        if (got == 0) return 0;
+        const ssize_t got = ::recv(fd_, buffer, size, 0);
+        if (got >= 0) return static_cast<long>(got);
         if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return 0;
-        if (!WaitFor(fd_, POLLIN, deadline)) return 0;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+        if (!WaitFor(POLLIN, deadline)) return -1;
     }
 }
 
 bool LocalSocketConnection::ReadExactly(char* buffer, size_t size, int progressMs) {
     while (size > 0) {
-        const size_t got = ReadSome(buffer, size, SteadyNow() + std::chrono::milliseconds(progressMs));
-        if (got == 0) return false;
+        const long got = ReadSome(buffer, size, SteadyNow() + std::chrono::milliseconds(progressMs));
+        if (got <= 0) return false;
         buffer += got;
-        size -= got;
+        size -= static_cast<size_t>(got);
     }
     return true;
 }
 
-long SendWithDescriptor(int fd, std::string_view bytes, int passed, int progressMs) {
-    for (;;) {
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-        iovec part{const_cast<char*>(bytes.data()), bytes.size()};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof(control);
-        cmsghdr* header = CMSG_FIRSTHDR(&message);
-        header->cmsg_level = SOL_SOCKET;
-        header->cmsg_type = SCM_RIGHTS;
-        header->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(header), &passed, sizeof(int));
-        const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) return static_cast<long>(n);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, progressMs) > 0 && (p.revents & POLLOUT)) continue;
-        }
-        return -1;
+LocalSocketServer::~LocalSocketServer() {
+    Close();
+}
+
+bool LocalSocketServer::Listen(const std::string& path, std::string& error) {
+    if (listenFd_ >= 0) return true;
+    sockaddr_un address;
+    if (!Address(path, address)) {
+        error = "The socket path is too long: " + path;
+        return false;
     }
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0) {
+        // Anything but a socket is not ours to delete.
+        if (!S_ISSOCK(existing.st_mode)) {
+            error = path + " exists and is not a socket";
+            return false;
+        }
+        ::unlink(path.c_str());
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    // User-only; the runtime folder is private anyway, and every connection's user is checked.
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::chmod(path.c_str(), 0600) != 0 || ::listen(fd, 16) != 0) {
+        error = path + ": " + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stopFd_ < 0) {
+        error = std::strerror(errno);
+        ::close(fd);
+        ::unlink(path.c_str());
+        return false;
+    }
+    listenFd_ = fd;
+    path_ = path;
+    return true;
+}
+
+std::unique_ptr<LocalSocketConnection> LocalSocketServer::Accept() {
+    while (listenFd_ >= 0) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return nullptr;
+        }
+        if (fds[1].revents) return nullptr;
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        // The folder is private already; a connection of another user gets no answer at all.
+        if (PeerIsSameUser(fd))
+            return std::unique_ptr<LocalSocketConnection>(new LocalSocketConnection(fd, stopFd_));
+        ::close(fd);
+    }
+    return nullptr;
+}
+
+void LocalSocketServer::Stop() {
+    const uint64_t one = 1;
+    if (stopFd_ >= 0) (void)!::write(stopFd_, &one, sizeof(one));
+}
+
+void LocalSocketServer::Close() {
+    if (listenFd_ < 0) return;
+    ::close(listenFd_);
+    ::close(stopFd_);
+    listenFd_ = stopFd_ = -1;
+    ::unlink(path_.c_str());
 }
 
 std::string UserRuntimeFolder() {

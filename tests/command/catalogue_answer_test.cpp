@@ -139,17 +139,16 @@ TEST(CommandCatalogueAnswer, OutputComesInBlocksAndStopsWhenTheReaderHasGone) {
     EXPECT_EQ(answer.statusText.substr(0, 19), "OK! 0 files found. ");
 }
 
-// An answer over a catalogue searched in two parts, each formatted where it was searched:
-// the bytes, the exit status and the count of the file's answer, whatever part the limit falls
-// in, in every format, and nothing more once the reader has gone.
-TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
+// The whole answer from a catalogue: the bytes, the exit status and the count of the file's
+// answer, wherever the limit falls, in every format, and nothing more once the reader has gone.
+TEST(CommandCatalogueAnswer, AnswerFromCatalogueGivesTheFilesAnswer) {
     EntryList entries;
     for (int i = 0; i < 30000; ++i) {
         AddResult(entries, {"file " + std::to_string(i) + (i % 3 == 0 ? ".mp3" : ".txt"),
                             "/m/" + std::to_string(i / 50) + "/", static_cast<int64_t>(i),
                             EncodeDateTime({2024, 3, 5, 12, 0, 0, 0}), i % 13 == 0 ? kAttrDirectory : 0x80u});
     }
-    // "*.mp3" matches 5,000 entries in each half.
+    // "*.mp3" matches 10,000 entries.
     const std::vector<std::vector<std::string>> table = {{"--limit", "0", "*.mp3"},
                                                          {"--limit", "10", "*.mp3"},
                                                          {"--limit", "5000", "*.mp3"},
@@ -167,7 +166,6 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
         int fileStatus = -1;
         const std::string file = FileWay(request, entries, fileStatus);
         TSearchDriver driver;
-        driver.SetParallelThreshold(1000);
         std::string out;
         std::string status;
         const int exit = AnswerFromCatalogue(
@@ -179,32 +177,6 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
             status);
         EXPECT_EQ(out, file);
         EXPECT_EQ(exit, fileStatus);
-        // The second part's blocks to a sink of their own, on the thread that formats them:
-        // the first sink's bytes followed by the second's are the same answer.
-        std::string first;
-        std::string second;
-        std::string splitStatus;
-        const OutputBlockSink toSecond = [&second](std::string& block) {
-            second += block;
-            return true;
-        };
-        TSearchDriver splitDriver;
-        splitDriver.SetParallelThreshold(1000);
-        splitDriver.SetWaitForSecondThread(true);
-        EXPECT_EQ(AnswerFromCatalogue(
-                      request, entries, nullptr, nullptr, sorter, splitDriver, false,
-                      [&first](std::string& block) {
-                          first += block;
-                          return true;
-                      },
-                      splitStatus, &toSecond),
-                  fileStatus);
-        EXPECT_EQ(first + second, file);
-        EXPECT_EQ(splitStatus.substr(0, splitStatus.find("Search time")),
-                  status.substr(0, status.find("Search time")));
-        if (request.limit == 0 && !request.output.sortColumn && args.back() == "*.mp3") {
-            EXPECT_FALSE(second.empty());  // the second part did go to its own sink
-        }
         TSearchDriver plain;
         EntryList results;
         plain.Search(entries, request.text, request.search, request.limit == 0 ? INT64_MAX : request.limit,
@@ -215,7 +187,6 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
     // The reader gone after the first block: nothing more is handed over.
     const SearchRequest all = ParseSearchArguments({"--limit", "0", "file"});
     TSearchDriver driver;
-    driver.SetParallelThreshold(1000);
     size_t calls = 0;
     std::string status;
     EXPECT_EQ(AnswerFromCatalogue(
@@ -227,51 +198,6 @@ TEST(CommandCatalogueAnswer, PartsFormattedWhereSearchedGiveTheFilesAnswer) {
                   status),
               kExitError);
     EXPECT_EQ(calls, 1u);
-    // The second part's sink refusing ends the answer too (the second thread surely takes a
-    // part: one that starts late may find every block searched already).
-    const OutputBlockSink refuses = [](std::string&) { return false; };
-    TSearchDriver splitDriver;
-    splitDriver.SetParallelThreshold(1000);
-    splitDriver.SetWaitForSecondThread(true);
-    EXPECT_EQ(AnswerFromCatalogue(
-                  all, entries, nullptr, nullptr, sorter, splitDriver, false,
-                  [](std::string&) { return true; }, status, &refuses),
-              kExitError);
-}
-
-// A long answer is formatted by two threads, the later half kept until the first has gone
-// out: the bytes equal those of one thread formatting short runs of the same rows, in every
-// format and for a terminal, with the rows in a scattered order.
-TEST(CommandCatalogueAnswer, TwoThreadsFormatTheBytesOfOne) {
-    EntryList entries;
-    for (int i = 0; i < 40000; ++i) {
-        AddResult(entries, {"f" + std::to_string(i) + (i % 97 == 0 ? "\x01" : "") + ".txt",
-                            i % 3 == 0 ? "/a/" : "/b, \"c\"/", static_cast<int64_t>(i) * 1000});
-    }
-    std::vector<size_t> rows(entries.Count());
-    for (size_t k = 0; k < rows.size(); ++k) rows[k] = (k * 7919) % rows.size();
-    const auto formatted = [&](const ResultOutputOptions& options, bool terminal,
-                               std::span<const size_t> some) {
-        std::string out;
-        EXPECT_TRUE(
-            FormatResultRows(entries.Entries(), some, options, '\n', terminal, [&out](std::string& block) {
-                out += block;
-                return true;
-            }));
-        return out;
-    };
-    std::vector<ResultOutputOptions> formats(3);
-    formats[1].format = ResultFormat::List;
-    formats[2].format = ResultFormat::Table;
-    for (const ResultOutputOptions& options : formats) {
-        for (const bool terminal : {false, true}) {
-            std::string pieces;
-            for (size_t k = 0; k < rows.size(); k += 1000) {
-                pieces += formatted(options, terminal, std::span<const size_t>(rows).subspan(k, 1000));
-            }
-            EXPECT_EQ(formatted(options, terminal, rows), pieces) << "terminal " << terminal;
-        }
-    }
 }
 
 }  // namespace

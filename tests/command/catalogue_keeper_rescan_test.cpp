@@ -1,69 +1,84 @@
-// Rescans through the keeper: it hands the catalogue to one owner at a time, a rescan's worker, a worker building
-// the search names, or the caller of Acquire().
-#include "command/catalogue_keeper.h"
-
+// Rescans through the keeper: it lends the catalogue to one owner at a time, a rescan's worker,
+// a worker building the search names, or a hold; a hold takes a running rescan back and its
+// result waits for CollectRescan.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
+#include "command/catalogue_keeper.h"
+#include "tests/app/endless_lister.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
 
-namespace quillory::app {
+namespace quillory::cli {
 namespace {
 
 class CountingObserver final : public RescanObserver {
   public:
-    void Progress(std::string, size_t) override {}
+    void Progress(std::string, size_t found) override { progress = found; }
     void Finished() override { finished = true; }
+    std::atomic<size_t> progress{0};
     std::atomic<bool> finished{false};
 };
 
-TEST(CatalogueKeeperRescan, AcquireDuringARescanStopsItAndNoWorkerRemainsOnTheCatalogue) {
-    quillory::test::TempDir dir;
-    for (int i = 0; i < 50; ++i) dir.WriteFile("tree/f" + std::to_string(i) + ".txt", "x");
-    auto catalogue = std::make_unique<Catalogue>();
-    catalogue->Options.IncludedFolders = dir / "tree/\r\n";
-    CatalogueKeeper keeper(std::move(catalogue));
-    int ended = 0;
-    // As the window does: every end of a rescan starts building the search names ahead.
-    keeper.OnRescanEnded([&](const RescanResult&) {
-        ++ended;
-        keeper.PrepareNamesAhead(true);
-    });
+TEST(CatalogueKeeperRescan, AHoldDuringARescanStopsItAndItsResultIsCollectedOnce) {
+    test::EndlessLister lister;
+    auto start = std::make_unique<Catalogue>();
+    start->Options.IncludedFolders = "/endless/\r\n";
+    start->Options.LastRescanTime = 123.0;
+    CatalogueKeeper keeper(std::move(start));
+    keeper.Driver().SetLister(lister);
     CountingObserver observer;
     ASSERT_TRUE(keeper.StartRescan(observer));
-    EXPECT_TRUE(keeper.Rescanning());
     EXPECT_FALSE(keeper.StartRescan(observer));  // one at a time
+    ASSERT_TRUE(test::WaitUntil([&] { return observer.progress >= 20; }));
+    EXPECT_FALSE(keeper.ReadIfIdle()) << "a rescan owns the catalogue";
+    EXPECT_TRUE(keeper.Rescanning()) << "asking for the idle catalogue stops nothing";
+    EXPECT_FALSE(keeper.TryRead([](const Catalogue&) {}));
 
-    Catalogue& owned = keeper.Acquire();
-    EXPECT_FALSE(keeper.Rescanning());
-    EXPECT_EQ(ended, 1);
-    // The names built ahead are complete once Acquire() returns: using them changes nothing.
-    const NameCache& names = owned.NamesFor(false);
-    EXPECT_EQ(names.Count(), owned.Entries.Count());
-    const uint64_t builds = names.Builds();
-    owned.NamesFor(false);
-    EXPECT_EQ(owned.NamesFor(false).Builds(), builds);
+    size_t found = 0;
+    {
+        const WriteHold catalogue = keeper.Write();
+        EXPECT_FALSE(keeper.Rescanning());
+        EXPECT_TRUE(observer.finished);
+        EXPECT_TRUE(catalogue->Incomplete);
+        EXPECT_EQ(catalogue->Options.LastRescanTime, 123.0);  // a stopped rescan leaves them
+        found = catalogue->Entries.Count();
+        EXPECT_GE(found, 20u);
+    }
+    const std::optional<RescanResult> ended = keeper.CollectRescan();
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(ended->Completed());
+    EXPECT_EQ(ended->found, found);
+    EXPECT_FALSE(keeper.CollectRescan());
 
-    // Collecting again does nothing; a finished rescan is collected once.
-    keeper.CollectRescan();
-    EXPECT_EQ(ended, 1);
+    // The names built ahead are complete once a hold is had: using them changes nothing.
+    keeper.PrepareNamesAhead(true);
+    const ReadHold owned = keeper.Read();
+    for (const bool caseSensitive : {false, true}) {
+        const NameCache* names = owned->CurrentNames(caseSensitive);
+        ASSERT_NE(names, nullptr) << caseSensitive;
+        EXPECT_EQ(names->Count(), found);
+    }
 }
 
 TEST(CatalogueKeeperRescan, CompletedRescanAppliesItsStatistics) {
-    quillory::test::TempDir dir;
+    test::TempDir dir;
     dir.WriteFile("tree/a.txt", "x");
     auto catalogue = std::make_unique<Catalogue>();
     catalogue->Options.IncludedFolders = dir / "tree/\r\n";
     CatalogueKeeper keeper(std::move(catalogue));
     CountingObserver observer;
     ASSERT_TRUE(keeper.StartRescan(observer));
-    while (!observer.finished) std::this_thread::yield();
-    keeper.CollectRescan();
-    EXPECT_EQ(keeper.Acquire().Entries.Count(), 1u);
-    EXPECT_NE(keeper.Acquire().Options.LastRescanTime, 0.0);
+    ASSERT_TRUE(test::WaitUntil([&] { return observer.finished.load(); }));
+    const std::optional<RescanResult> ended = keeper.CollectRescan();
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(ended->Completed());
+    const ReadHold held = keeper.Read();
+    EXPECT_EQ(held->Entries.Count(), 1u);
+    EXPECT_NE(held->Options.LastRescanTime, 0.0);
+    EXPECT_FALSE(held->Incomplete);
 }
 
 }  // namespace
-}  // namespace quillory::app
+}  // namespace quillory::cli

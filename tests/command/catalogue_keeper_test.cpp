@@ -1,16 +1,17 @@
-// The keeper's workers: the column ranks built after the names, a catalogue handed to a
-// column click only while no worker holds it, and no worker left running behind Acquire().
+// The keeper's holds and workers: the column ranks built after the names, a catalogue lent to
+// a column click only while no worker has it, no worker left running behind a hold, and no
+// worker given the catalogue while a hold lives.
+#include "command/catalogue_keeper.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
-#include "command/catalogue_keeper.h"
-#include "tests/app/endless_lister.h"
-#include "platform/directory_listing.h"
 #include "tests/results/result_builder.h"
 
-namespace quillory::app {
+namespace quillory::cli {
 namespace {
 
 Collation UsCollation() {
@@ -27,15 +28,17 @@ std::unique_ptr<Catalogue> CatalogueOf(size_t count) {
 }
 
 // The idle catalogue once the worker is done (it never takes ten seconds).
-const Catalogue* WaitForIdle(CatalogueKeeper& keeper) {
+std::optional<ReadHold> WaitForIdle(CatalogueKeeper& keeper) {
     for (int i = 0; i < 1000; ++i) {
-        if (const Catalogue* catalogue = keeper.IdleCatalogue()) return catalogue;
+        if (std::optional<ReadHold> catalogue = keeper.ReadIfIdle()) return catalogue;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-using quillory::test::EndlessLister;
+bool RanksComplete(const Catalogue& catalogue) {
+    return catalogue.Ranks.Complete(catalogue.Entries.Generation(), UsCollation().LocaleId());
+}
 
 class SilentObserver final : public RescanObserver {
   public:
@@ -46,64 +49,85 @@ TEST(CatalogueKeeper, BuildsTheColumnRanksAfterTheNames) {
     CatalogueKeeper keeper(CatalogueOf(3000));
     keeper.SetSortCollation(UsCollation());
     keeper.PrepareNamesAhead();
-    const Catalogue* catalogue = WaitForIdle(keeper);
-    ASSERT_NE(catalogue, nullptr);
-    EXPECT_TRUE(catalogue->Ranks.Complete(catalogue->Entries.Generation(), UsCollation().LocaleId()));
+    std::optional<ReadHold> idle = WaitForIdle(keeper);
+    ASSERT_TRUE(idle);
+    EXPECT_TRUE(RanksComplete(**idle));
+    idle.reset();
 
     // A changed catalogue: stale ranks are rebuilt on request, and only then.
-    Catalogue& owned = keeper.Acquire();
-    test::AddResult(owned.Entries, {"added"});
-    EXPECT_FALSE(owned.Ranks.Complete(owned.Entries.Generation(), UsCollation().LocaleId()));
+    {
+        const WriteHold owned = keeper.Write();
+        test::AddResult(owned->Entries, {"added"});
+        EXPECT_FALSE(RanksComplete(*owned));
+    }
     keeper.PrepareOrdersAhead();
-    catalogue = WaitForIdle(keeper);
-    ASSERT_NE(catalogue, nullptr);
-    EXPECT_TRUE(catalogue->Ranks.Complete(catalogue->Entries.Generation(), UsCollation().LocaleId()));
+    idle = WaitForIdle(keeper);
+    ASSERT_TRUE(idle);
+    EXPECT_TRUE(RanksComplete(**idle));
 }
 
 TEST(CatalogueKeeper, BuildsNoRanksWithoutASortCollation) {
     CatalogueKeeper keeper(CatalogueOf(100));
     keeper.PrepareNamesAhead();
     keeper.PrepareOrdersAhead();
-    const Catalogue& catalogue = keeper.Acquire();
-    EXPECT_EQ(catalogue.Ranks.Find(0, catalogue.Entries.Generation(), UsCollation().LocaleId()), nullptr);
-    EXPECT_EQ(catalogue.Ranks.BytesAllocated(), 0u);
+    const ReadHold catalogue = keeper.Read();
+    EXPECT_EQ(catalogue->Ranks.Find(0, catalogue->Entries.Generation(), UsCollation().LocaleId()), nullptr);
+    EXPECT_EQ(catalogue->Ranks.BytesAllocated(), 0u);
 }
 
-TEST(CatalogueKeeper, AcquireStopsTheRanksAndPrepareOrdersAheadResumesThem) {
+TEST(CatalogueKeeper, AHoldStopsTheRanksAndPrepareOrdersAheadResumesThem) {
     CatalogueKeeper keeper(CatalogueOf(200'000));
     keeper.SetSortCollation(UsCollation());
     keeper.PrepareNamesAhead();
-    // Acquire returns with no worker left on the catalogue, finished or not.
-    const Catalogue& owned = keeper.Acquire();
-    EXPECT_EQ(keeper.IdleCatalogue(), &owned);
+    // A hold is had with no worker left on the catalogue, finished or not.
+    const Catalogue* owned = &*keeper.Read();
+    std::optional<ReadHold> idle = keeper.ReadIfIdle();
+    ASSERT_TRUE(idle);
+    EXPECT_EQ(&**idle, owned);
+    idle.reset();
     keeper.PrepareOrdersAhead();
-    const Catalogue* catalogue = WaitForIdle(keeper);
-    ASSERT_NE(catalogue, nullptr);
-    EXPECT_TRUE(catalogue->Ranks.Complete(catalogue->Entries.Generation(), UsCollation().LocaleId()));
+    idle = WaitForIdle(keeper);
+    ASSERT_TRUE(idle);
+    EXPECT_TRUE(RanksComplete(**idle));
 }
 
-TEST(CatalogueKeeper, ARescanEndedByAcquireLeavesNoWorkerRunning) {
-    EndlessLister lister;
-    SilentObserver observer;
-    auto start = CatalogueOf(10);
-    start->Options.IncludedFolders = "/endless/\r\n";
-    CatalogueKeeper keeper(std::move(start));
+TEST(CatalogueKeeper, WhileAHoldLivesNoWorkerNorSecondHolderGetsTheCatalogue) {
+    CatalogueKeeper keeper(CatalogueOf(10));
     keeper.SetSortCollation(UsCollation());
-    keeper.Driver().SetLister(lister);
-    // As the window does: the end of a rescan prepares the names (and ranks) of what it found.
-    keeper.OnRescanEnded([&keeper](const RescanResult&) { keeper.PrepareNamesAhead(); });
-    ASSERT_TRUE(keeper.StartRescan(observer));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(keeper.IdleCatalogue(), nullptr) << "a rescan owns the catalogue";
-    EXPECT_TRUE(keeper.Rescanning()) << "asking for the idle catalogue stops nothing";
-
-    // A search's Acquire stops the rescan; the preparation its end started is over too, so
-    // the caller is the only one using the catalogue.
-    Catalogue& owned = keeper.Acquire();
-    EXPECT_FALSE(keeper.Rescanning());
-    EXPECT_GT(owned.Entries.Count(), 10u);
-    EXPECT_EQ(keeper.IdleCatalogue(), &owned);
+    SilentObserver observer;
+    const auto refusesEveryone = [&] {
+        EXPECT_THROW(keeper.StartRescan(observer), std::logic_error);
+        EXPECT_FALSE(keeper.Rescanning());
+        EXPECT_THROW(keeper.PrepareNamesAhead(), std::logic_error);
+        EXPECT_THROW(keeper.PrepareOrdersAhead(), std::logic_error);
+        EXPECT_THROW(keeper.Read(), std::logic_error);
+        EXPECT_THROW(keeper.Write(), std::logic_error);
+        EXPECT_THROW(keeper.ReadIfIdle(), std::logic_error);
+    };
+    bool read = false;
+    {
+        ReadHold first = keeper.Read();
+        refusesEveryone();
+        // A reading hold leaves the readers of other threads in.
+        EXPECT_TRUE(keeper.TryRead([&](const Catalogue& catalogue) { read = &catalogue == &*first; }));
+        EXPECT_TRUE(read);
+        // A moved hold still holds; the moved-from one lets nothing go.
+        const ReadHold moved = std::move(first);
+        refusesEveryone();
+        EXPECT_EQ(moved->Entries.Count(), 10u);
+    }
+    {
+        const WriteHold writing = keeper.Write();
+        refusesEveryone();
+        // A writing hold keeps them out.
+        read = false;
+        EXPECT_FALSE(keeper.TryRead([&](const Catalogue&) { read = true; }));
+        EXPECT_FALSE(read);
+    }
+    EXPECT_TRUE(keeper.TryRead([](const Catalogue&) {}));
+    keeper.PrepareNamesAhead();
+    EXPECT_EQ(keeper.Write()->Entries.Count(), 10u);
 }
 
 }  // namespace
-}  // namespace quillory::app
+}  // namespace quillory::cli

@@ -4,7 +4,6 @@
 
 #include "command/search_channel.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -21,7 +20,6 @@
 #include "command/search_channel_client.h"
 #include "platform/error.h"
 #include "platform/local_socket.h"
-#include "platform/shared_memory_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillory::cli {
@@ -38,18 +36,14 @@ ChannelRequest SampleRequest() {
 
 TEST(CommandSearchChannel, RequestsSurviveTheRoundTrip) {
     for (bool terminal : {false, true}) {
-        for (bool shared : {false, true}) {
-            ChannelRequest request = SampleRequest();
-            request.outputIsTerminal = terminal;
-            request.takesSharedBlocks = shared;
-            ChannelRequest decoded;
-            ASSERT_EQ(DecodeRequest(EncodeRequest(request), decoded), DecodeStatus::Complete);
-            EXPECT_EQ(decoded.databasePath, request.databasePath);
-            EXPECT_EQ(decoded.outputIsTerminal, terminal);
-            EXPECT_EQ(decoded.takesSharedBlocks, shared);
-            EXPECT_EQ(decoded.environment, request.environment);
-            EXPECT_EQ(decoded.args, request.args);
-        }
+        ChannelRequest request = SampleRequest();
+        request.outputIsTerminal = terminal;
+        ChannelRequest decoded;
+        ASSERT_EQ(DecodeRequest(EncodeRequest(request), decoded), DecodeStatus::Complete);
+        EXPECT_EQ(decoded.databasePath, request.databasePath);
+        EXPECT_EQ(decoded.outputIsTerminal, terminal);
+        EXPECT_EQ(decoded.environment, request.environment);
+        EXPECT_EQ(decoded.args, request.args);
     }
     ChannelRequest noArgs;
     ChannelRequest decoded;
@@ -79,7 +73,8 @@ TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
     EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
     huge = std::string(kSearchChannelMagic) + "\xff\xff\xff\xff";
     EXPECT_EQ(DecodeRequest(huge, decoded), DecodeStatus::TooLarge);
-    // A field longer than what is left, too few fields, flags other than "", "t", "m", "tm".
+    // A field longer than what is left, too few fields, flags other than "" and "t" (a client
+    // that offers what this program does not know is refused, and reads the file).
     const auto withPayload = [](const std::string& payload) {
         std::string f(kSearchChannelMagic);
         for (int i = 0; i < 4; ++i) f.push_back(static_cast<char>((payload.size() >> (8 * i)) & 0xFF));
@@ -92,7 +87,7 @@ TEST(CommandSearchChannel, PartialDamagedAndOversizedRequestsAreTold) {
               DecodeStatus::Invalid);
     EXPECT_EQ(DecodeRequest(withPayload(std::string("\0\0\0\0\x01\0\0\0t\0\0\0\0", 13)), decoded),
               DecodeStatus::Complete);
-    for (const std::string flags : {"mt", "tt", "mm", "tmx", "M"}) {
+    for (const std::string flags : {"m", "tm", "mt", "tt", "T"}) {
         const std::string payload = std::string("\0\0\0\0", 4) + static_cast<char>(flags.size()) +
                                     std::string("\0\0\0", 3) + flags + std::string("\0\0\0\0", 4);
         EXPECT_EQ(DecodeRequest(withPayload(payload), decoded), DecodeStatus::Invalid) << flags;
@@ -109,12 +104,7 @@ TEST(CommandSearchChannel, AnswerFieldsAreLittleEndianLengthsAndTheEndCarriesThe
     EXPECT_EQ(DecodeU32(end.substr(4)), 1u);
     EXPECT_EQ(DecodeU32(end.substr(8)), 19u);
     EXPECT_EQ(end.substr(12), "OK! 0 files found.\n");
-    // A shared block: the marker where a length would be, then a 64-bit length.
-    const std::string shared = EncodeSharedBlock(0x0000000500000003ull);
-    ASSERT_EQ(shared.size(), 12u);
-    EXPECT_EQ(DecodeU32(shared), kSharedBlockMarker);
-    EXPECT_EQ(DecodeU64(shared.substr(4)), 0x0000000500000003ull);
-    EXPECT_GT(kSharedBlockMarker, kMaxAnswerBlockBytes);  // never a block's length
+    EXPECT_GT(kSearchStoppedMarker, kMaxAnswerBlockBytes);  // never a block's length
 }
 
 // A server that takes one connection, reads the request to its end and plays `script`:
@@ -124,7 +114,6 @@ class ScriptedServer {
     struct Step {
         std::string bytes;
         int pauseMs = 0;
-        int passFd = -1;  // sent along with the bytes (the caller keeps it)
     };
 
     ScriptedServer(const std::string& path, std::vector<Step> script, bool accept = true) {
@@ -142,12 +131,7 @@ class ScriptedServer {
             while (::read(client, buffer, sizeof(buffer)) > 0) {
             }
             for (const Step& step : script) {
-                if (step.passFd >= 0) {
-                    EXPECT_EQ(SendWithDescriptor(client, step.bytes, step.passFd, 1000),
-                              static_cast<long>(step.bytes.size()));
-                } else {
-                    (void)!::send(client, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
-                }
+                (void)!::send(client, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
                 std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
             }
             ::close(client);
@@ -208,7 +192,6 @@ TEST_F(SearchChannelClientTest, AnswerInSmallPiecesIsPrintedWhole) {
 }
 
 TEST_F(SearchChannelClientTest, NoProgramBusyRefusalOrSilenceMeansReadTheFile) {
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Ask(), std::nullopt);  // no socket at all
     EXPECT_EQ(AskRunningProgram("", SampleRequest(), out, err), std::nullopt);
     for (const std::string& first :
@@ -220,17 +203,19 @@ TEST_F(SearchChannelClientTest, NoProgramBusyRefusalOrSilenceMeansReadTheFile) {
     }
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST_F(SearchChannelClientTest, ProgramThatNeverAnswersCostsOnlyTheFirstByteTime) {
     // Connected (the kernel queues it) but never accepted, as with a stopped program.
+    // The first-byte time ends the wait: the progress time, longer than any test waits, never
+    // begins.
     ScriptedServer server(path, {}, false);
+    constexpr int kProgressMs = 60000;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Ask({200, 5000}), std::nullopt);
+    EXPECT_EQ(Ask({200, kProgressMs}), std::nullopt);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(150));
-    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_LT(took, std::chrono::milliseconds(kProgressMs));
     EXPECT_EQ(out.str(), "");
 }
 
@@ -289,101 +274,6 @@ TEST_F(SearchChannelClientTest, OverlongStatusOrBlockIsNotAnAnswer) {
         EXPECT_EQ(Ask(), std::nullopt);
     }
     EXPECT_EQ(out.str(), "");
-}
-
-// A client that takes shared blocks prints a block from the file sent with it, between the
-// streamed blocks around it; a marker without a file, or longer than its file, or sent to a
-// client that did not ask for shared blocks, is a broken answer (the file is read instead).
-TEST_F(SearchChannelClientTest, SharedBlocksArePrintedInPlaceAndBadOnesAreNotAnswers) {
-    SharedMemoryFile file;
-    ASSERT_TRUE(file.Valid());
-    const std::string middle = "/m/one\n/m/two\n";
-    ASSERT_TRUE(file.Append(middle + "not part of the block"));
-    const int readOnly = file.OpenReadOnly();
-    ASSERT_GE(readOnly, 0);
-    const std::string before = std::string(1, kAnswerRunning) + EncodeBlockLength(5) + "/a/b\n";
-    const std::string after = EncodeBlockLength(5) + "/z/y\n" + EncodeAnswerEnd(0, "OK! 4\n");
-    ChannelRequest request = SampleRequest();
-    request.takesSharedBlocks = true;
-    {
-        ScriptedServer server(path, {{before}, {EncodeSharedBlock(middle.size()), 0, readOnly}, {after}});
-        EXPECT_EQ(AskRunningProgram(path, request, out, err, {200, 500}), std::optional<int>(0));
-    }
-    EXPECT_EQ(out.str(), "/a/b\n" + middle + "/z/y\n");
-    EXPECT_EQ(err.str(), "OK! 4\n");
-
-    const std::vector<std::pair<std::string, int>> broken = {
-        {EncodeSharedBlock(middle.size()), -1},   // no file came with the marker
-        {EncodeSharedBlock(1u << 30), readOnly},  // longer than the file
-        {EncodeSharedBlock(0), readOnly},         // an empty block is not one of ours
-    };
-    for (const auto& [marker, fd] : broken) {
-        ::unlink(path.c_str());
-        out.str("");
-        err.str("");
-        {
-            ScriptedServer server(path, {{std::string(1, kAnswerRunning)}, {marker, 0, fd}, {after}});
-            EXPECT_EQ(AskRunningProgram(path, request, out, err, {200, 500}), std::nullopt);
-        }
-        EXPECT_EQ(out.str(), "");
-    }
-    ::unlink(path.c_str());
-    request.takesSharedBlocks = false;
-    {
-        ScriptedServer server(
-            path,
-            {{std::string(1, kAnswerRunning)}, {EncodeSharedBlock(middle.size()), 0, readOnly}, {after}});
-        EXPECT_EQ(AskRunningProgram(path, request, out, err, {200, 500}), std::nullopt);
-    }
-    EXPECT_EQ(out.str(), "");
-    ::close(readOnly);
-}
-
-// A program from before shared blocks refuses a request that offers them: the client asks it
-// once more without them and prints its streamed answer. A refusal of the plain request too
-// means the file is read.
-TEST_F(SearchChannelClientTest, AnOlderProgramIsAskedAgainWithoutSharedBlocks) {
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size());
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    std::vector<bool> offered;  // takesSharedBlocks of each request, in order
-    std::thread older([&] {
-        for (int i = 0; i < 3; ++i) {
-            const int client = ::accept(listener, nullptr, nullptr);
-            if (client < 0) return;
-            std::string bytes;
-            char buffer[4096];
-            for (ssize_t n; (n = ::read(client, buffer, sizeof(buffer))) > 0;) bytes.append(buffer, n);
-            ChannelRequest decoded;
-            // The flags such a program knew: "" and "t".
-            if (DecodeRequest(bytes, decoded) != DecodeStatus::Complete) return;
-            offered.push_back(decoded.takesSharedBlocks);
-            const std::string answer = decoded.takesSharedBlocks || i == 2
-                                           ? EncodeErrorAnswer("The request is not a search request")
-                                           : Answer(0, "OK! 1\n", "/a/b\n");
-            (void)!::send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
-            ::close(client);
-        }
-    });
-    ChannelRequest request = SampleRequest();
-    request.takesSharedBlocks = true;
-    EXPECT_EQ(AskRunningProgram(path, request, out, err, {500, 500}), std::optional<int>(0));
-    EXPECT_EQ(out.str(), "/a/b\n");
-    EXPECT_EQ(err.str(), "OK! 1\n");
-    // A plain request that is refused is not asked again.
-    out.str("");
-    request.takesSharedBlocks = false;
-    EXPECT_EQ(AskRunningProgram(path, request, out, err, {500, 500}), std::nullopt);
-    EXPECT_EQ(out.str(), "");
-    older.join();
-    EXPECT_EQ(offered, (std::vector<bool>{true, false, false}));
-    // Nothing more was asked: no connection waits.
-    ::fcntl(listener, F_SETFL, O_NONBLOCK);
-    EXPECT_LT(::accept(listener, nullptr, nullptr), 0);
-    ::close(listener);
 }
 
 // In a runtime folder others can write to, whatever lies at the socket's path may be anyone's:

@@ -11,9 +11,7 @@
 // as far as its socket takes it without waiting; whatever is left is sent after the hold is
 // let go. So a slow or stopped client never keeps the window (or a rescan) waiting: the hold
 // lasts as long as the search and the formatting. The window's result list, search history
-// and busy state are never touched. A client that takes shared blocks gets the output in
-// files in memory instead (app/shared_answer_files.h): it reads them in place once the
-// answer is whole, with no copy through the socket and no wake-up per part of it.
+// and busy state are never touched.
 //
 // Nor does a costly search keep the window waiting: a search has a time budget, and the
 // window stops it at once whenever it is about to change the catalogue (the keeper asks its
@@ -25,16 +23,19 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 
-#include "app/answer_stream.h"
-#include "app/shared_answer_files.h"
+#include "command/search_channel.h"
+#include "command/search_command.h"
+#include "platform/local_socket.h"
+#include "platform/worker.h"
 #include "results/sort_results.h"
 #include "search/search_driver.h"
 
-namespace quillory::app {
+namespace quillory::cli {
 
 class CatalogueKeeper;
 
@@ -70,15 +71,23 @@ class SearchServer {
     bool Searching() const { return searching_.load(); }
 
   private:
+    // What the search under the catalogue's hold came to.
+    struct HeldSearch;
+
     void Serve(std::stop_token stop);
     // Ends a search that outlives its budget.
     void WatchSearches(std::stop_token stop);
-    // Both answer connection `fd`; true when the connection was kept (its client may still
-    // read the shared files).
-    bool Answer(int fd);
-    bool Search(int fd, const std::string& requestBytes);
-    // The waits of an answer's sending that starts now.
-    SendWait SendingWait() const;
+    // Reads the request of `client` and answers it.
+    void Answer(LocalSocketConnection& client);
+    // The request's bytes once they are whole; otherwise nothing, with the refusal sent.
+    std::optional<std::string> ReceiveRequest(LocalSocketConnection& client);
+    void Search(LocalSocketConnection& client, const ChannelRequest& request);
+    // Searches and formats under the catalogue's hold; the output goes to `client` through
+    // `held`'s stream.
+    void SearchHeld(const Catalogue& catalogue, const SearchRequest& search, bool outputIsTerminal,
+                    LocalSocketConnection& client, HeldSearch& held);
+    // Sends the whole of `bytes` within the send time; false when the client did not take it.
+    bool SendAll(LocalSocketConnection& client, std::string_view bytes) const;
     // A search begins (its stop request cleared, its budget running) or ends.
     void BeginSearch();
     void EndSearch();
@@ -86,9 +95,7 @@ class SearchServer {
     CatalogueKeeper& keeper_;
     std::string workingDatabasePath_;
     std::string environment_;
-    std::string socketPath_;
-    int listenFd_ = -1;
-    int wakeFd_ = -1;
+    LocalSocketServer socket_;
     int requestMs_ = 2000;
     int sendMs_ = 5000;
     std::atomic<int> searchBudgetMs_{2000};
@@ -104,14 +111,9 @@ class SearchServer {
     // The worker's alone: the output sort's collation (the environment is the client's, as
     // the request's check ensures) and its working memory.
     ResultSorter sorter_;
-    // Kept between requests with the thread that searches and formats the second part.
     TSearchDriver driver_;
-    SharedAnswerFiles sharedFiles_;
-    std::jthread watch_;
-    std::jthread worker_;
+    std::optional<Worker<void>> watch_;
+    std::optional<Worker<void>> worker_;
 };
 
-// The search channel's socket beside the command-word socket.
-std::string SearchServerSocketPath();
-
-}  // namespace quillory::app
+}  // namespace quillory::cli
