@@ -1,7 +1,5 @@
 #include "app/external_launcher.h"
 
-#include <sys/stat.h>
-
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -9,11 +7,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
-#include <cerrno>
 #include <cstdio>
 
 #include "app/ui_prompts.h"
 #include "platform/error.h"
+#include "platform/path_status.h"
 
 namespace quillory::app {
 
@@ -56,9 +54,8 @@ LaunchFailureReport ShowLaunchFailures(UiPrompts* prompts, QWidget* window) {
 }
 
 QString MissingFileReason(const QByteArray& path) {
-    struct stat status;
-    if (::stat(path.constData(), &status) == 0) return {};
-    return QString::fromLocal8Bit(SystemReason(errno));
+    const int error = PathLookupError(path.toStdString());
+    return error == 0 ? QString() : QString::fromLocal8Bit(SystemReason(error));
 }
 
 DesktopOpener::DesktopOpener(QString program) : program_(std::move(program)) {}

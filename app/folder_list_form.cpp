@@ -44,9 +44,9 @@ TFolderListForm::TFolderListForm(OptionPrompts& prompts, QWidget* parent)
 }
 
 bool TFolderListForm::Edit(bool included, std::string& text) {
-    label_->setText(included ? QStringLiteral("&Enter included drives and folders")
+    label_->setText(included ? QStringLiteral("&Enter included folders")
                              : QStringLiteral("&Enter excluded folders"));
-    browse_->setText(included ? QStringLiteral("&Add drive or folder...") : QStringLiteral("&Add folder..."));
+    browse_->setText(QStringLiteral("&Add folder..."));
     Memo1->setAccessibleName(QString(label_->text()).remove(QLatin1Char('&')));
     browse_->setAccessibleName(QString(browse_->text()).remove(QLatin1Char('&')));
     SetBoxLines(*Memo1, SplitLines(text));

@@ -19,10 +19,10 @@ class TFolderListForm : public QDialog {
   public:
     TFolderListForm(OptionPrompts& prompts, QWidget* parent);
 
-    // Shows the dialog modally for the included list (label "Enter included drives and
-    // folders", browse "Add drive or folder...") or the excluded one ("Enter excluded
-    // folders", "Add folder..."), filled from `text` (CR LF lines). On OK `text` becomes the
-    // box's lines and true is returned; on Cancel `text` is unchanged.
+    // Shows the dialog modally for the included list (label "Enter included folders") or the
+    // excluded one ("Enter excluded folders"), both browsing with "Add folder...", filled
+    // from `text` (CR LF lines). On OK `text` becomes the box's lines and true is returned;
+    // on Cancel `text` is unchanged.
     bool Edit(bool included, std::string& text);
 
     // Tidies the box's lines from the last to the first (the focus-loss rule).

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -21,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "actions/clipboard_text.h"
@@ -33,6 +36,7 @@
 #include "app/rescan_form.h"
 #include "app/resources.h"
 #include "app/result_icons.h"
+#include "app/result_item_delegate.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
 #include "app/settings_store.h"
@@ -43,6 +47,7 @@
 #include "core/option_rules.h"
 #include "platform/error.h"
 #include "platform/path_status.h"
+#include "search/match_ranges.h"
 
 namespace quillory::app {
 
@@ -84,6 +89,18 @@ void PlaceOnScreen(QWidget& window, const ViewGeometry& view) {
     window.move(left, top);
 }
 
+QString SearchHintText() {
+    return QStringLiteral(
+        "<p>Type a name or part of one.</p><table cellspacing=\"3\">"
+        "<tr><td><b>*.mp3</b></td><td>wildcards: every name ending in .mp3</td></tr>"
+        "<tr><td><b>report invoice</b></td><td>a blank means OR: either word</td></tr>"
+        "<tr><td><b>report +\"2024\"</b></td><td>AND: both words</td></tr>"
+        "<tr><td><b>report -\"draft\"</b></td><td>AND NOT: report, but not draft</td></tr>"
+        "<tr><td><b>port</b> + Whole words</td><td>finds port list.txt, not report.txt</td></tr>"
+        "<tr><td><b>*/music/*.mp3</b> + Full path</td><td>searches the folders too</td></tr>"
+        "</table>");
+}
+
 }  // namespace
 
 // Runs on the rescan's worker: every call is posted, with copies, to the window's thread.
@@ -107,7 +124,7 @@ class TQuilloryForm1::WindowRescanObserver final : public RescanObserver {
         QMetaObject::invokeMethod(
             &form_,
             [form = &form_, serial] {
-                if (serial == form->rescanSerial_) form->context_.keeper.CollectRescan();
+                if (serial == form->rescanSerial_) form->RescanEnded();
             },
             Qt::QueuedConnection);
     }
@@ -132,9 +149,10 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
     fieldsChooser_ = new TFieldsSelectFrm(this);
     rescanForm_ = new TRescanForm(this);
     connect(rescanForm_, &TRescanForm::hideToTrayRequested, this, &TQuilloryForm1::HideToTray);
+    // "Stop" ends the rescan as a search would, without the search.
+    connect(rescanForm_, &TRescanForm::stopRequested, this, &TQuilloryForm1::RescanEnded);
 
     rescanObserver_ = std::make_unique<WindowRescanObserver>(*this);
-    context_.keeper.OnRescanEnded([this](const RescanResult& result) { RescanEnded(result); });
     context_.keeper.SetSortCollation(sorter_.GetCollation().Clone());
 
     StartupTimer.setInterval(500);
@@ -152,9 +170,8 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
 TQuilloryForm1::~TQuilloryForm1() {
     // The children die after this body: a focus change while they do must not reach them.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    // The rescan's worker posts to this window: it ends before the window does.
-    context_.keeper.Acquire();
-    context_.keeper.OnRescanEnded({});
+    // The rescan's worker posts to this window: it ends before the window does, unreported.
+    context_.keeper.CollectRescan();
     // Child windows deleted after this body move the focus; the handler must not see it.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
@@ -179,6 +196,11 @@ void TQuilloryForm1::BuildSearchControls(QWidget* central) {
     ComboBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ComboBox1->lineEdit()->selectAll();
     connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, &TQuilloryForm1::Button1Click);
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TQuilloryForm1::SearchTextEdited);
+    connect(ComboBox1, &QComboBox::textActivated, this, &TQuilloryForm1::SearchTextEdited);
+    typingTimer_.setSingleShot(true);
+    typingTimer_.setInterval(0);
+    connect(&typingTimer_, &QTimer::timeout, this, &TQuilloryForm1::TypedSearch);
 
     Button1 = MakeButton(QStringLiteral("&Search"), central);
     Button1->setDefault(true);
@@ -227,10 +249,23 @@ void TQuilloryForm1::BuildResultList(QWidget* central) {
     selection_ = std::make_unique<ViewSelection>(*ListView1, *model_);
     icons_ = new ResultIcons(
         *ListView1, *model_, context_.results, [this] { return RescanRunning(); }, nullptr, this);
+    // Before the first search and after one that found nothing, the list teaches the syntax.
+    emptyHint_ = new QLabel(SearchHintText(), ListView1->viewport());
+    emptyHint_->setAccessibleName(QStringLiteral("Search tips"));
+    emptyHint_->setTextFormat(Qt::RichText);
+    emptyHint_->setForegroundRole(QPalette::PlaceholderText);
+    emptyHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* hintLayout = new QVBoxLayout(ListView1->viewport());
+    hintLayout->addWidget(emptyHint_, 0, Qt::AlignCenter);
     ListView1->SetDragFiles([this] { return SelectedFullPaths(context_.results, *selection_); });
     for (int column = 0; column < kResultColumnCount; ++column) {
         ListView1->setColumnWidth(column, kResultColumns[static_cast<size_t>(column)].initialWidth);
     }
+    // The folder takes whatever width the window gives beyond the other columns.
+    ListView1->horizontalHeader()->setSectionResizeMode(static_cast<int>(ResultColumn::Folder),
+                                                        QHeaderView::Stretch);
+    ListView1->setItemDelegate(
+        new ResultItemDelegate([this](int row, int column) { return MatchMarks(row, column); }, ListView1));
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TQuilloryForm1::ListView1ColumnClick);
     connect(ListView1, &ResultListView::characterTyped, this,
@@ -268,12 +303,20 @@ void TQuilloryForm1::LayOutControls(QWidget* central) {
     statusLabel_->setAccessibleDescription(QStringLiteral("Status"));
     statusLabel_->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(statusLabel_, 1);
+    limitNotice_ = new QLabel(this);
+    limitNotice_->setAccessibleName(QStringLiteral("Result limit"));
+    limitNotice_->setTextFormat(Qt::RichText);
+    limitNotice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    limitNotice_->setFocusPolicy(Qt::StrongFocus);
+    limitNotice_->hide();
+    connect(limitNotice_, &QLabel::linkActivated, this, &TQuilloryForm1::ShowAllResults);
+    statusBar()->addPermanentWidget(limitNotice_);
     statusBar()->setSizeGripEnabled(true);
 
     // Keyboard order: search box, builder, Search, options, Databases, list, commands.
     QWidget* order[] = {ComboBox1, Button3,   Button1,       CheckBox1, CheckBox2, CheckBox3,
                         CheckBox4, CheckBox5, DatabasesLink, ListView1, Button2,   Button4,
-                        Button5,   Button6,   Button7,       Button8,   Button9};
+                        Button5,   Button6,   Button7,       Button8,   Button9,   limitNotice_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -300,7 +343,7 @@ void TQuilloryForm1::BuildMenus() {
     connect(AddAction(file, "Close1", QStringLiteral("&Close")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* actions = menuBar()->addMenu(QStringLiteral("&Actions"));
-    AddAction(actions, "Copyshortcuts1", QStringLiteral("Copy &shortcuts"));
+    AddAction(actions, "Copyshortcuts1", QStringLiteral("Copy &paths"));
     AddAction(actions, "Copyfiles1", QStringLiteral("Copy &files"));
     AddAction(actions, "Copytofolder1", QStringLiteral("Copy &to folder..."));
     AddAction(actions, "Movetofolder1", QStringLiteral("&Move to folder..."));
@@ -569,6 +612,18 @@ void TQuilloryForm1::keyPressEvent(QKeyEvent* event) {
 void TQuilloryForm1::FocusChanged(QWidget*, QWidget* now) {
     if (now && now->window() != this) return;
     Button1->setDefault(now != ListView1);
+    if (now == ListView1) RememberTypedText();
+}
+
+void TQuilloryForm1::SearchTextEdited() {
+    if (context_.settings.SearchAsYouType) typingTimer_.start();
+}
+
+void TQuilloryForm1::RememberTypedText() {
+    if (!typedText_) return;
+    history_.RememberSearchText(*typedText_);
+    typedText_.reset();
+    ShowHistory();
 }
 
 void TQuilloryForm1::Selectall1Click() {
@@ -586,12 +641,15 @@ void TQuilloryForm1::ListView1ColumnClick(int column) {
     const std::vector<bool> before = anySelected ? selection_->SelectedRows() : std::vector<bool>{};
     // The catalogue's ranks serve when the catalogue is free this instant; a click never
     // stops a rescan or waits for the ranks' build.
-    const Catalogue* catalogue = context_.keeper.IdleCatalogue();
+    auto catalogue = context_.keeper.ReadIfIdle();
     const std::span<const uint32_t> order =
         SortColumnClick(sortState_, context_.results, sorter_, column,
-                        catalogue ? &catalogue->Ranks : nullptr, resultOrigin_);
+                        catalogue ? &(*catalogue)->Ranks : nullptr, resultOrigin_);
     // Ranks that were missing are built now, for the next click.
-    if (catalogue) context_.keeper.PrepareOrdersAhead();
+    if (catalogue) {
+        catalogue.reset();
+        context_.keeper.PrepareOrdersAhead();
+    }
     if (order.empty()) return;
     model_->ResultsReordered();
     if (anySelected) {
@@ -607,10 +665,27 @@ void TQuilloryForm1::ListView1ColumnClick(int column) {
 }
 
 void TQuilloryForm1::Button1Click() {
-    const TSearchOptions options = ReadSearchOptions();
-    const std::string text = ToBytes(ComboBox1->currentText());
-    history_.RememberSearchText(text);
-    ShowHistory();
+    RunSearch(ToBytes(ComboBox1->currentText()), ReadSearchOptions(), context_.settings.MaxResultsCount,
+              false);
+}
+
+void TQuilloryForm1::TypedSearch() {
+    RunSearch(ToBytes(ComboBox1->currentText()), ReadSearchOptions(), context_.settings.MaxResultsCount,
+              true);
+}
+
+void TQuilloryForm1::RunSearch(const std::string& text, const TSearchOptions& options,
+                               int64_t maxResultsCount, bool typed) {
+    typingTimer_.stop();
+    lastText_ = text;
+    lastOptions_ = options;
+    if (typed) {
+        typedText_ = text;
+    } else {
+        typedText_.reset();
+        history_.RememberSearchText(text);
+        ShowHistory();
+    }
     sortState_.NewSearch();
     ListView1->horizontalHeader()->setSortIndicatorShown(false);
     SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));
@@ -619,24 +694,30 @@ void TQuilloryForm1::Button1Click() {
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
     stoppedRescanText_.clear();
+    RescanEnded();
     size_t found = 0;
     size_t catalogueEntries = 0;
     {
         // The search may bring the name cache up to date: the search channel declines meanwhile.
-        const auto writing = context_.keeper.Modify();
-        Catalogue& catalogue = context_.catalogue();
+        const auto catalogue = context_.keeper.Write();
         resultOrigin_.Forget();
-        found = searchDriver_.Search(catalogue, text, options, context_.settings.MaxResultsCount,
-                                     context_.results);
-        resultOrigin_.Record(catalogue.Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
-        catalogueEntries = catalogue.Entries.Count();
+        found = searchDriver_.Search(*catalogue, text, options, maxResultsCount, context_.results);
+        resultOrigin_.Record(catalogue->Entries.Generation(), searchDriver_.MatchIndices(), context_.results);
+        catalogueEntries = catalogue->Entries.Count();
     }
     // A search that stopped a rescan leaves the stop text: the catalogue it searched is
     // incomplete, and the user must learn that.
     SetStatusText(stoppedRescanText_.isEmpty() ? FromBytes(searchDriver_.StatusText()) : stoppedRescanText_);
     model_->ShowResults(found);
     Button1->setEnabled(true);
-    ListView1->setFocus();
+    // A search that reached its limit says so: more entries may match than are listed.
+    const bool capped =
+        maxResultsCount < kAllResults && found >= static_cast<size_t>(std::max<int64_t>(maxResultsCount, 1));
+    limitNotice_->setText(QStringLiteral("Only the first %1 are shown. <a href=\"all\">Show all</a>")
+                              .arg(QLocale().toString(static_cast<qulonglong>(found))));
+    limitNotice_->setVisible(capped);
+    emptyHint_->setVisible(found == 0);
+    if (!typed) ListView1->setFocus();
     // Once the results are shown, the sorter's memory for a click on them is made ready, so
     // the first click on a million results pays no page faults.
     QTimer::singleShot(0, this, [this, catalogueEntries] {
@@ -646,16 +727,55 @@ void TQuilloryForm1::Button1Click() {
     context_.keeper.PrepareOrdersAhead();
 }
 
+ResultItemDelegate::Marks TQuilloryForm1::MatchMarks(int row, int column) const {
+    ResultItemDelegate::Marks marks;
+    const bool fullPath = lastOptions_.FullPath;
+    const bool name = column == static_cast<int>(ResultColumn::Name);
+    const bool folder = column == static_cast<int>(ResultColumn::Folder);
+    if (row < 0 || static_cast<size_t>(row) >= context_.results.Count() || !(name || (fullPath && folder)))
+        return marks;
+    // The ranges are those of the subject the search tested, cut to this cell's part of it.
+    const TMyItem& entry = context_.results[static_cast<size_t>(row)];
+    const std::string subject = fullPath ? EntryFullPath(entry) : std::string(entry.Name());
+    const std::string_view shown = folder ? entry.Folder() : entry.Name();
+    const size_t offset = fullPath && name ? entry.Folder().size() : 0;
+    for (const ByteRange& range : MatchRanges(subject, searchDriver_.Words(), lastOptions_)) {
+        const size_t begin = std::clamp(range.begin, offset, offset + shown.size()) - offset;
+        const size_t end = std::clamp(range.end, offset, offset + shown.size()) - offset;
+        if (begin >= end) continue;
+        marks.emplace_back(static_cast<int>(FromBytes(shown.substr(0, begin)).size()),
+                           static_cast<int>(FromBytes(shown.substr(begin, end - begin)).size()));
+    }
+    return marks;
+}
+
+void TQuilloryForm1::ShowAllResults() {
+    RunSearch(lastText_, lastOptions_, std::numeric_limits<int64_t>::max(), false);
+}
+
 void TQuilloryForm1::StartRescan() {
     if (context_.keeper.Rescanning()) return;
     // The view is emptied; the results themselves stay as they were.
     SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));
     statusBar()->repaint();
     model_->ShowResults(0);
+    limitNotice_->hide();
     Button2->setEnabled(false);
+    rescanForm_->Begin(context_.keeper.DescribedCount());
+    PlaceRescanForm();
     if (mainWindowState_ == Shown) rescanForm_->show();
     ++rescanSerial_;
     context_.keeper.StartRescan(*rescanObserver_);
+}
+
+void TQuilloryForm1::PlaceRescanForm() {
+    // Over the foot of the result list, never further right or higher than the list: the
+    // command buttons beside it and the search controls above it stay in reach.
+    const QRect list(ListView1->mapToGlobal(QPoint(0, 0)), ListView1->size());
+    const QSize size = rescanForm_->frameGeometry().size();
+    const int left = std::min(list.center().x() - size.width() / 2, list.right() + 1 - size.width());
+    const int top = std::max(list.top(), list.bottom() + 1 - size.height() - 8);
+    rescanForm_->move(left, top);
 }
 
 bool TQuilloryForm1::RescanRunning() const {
@@ -667,9 +787,11 @@ void TQuilloryForm1::ShowProgress(const QString& folder, qulonglong found) {
     rescanForm_->ShowProgress(folder, found, mainWindowState_ == Shown);
 }
 
-void TQuilloryForm1::RescanEnded(const RescanResult& result) {
-    SetStatusText(FromBytes(result.statusText));
-    if (!result.Completed()) stoppedRescanText_ = StatusText();
+void TQuilloryForm1::RescanEnded() {
+    const std::optional<RescanResult> result = context_.keeper.CollectRescan();
+    if (!result) return;
+    SetStatusText(FromBytes(result->statusText));
+    if (!result->Completed()) stoppedRescanText_ = StatusText();
     rescanForm_->hide();
     Button2->setEnabled(true);
     context_.keeper.PrepareNamesAhead();
@@ -682,19 +804,27 @@ void TQuilloryForm1::Listoffiles1Click() {
     if (path.isEmpty()) return;
     try {
         WriteFileList(ToBytes(path), context_.results);
+        ShowExported(path);
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
     }
 }
 
+void TQuilloryForm1::ShowExported(const QString& path) {
+    SetStatusText(QStringLiteral("Exported %1 results to %2")
+                      .arg(QLocale().toString(static_cast<qulonglong>(context_.results.Count())),
+                           QFileInfo(path).fileName()));
+}
+
 void TQuilloryForm1::Tableofresults1Click() {
     if (!fieldsChooser_->ChooseExportFields()) return;
     const QString path =
-        context_.prompts->SaveFileName(this, QStringLiteral("csv"), QStringLiteral("Excel files (*.csv)"));
+        context_.prompts->SaveFileName(this, QStringLiteral("csv"), QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty()) return;
     try {
         WriteResultTable(ToBytes(path), context_.results, fieldsChooser_->Items(),
                          LocaleFormats::FromEnvironment());
+        ShowExported(path);
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
     }
@@ -717,35 +847,41 @@ bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
         }
     };
     // Takes the catalogue back: a running rescan stops here and leaves it incomplete.
-    Catalogue& catalogue = context_.catalogue();
-    const TProgramOptions& options = catalogue.Options;
-    const std::string& working = context_.workingDatabasePath;
-    // A stopped rescan found part of the folders: it never replaces a complete file. With no
-    // file yet (a first start) what it found is better than nothing and is saved.
-    const bool keepPrevious = catalogue.Incomplete && PathExists(working);
-    if (!keepPrevious) {
-        try {
-            SaveDatabase(catalogue.Entries, options, working, ActivityLog());
-        } catch (const std::exception& error) {
-            report(QStringLiteral(
-                       "The catalogue was not saved to \"%1\": %2\nThe last saved copy is kept there.")
-                       .arg(FromBytes(working), QString::fromUtf8(error.what())));
-            saved = false;
+    RescanEnded();
+    // A failure is reported once the catalogue is let go: a box runs the event loop.
+    QString failure;
+    {
+        const auto catalogue = context_.keeper.Read();
+        const TProgramOptions& options = catalogue->Options;
+        const std::string& working = context_.workingDatabasePath;
+        // A stopped rescan found part of the folders: it never replaces a complete file. With no
+        // file yet (a first start) what it found is better than nothing and is saved.
+        const bool keepPrevious = catalogue->Incomplete && PathExists(working);
+        if (!keepPrevious) {
+            try {
+                SaveDatabase(catalogue->Entries, options, working, ActivityLog());
+            } catch (const std::exception& error) {
+                failure = QStringLiteral(
+                              "The catalogue was not saved to \"%1\": %2\nThe last saved copy is kept there.")
+                              .arg(FromBytes(working), QString::fromUtf8(error.what()));
+                saved = false;
+            }
+        }
+        // The named database gets the working catalogue only when it was rescanned within a day
+        // (either way, for a clock that moved back) and saved whole; a failed copy is not
+        // reported.
+        std::error_code sameFileError;
+        if (saved && !catalogue->Incomplete && NamedDatabaseDue(options, context_.now()) &&
+            !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
+            if (MayReplaceNamedDatabase(options.DBFileName)) {
+                CopyOneFile(working, options.DBFileName);
+            } else {
+                failure = QStringLiteral("\"%1\" is not a database: the catalogue was not copied over it.")
+                              .arg(FromBytes(options.DBFileName));
+            }
         }
     }
-    // The named database gets the working catalogue only when it was rescanned within a day
-    // (either way, for a clock that moved back) and saved whole; a failed copy is not
-    // reported.
-    std::error_code sameFileError;
-    if (saved && !catalogue.Incomplete && NamedDatabaseDue(options, context_.now()) &&
-        !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
-        if (MayReplaceNamedDatabase(options.DBFileName)) {
-            CopyOneFile(working, options.DBFileName);
-        } else {
-            report(QStringLiteral("\"%1\" is not a database: the catalogue was not copied over it.")
-                       .arg(FromBytes(options.DBFileName)));
-        }
-    }
+    if (!failure.isEmpty()) report(failure);
     UnregisterHotKeys(*this);
     // The settings are saved even when the catalogue could not be.
     try {

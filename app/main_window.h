@@ -8,8 +8,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/program_context.h"
+#include "app/result_item_delegate.h"
 #include "results/collation.h"
 #include "results/sort_results.h"
 #include "results/type_ahead.h"
@@ -53,6 +56,9 @@ class TQuilloryForm1 : public QMainWindow {
 
     // "Search" and Enter in the search box.
     void Button1Click();
+    // A search as the text is typed: it leaves the focus in the search box and the text out
+    // of the history until the user settles on it.
+    void TypedSearch();
     // "Rescan".
     void Button2Click() { StartRescan(); }
     // Starts a rescan unless one runs: "Rescan", the start-up and a later start's "rescan".
@@ -104,6 +110,14 @@ class TQuilloryForm1 : public QMainWindow {
     TRescanForm* RescanForm() const { return rescanForm_; }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     QString StatusText() const;
+    // The status bar's second field: shown only while the results stop at the limit.
+    QLabel* LimitNotice() const { return limitNotice_; }
+    // The hint drawn over an empty result list.
+    QLabel* EmptyHint() const { return emptyHint_; }
+    // The last search once more with no limit: the notice's "Show all".
+    void ShowAllResults();
+    // The marked parts of a result cell: where the last search's query matched the entry.
+    ResultItemDelegate::Marks MatchMarks(int row, int column) const;
     void SetStatusText(const QString& text);
     const SortState& Sorting() const { return sortState_; }
 
@@ -119,7 +133,10 @@ class TQuilloryForm1 : public QMainWindow {
     class WindowRescanObserver;
 
     void ShowProgress(const QString& folder, qulonglong found);
-    void RescanEnded(const RescanResult& result);
+    void PlaceRescanForm();
+    // Takes back a rescan that ended, or stops one that runs, and shows how it ended; nothing
+    // without one.
+    void RescanEnded();
     void BuildControls();
     void BuildSearchControls(QWidget* central);
     void BuildResultList(QWidget* central);
@@ -134,8 +151,13 @@ class TQuilloryForm1 : public QMainWindow {
     void FocusChanged(QWidget* old, QWidget* now);
     void BringModalDialogForward();
     TSearchOptions ReadSearchOptions() const;
+    void SearchTextEdited();
+    void RunSearch(const std::string& text, const TSearchOptions& options, int64_t maxResultsCount,
+                   bool typed);
+    void RememberTypedText();
     void ShowHistory();
     void ShowError(const QString& text);
+    void ShowExported(const QString& path);
 
     ProgramContext& context_;
     QComboBox* ComboBox1;
@@ -156,6 +178,8 @@ class TQuilloryForm1 : public QMainWindow {
     QLabel* DatabasesLink;
     ResultListView* ListView1;
     QLabel* statusLabel_;
+    QLabel* limitNotice_;
+    QLabel* emptyHint_;
     std::unique_ptr<ResultListModel> model_;
     std::unique_ptr<ViewSelection> selection_;
     ResultIcons* icons_ = nullptr;
@@ -164,6 +188,15 @@ class TQuilloryForm1 : public QMainWindow {
     TFieldsSelectFrm* fieldsChooser_;
     TRescanForm* rescanForm_;
     QTimer StartupTimer;
+    // Zero-delay and single-shot: the edits that arrive while a search runs end up as one
+    // search of the latest text.
+    QTimer typingTimer_;
+    // The text of a search run while typing, until it joins the history.
+    std::optional<std::string> typedText_;
+    // What the last search searched for and how: "Show all" repeats it and the list marks
+    // where it matched.
+    std::string lastText_;
+    TSearchOptions lastOptions_;
 
     int mainWindowState_ = NotYetShown;
     std::function<bool()> trayAvailable_;

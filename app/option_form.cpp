@@ -94,7 +94,7 @@ void TOptionForm::BuildGeneralPage(QWidget* page) {
     auto* startup = new QGroupBox(QStringLiteral("Startup"), page);
     CheckBox1 = new QCheckBox(QStringLiteral("&Rescan on program startup"), startup);
     CheckBox2 = new QCheckBox(QStringLiteral("&Minimize program on startup"), startup);
-    CheckBox3 = new QCheckBox(QStringLiteral("&Start program when Windows starts"), startup);
+    CheckBox3 = new QCheckBox(QStringLiteral("&Start program at login"), startup);
     auto* startupLayout = new QVBoxLayout(startup);
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) {
         box->setAccessibleName(QString(box->text()).remove(QLatin1Char('&')));
@@ -135,7 +135,7 @@ void TOptionForm::BuildDatabasePage(QWidget* page) {
 
 QGroupBox* TOptionForm::BuildManagementGroup(QWidget* page) {
     auto* management = new QGroupBox(QStringLiteral("Management"), page);
-    auto* foldersLabel = new QLabel(QStringLiteral("Dri&ves and folders:"), management);
+    auto* foldersLabel = new QLabel(QStringLiteral("&Folders:"), management);
     auto* includedFolders = MakeButton(QStringLiteral("+"), QStringLiteral("Included drives and folders"),
                                        QStringLiteral("Included"), management);
     auto* excludedFolders = MakeButton(QStringLiteral("-"), QStringLiteral("Excluded folders"),
@@ -215,8 +215,11 @@ void TOptionForm::BuildSearchPage(QWidget* page) {
     row->addWidget(label);
     row->addWidget(ComboBox1);
     row->addStretch(1);
+    searchAsYouType_ = new QCheckBox(QStringLiteral("Search as you &type"), page);
+    searchAsYouType_->setAccessibleName(QStringLiteral("Search as you type"));
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(row);
+    layout->addWidget(searchAsYouType_);
     layout->addStretch(1);
 }
 
@@ -245,6 +248,7 @@ void TOptionForm::Fill() {
     FillDatabaseCopies();
     ShowStatistics();
     ComboBox1->setCurrentIndex(ResultLimitIndex(options.MaxResultsCount));
+    searchAsYouType_->setChecked(options.SearchAsYouType);
 }
 
 void TOptionForm::FillDatabaseCopies() {
@@ -285,6 +289,7 @@ void TOptionForm::Apply() {
     options.PowerSearchFile = copies_.powerSearchFile;
     CommitDatabaseCopies();
     options.MaxResultsCount = ResultLimitForIndex(ComboBox1->currentIndex(), options.MaxResultsCount);
+    options.SearchAsYouType = searchAsYouType_->isChecked();
 }
 
 void TOptionForm::ShowError(const std::exception& error) {
@@ -292,11 +297,11 @@ void TOptionForm::ShowError(const std::exception& error) {
 }
 
 bool TOptionForm::KeepNamedDatabaseUpToDate() {
-    Catalogue& catalogue = context_.catalogue();
-    // A catalogue of a stopped rescan holds part of the folders: it never replaces the file.
-    if (catalogue.Incomplete || !NamedDatabaseDue(catalogue.Options, context_.now())) return true;
     try {
-        SaveDatabase(catalogue.Entries, catalogue.Options, catalogue.Options.DBFileName, ActivityLog());
+        const auto catalogue = context_.keeper.Read();
+        // A catalogue of a stopped rescan holds part of the folders: it never replaces the file.
+        if (catalogue->Incomplete || !NamedDatabaseDue(catalogue->Options, context_.now())) return true;
+        SaveDatabase(catalogue->Entries, catalogue->Options, catalogue->Options.DBFileName, ActivityLog());
         return true;
     } catch (const std::exception& error) {
         ShowError(error);
@@ -316,12 +321,11 @@ bool TOptionForm::OpenDatabaseFile(const QString& path) {
         // The load changes nothing when it fails; on success the database fields are the ones
         // stored in the file, except its file name: the named database is the file the user
         // opened, never a path read from inside a file someone else may have made.
-        const auto writing = context_.keeper.Modify();
-        Catalogue& catalogue = context_.catalogue();
+        const auto catalogue = context_.keeper.Write();
         const std::string absolute = ToBytes(QFileInfo(path).absoluteFilePath());
-        LoadDatabase(catalogue.Entries, catalogue.Options, absolute, ActivityLog());
-        catalogue.Options.DBFileName = absolute;
-        catalogue.Incomplete = false;
+        LoadDatabase(catalogue->Entries, catalogue->Options, absolute, ActivityLog());
+        catalogue->Options.DBFileName = absolute;
+        catalogue->Incomplete = false;
     } catch (const std::exception& error) {
         ShowError(error);
         return false;
@@ -348,13 +352,13 @@ void TOptionForm::SaveDBClick() {
                                                        startFolder, proposedName);
     if (chosen.isEmpty()) return;
     const std::string path = WithDatabaseExtension(ToBytes(QFileInfo(chosen).absoluteFilePath()));
-    Catalogue& catalogue = context_.catalogue();
-    catalogue.Options.DBFileName = path;
-    catalogue.Options.DatabaseName = NameWithoutExtension(path);
+    context_.database().DBFileName = path;
+    context_.database().DatabaseName = NameWithoutExtension(path);
     // The list copies describe what is saved, so they are committed now, OK or not.
     CommitDatabaseCopies();
     try {
-        SaveDatabase(catalogue.Entries, catalogue.Options, path, ActivityLog());
+        const auto catalogue = context_.keeper.Read();
+        SaveDatabase(catalogue->Entries, catalogue->Options, path, ActivityLog());
     } catch (const std::exception& error) {
         ShowError(error);
     }

@@ -69,6 +69,7 @@ class TOptionForm : public QDialog {
     QCheckBox* ExtensionFilterBox() const { return CheckBox4; }
     QKeySequenceEdit* HotKeyField(int number) const { return number == 1 ? HotKey1 : HotKey2; }
     QComboBox* ResultLimitList() const { return ComboBox1; }
+    QCheckBox* SearchAsYouTypeBox() const { return searchAsYouType_; }
     QLabel* EntryCountText() const { return countText_; }
     QLabel* RescanSecondsText() const { return secondsText_; }
     QLabel* RescanTimeText() const { return timeText_; }
@@ -101,6 +102,7 @@ class TOptionForm : public QDialog {
     QKeySequenceEdit* HotKey1;
     QKeySequenceEdit* HotKey2;
     QComboBox* ComboBox1;
+    QCheckBox* searchAsYouType_;
     QLabel* countText_;
     QLabel* secondsText_;
     QLabel* timeText_;

@@ -4,11 +4,18 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 #include "app/launch_targets.h"
+#include "app/qt_text.h"
+#include "scan/duration_text.h"
 
 namespace quillory::app {
 
@@ -92,11 +99,28 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     connect(Label9, &QLabel::linkActivated, this,
             [this] { Q_EMIT helpTopicRequested(QStringLiteral("search-soft.htm")); });
 
+    auto* timeCaption = new QLabel(QStringLiteral("Time taken:"), this);
+    elapsed_ = new QLabel(this);
+    elapsed_->setAccessibleName(QStringLiteral("Time taken"));
+    progress_ = new QProgressBar(this);
+    progress_->setAccessibleName(QStringLiteral("Rescan progress"));
+    stop_ = new QPushButton(QStringLiteral("S&top"), this);
+    stop_->setAccessibleName(QStringLiteral("Stop"));
+    stop_->setAutoDefault(false);
+    connect(stop_, &QPushButton::clicked, this, &TRescanForm::stopRequested);
+    ticker_.setInterval(1000);
+    connect(&ticker_, &QTimer::timeout, this, &TRescanForm::ShowElapsed);
+
     auto* values = new QGridLayout;
     values->addWidget(folderCaption, 0, 0);
     values->addWidget(Label3, 0, 1);
     values->addWidget(countCaption, 1, 0);
     values->addWidget(Label4, 1, 1);
+    values->addWidget(timeCaption, 2, 0);
+    values->addWidget(elapsed_, 2, 1);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(stop_);
     values->setColumnStretch(1, 1);
     auto* links = new QGridLayout;
     links->addWidget(heading, 0, 0);
@@ -108,8 +132,10 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     links->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(values);
+    layout->addLayout(progressRow);
     layout->addStretch();
     layout->addLayout(links);
+    setTabOrder(stop_, Label10);
     setTabOrder(Label10, Label5);
     setTabOrder(Label5, Label7);
     setTabOrder(Label7, Label8);
@@ -122,7 +148,22 @@ void TRescanForm::ShowProgress(const QString& folder, qulonglong found, bool mai
     Label3->setText(Label3->fontMetrics().elidedText(folder, Qt::ElideMiddle, Label3->width()));
     Label3->setToolTip(folder);
     Label4->setText(QString::number(found));
+    if (expected_ > 0) progress_->setValue(static_cast<int>(std::min(found, expected_)));
+    ShowElapsed();
     if (mainWindowShown && isHidden()) show();
+}
+
+void TRescanForm::Begin(qulonglong expected) {
+    // A count beyond what the bar holds is shown as its maximum: the bar only says how far.
+    expected_ = std::min<qulonglong>(expected, INT_MAX);
+    progress_->setRange(0, static_cast<int>(expected_));
+    progress_->setValue(0);
+    clock_.start();
+    ShowElapsed();
+}
+
+void TRescanForm::ShowElapsed() {
+    if (clock_.isValid()) elapsed_->setText(FromBytes(DurationText(clock_.elapsed() / 1000)));
 }
 
 QString TRescanForm::CurrentFolderText() const {
@@ -138,7 +179,14 @@ void TRescanForm::showEvent(QShowEvent* event) {
     Label3->clear();
     Label3->setToolTip({});
     Label4->clear();
+    ShowElapsed();
+    ticker_.start();
     QDialog::showEvent(event);
+}
+
+void TRescanForm::hideEvent(QHideEvent* event) {
+    ticker_.stop();
+    QDialog::hideEvent(event);
 }
 
 void TRescanForm::Label10Click() {

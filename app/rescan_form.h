@@ -1,12 +1,17 @@
 #pragma once
-// The rescan progress window: the folder being listed and the number of entries found so
-// far, the link that hides the program to the tray, and links to the maker's search-software
-// page and to the help pages about the products. Closing it never stops the rescan: it comes
-// back at the next progress point while the main window is shown.
+// The rescan progress window: the folder being listed, the number of entries found so far
+// against the last complete rescan's count, the time taken, a "Stop" button, the link that
+// hides the program to the tray, and links to the maker's search-software page and to the
+// help pages about the products. Closing it never stops the rescan: it comes back at the
+// next progress point while the main window is shown.
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
 
 class QLabel;
+class QProgressBar;
+class QPushButton;
 
 namespace quillory::app {
 
@@ -19,7 +24,14 @@ class TRescanForm : public QDialog {
     // shown and this window is hidden (showing empties both values until the next point).
     void ShowProgress(const QString& folder, qulonglong found, bool mainWindowShown);
 
+    // A rescan begins: the bar runs up to `expected` entries (a busy bar when no count is
+    // known, as on a first rescan) and the time taken counts from now.
+    void Begin(qulonglong expected);
+
     QString CurrentFolderText() const;
+    QProgressBar* ProgressBar() const { return progress_; }
+    QLabel* ElapsedText() const { return elapsed_; }
+    QPushButton* StopButton() const { return stop_; }
     QString ProcessedFilesText() const;
 
     QLabel* HideToTrayLink() const { return Label10; }
@@ -29,6 +41,8 @@ class TRescanForm : public QDialog {
     QLabel* AboutProductsLink() const { return Label9; }
 
   Q_SIGNALS:
+    // "Stop": the rescan is to end now, keeping what it found.
+    void stopRequested();
     // "Hide the program to tray": the window is already closed when this is emitted.
     void hideToTrayRequested();
     // The maker's page `page` ("search-software.htm"), to be opened in the browser.
@@ -38,9 +52,11 @@ class TRescanForm : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void Label10Click();
+    void ShowElapsed();
 
     QLabel* Label3;   // "Current folder:" value
     QLabel* Label4;   // "Processed files:" value
@@ -49,7 +65,13 @@ class TRescanForm : public QDialog {
     QLabel* Label8;   // "Read about Quillory Pro"
     QLabel* Label9;   // "Read about all our search products"
     QLabel* Label10;  // "Hide the program to tray"
+    QProgressBar* progress_;
+    QLabel* elapsed_;
+    QPushButton* stop_;
     QString folder_;
+    qulonglong expected_ = 0;
+    QElapsedTimer clock_;
+    QTimer ticker_;
 };
 
 }  // namespace quillory::app

@@ -1,7 +1,5 @@
 #include "app/result_context_menu.h"
 
-#include <sys/stat.h>
-
 #include <QAction>
 #include <QMenu>
 
@@ -12,6 +10,7 @@
 #include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 #include "app/ui_prompts.h"
+#include "platform/path_status.h"
 #include "platform/trash.h"
 
 namespace quillory::app {
@@ -22,11 +21,6 @@ QAction* AddCommand(QMenu& menu, const QString& caption, int command) {
     QAction* action = menu.addAction(caption);
     action->setData(command);
     return action;
-}
-
-bool Exists(const std::string& path) {
-    struct stat status {};
-    return !path.empty() && ::lstat(path.c_str(), &status) == 0;
 }
 
 }  // namespace
@@ -55,7 +49,7 @@ bool MoveToTrash(const std::string& path) {
 }
 
 int ResultContextMenu::Show(QWidget* owner, const std::string& path, const QPoint& globalPosition) {
-    if (!Exists(path)) return kNoCommand;
+    if (!PathEntryExists(path)) return kNoCommand;
     QMenu menu(owner);
     menu.setAccessibleName(QStringLiteral("Context menu"));
     FillResultContextMenu(menu);

@@ -152,6 +152,7 @@ QString LoadSettings(DesktopSettings& settings, ProgramSettings& options, const 
         options.MaxResultsCount = ReadInteger(s, QStringLiteral("MaxResultsCount"), kDefaultMaxResultsCount);
         options.HotKeys[1] = LowBits(ReadInteger(s, QStringLiteral("HotKeyID1"), 0));
         options.HotKeys[2] = LowBits(ReadInteger(s, QStringLiteral("HotKeyID2"), 0));
+        options.SearchAsYouType = ReadBoolean(s, QStringLiteral("SearchAsYouType"), true);
     }
     {
         Section section(s, kView);
@@ -196,6 +197,7 @@ void SaveSettings(const DesktopSettings& settings, const ProgramSettings& option
         WriteInteger(s, QStringLiteral("MaxResultsCount"), options.MaxResultsCount);
         WriteInteger(s, QStringLiteral("HotKeyID1"), options.HotKeys[1]);
         WriteInteger(s, QStringLiteral("HotKeyID2"), options.HotKeys[2]);
+        WriteBoolean(s, QStringLiteral("SearchAsYouType"), options.SearchAsYouType);
     }
     {
         Section section(s, kView);

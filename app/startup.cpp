@@ -26,14 +26,16 @@
 #include "app/qt_text.h"
 #include "app/result_action_prompts.h"
 #include "app/result_actions.h"
-#include "app/search_server.h"
 #include "app/settings_store.h"
 #include "app/termination_signals.h"
 #include "app/ui_prompts.h"
+#include "command/search_channel_client.h"
+#include "command/search_server.h"
 #include "core/activity_log.h"
 #include "core/database.h"
 #include "platform/error.h"
 #include "platform/file_lock.h"
+#include "platform/prune_paths.h"
 
 namespace quillory::app {
 
@@ -55,13 +57,18 @@ bool LoadStartupDatabase(ProgramContext& context, const QString& namedFile) {
     const bool named = !namedFile.isEmpty();
     const QString path =
         named ? QFileInfo(namedFile).absoluteFilePath() : QString::fromStdString(context.workingDatabasePath);
-    if (!named && !QFileInfo::exists(path)) return true;
+    if (!named && !QFileInfo::exists(path)) {
+        // A first start leaves out what the system's locate database leaves out; the user
+        // may take any of it back in the Options dialog.
+        if (!QFileInfo::exists(SettingsFilePath()))
+            context.keeper.Write()->Options.ExcludedFolders = FirstStartExcludedFolders();
+        return true;
+    }
     try {
-        const auto writing = context.keeper.Modify();
-        Catalogue& catalogue = context.catalogue();
-        LoadDatabase(catalogue.Entries, catalogue.Options, ToBytes(path), ActivityLog());
+        const auto catalogue = context.keeper.Write();
+        LoadDatabase(catalogue->Entries, catalogue->Options, ToBytes(path), ActivityLog());
         // The absolute path: a later start from another folder must find the same file.
-        if (named) catalogue.Options.DBFileName = ToBytes(path);
+        if (named) catalogue->Options.DBFileName = ToBytes(path);
         return true;
     } catch (const std::exception& error) {
         QString text = QString::fromUtf8(error.what());
@@ -237,8 +244,9 @@ int RunQuillory(int argc, char** argv) {
     if (showAtStart) form.OpenMainWindow();
     // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
     // that owns the command-word socket owns the channel beside it.
-    SearchServer searchServer(context.keeper, context.workingDatabasePath);
-    if (server.IsListening()) searchServer.Listen(SearchServerSocketPath());
+    cli::SearchServer searchServer(context.keeper, context.workingDatabasePath);
+    const std::string searchSocket = cli::SearchChannelSocketPath();
+    if (server.IsListening() && !searchSocket.empty()) searchServer.Listen(searchSocket);
     form.EnableStartupTimer();
     return app.exec();
 }

@@ -20,6 +20,9 @@ struct ProgramSettings {
     bool StartWindowsStarts = false;
     std::string PowerSearchFile;
     int32_t MaxResultsCount = 0;
+    // Every change of the search text searches; the text joins the history only once the
+    // user settles on it (Enter, or moving to the results).
+    bool SearchAsYouType = true;
     // Slots 1 and 2 hold the codes of hot key 1 ("Open program") and hot key 2 ("Power
     // search"); slot 0 is unused.
     std::array<uint16_t, 9> HotKeys{};

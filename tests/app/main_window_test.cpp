@@ -39,11 +39,11 @@ class MainWindowTest : public ::testing::Test {
         context.prompts = &prompts;
         context.settings.MaxResultsCount = 10000;
         context.workingDatabasePath = home.DataFolder() + "index.dat";
-        AddEntry(context.catalogue().Entries, "/music/", "zeta.mp3");
-        AddEntry(context.catalogue().Entries, "/music/", "Report.txt");
-        AddEntry(context.catalogue().Entries, "/music/", "readme");
-        AddEntry(context.catalogue().Entries, "/docs/", "alpha.mp3");
-        AddEntry(context.catalogue().Entries, "/docs/", "sub", true);
+        AddEntry(context.keeper.Write()->Entries, "/music/", "zeta.mp3");
+        AddEntry(context.keeper.Write()->Entries, "/music/", "Report.txt");
+        AddEntry(context.keeper.Write()->Entries, "/music/", "readme");
+        AddEntry(context.keeper.Write()->Entries, "/docs/", "alpha.mp3");
+        AddEntry(context.keeper.Write()->Entries, "/docs/", "sub", true);
         window = std::make_unique<TQuilloryForm1>(context);
     }
 
@@ -176,10 +176,10 @@ TEST_F(MainWindowTest, SelectAllAndInvertSelection) {
 }
 
 TEST_F(MainWindowTest, TypingInTheListMovesTheFocusToTheNextMatchingName) {
-    context.catalogue().Entries.Clear();
-    AddEntry(context.catalogue().Entries, "/a/", "Report");
-    AddEntry(context.catalogue().Entries, "/a/", "readme");
-    AddEntry(context.catalogue().Entries, "/a/", "Zeta");
+    context.keeper.Write()->Entries.Clear();
+    AddEntry(context.keeper.Write()->Entries, "/a/", "Report");
+    AddEntry(context.keeper.Write()->Entries, "/a/", "readme");
+    AddEntry(context.keeper.Write()->Entries, "/a/", "Zeta");
     Search(QString());
     ViewSelection& selection = window->Selection();
     selection.SetFocusedRow(2);
@@ -209,7 +209,7 @@ TEST_F(MainWindowTest, ExportsWriteEveryResultInTheListOrder) {
     QTimer::singleShot(0, window->FieldsChooser()->OkButton(), &QPushButton::click);
     window->Tableofresults1Click();
     EXPECT_EQ(ReadFileBytes(home.Dir() / "table.csv"), "\"alpha.mp3\",\"mp3\"\n\"zeta.mp3\",\"mp3\"\n");
-    EXPECT_EQ(prompts.askedFilters.last(), QStringLiteral("Excel files (*.csv)"));
+    EXPECT_EQ(prompts.askedFilters.last(), QStringLiteral("CSV files (*.csv)"));
     EXPECT_TRUE(prompts.errors.isEmpty());
 
     // A refused write is shown, not ignored.

@@ -116,9 +116,9 @@ class OptionFormTest : public ::testing::Test {
         std::filesystem::create_directories(home.DataFolder());
         context.settings.MaxResultsCount = 10000;
         context.database().IncludedFolders = "/home/\r\n";
-        AddEntry(context.catalogue().Entries, "/music/", "zeta.mp3");
-        AddEntry(context.catalogue().Entries, "/music/", "alpha.mp3");
-        AddEntry(context.catalogue().Entries, "/docs/", "sub", true);
+        AddEntry(context.keeper.Write()->Entries, "/music/", "zeta.mp3");
+        AddEntry(context.keeper.Write()->Entries, "/music/", "alpha.mp3");
+        AddEntry(context.keeper.Write()->Entries, "/docs/", "sub", true);
         window = std::make_unique<TQuilloryForm1>(context);
         OptionCommandHooks hooks;
         hooks.autostart = [this](const QString& name, const QString& path, bool runOnce, bool remove) {
@@ -230,8 +230,11 @@ TEST_F(OptionFormTest, ControlsEditedByTheUserReachTheOptions) {
     dialog->HotKeyField(1)->setKeySequence(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12));
     dialog->HotKeyField(2)->setKeySequence(QKeySequence(Qt::ALT | Qt::Key_7));
     dialog->ResultLimitList()->setCurrentIndex(4);
+    ASSERT_TRUE(dialog->SearchAsYouTypeBox()->isChecked());
+    dialog->SearchAsYouTypeBox()->setChecked(false);
     dialog->Apply();
     const ProgramSettings& options = context.settings;
+    EXPECT_FALSE(options.SearchAsYouType);
     EXPECT_TRUE(options.MinimizeOnStartup);
     EXPECT_TRUE(context.database().ExtensionFilterOn);
     EXPECT_EQ(options.HotKeys[1], 0x4000 | 0x2000 | 0x7B);
@@ -402,8 +405,8 @@ TEST_F(OptionFormTest, FolderListTidiesOnFocusLossAndBrowsesWithoutDuplicates) {
         TFolderListForm* list = dialog->FolderList();
         ASSERT_EQ(modal, list);
         EXPECT_EQ(list->windowTitle(), QStringLiteral("Select folders"));
-        EXPECT_EQ(list->Label()->text().remove('&'), QStringLiteral("Enter included drives and folders"));
-        EXPECT_EQ(list->BrowseButton()->text().remove('&'), QStringLiteral("Add drive or folder..."));
+        EXPECT_EQ(list->Label()->text().remove('&'), QStringLiteral("Enter included folders"));
+        EXPECT_EQ(list->BrowseButton()->text().remove('&'), QStringLiteral("Add folder..."));
         EXPECT_EQ(list->Box()->toPlainText(), QStringLiteral("/home/"));
         list->Box()->setPlainText(QStringLiteral("/home/\n/media/Music\n\nE:/\n D:\\Data\\"));
         LoseFocus(list->Box());
@@ -515,7 +518,7 @@ TEST_F(OptionFormTest, NewDbRightAfterARescanSavesTheNamedFileFirstThenUnlinksIt
                        "\"-\" buttons).\n2. Click OK, then click Rescan.\n3. Save your new DB to a file."));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillory - Database: None"));
     // The old entries stay searchable until the next rescan.
-    EXPECT_EQ(context.catalogue().Entries.Count(), 3u);
+    EXPECT_EQ(context.keeper.Read()->Entries.Count(), 3u);
 }
 
 TEST_F(OptionFormTest, NewDbLongAfterTheLastRescanLeavesTheNamedFileAlone) {
@@ -572,10 +575,10 @@ TEST_F(OptionFormTest, OpenDbLinksToTheOpenedFileNeverToAPathStoredInItAndRefill
     EXPECT_FALSE(optionPrompts.fileAsks[0].forSave);
     EXPECT_EQ(NamesIn(current),
               (std::vector<std::string>{"/music/zeta.mp3", "/music/alpha.mp3", "/docs/sub"}));
-    const Catalogue& catalogue = context.catalogue();
-    EXPECT_EQ(FullPaths(catalogue.Entries), (std::vector<std::string>{"/stored/a.flac", "/stored/b.flac"}));
-    EXPECT_EQ(catalogue.Options.DBFileName, copy);
-    EXPECT_EQ(catalogue.Options.IncludedFolders, "/stored/\r\n");
+    const auto catalogue = context.keeper.Read();
+    EXPECT_EQ(FullPaths(catalogue->Entries), (std::vector<std::string>{"/stored/a.flac", "/stored/b.flac"}));
+    EXPECT_EQ(catalogue->Options.DBFileName, copy);
+    EXPECT_EQ(catalogue->Options.IncludedFolders, "/stored/\r\n");
     EXPECT_EQ(context.settings.MaxResultsCount, 300);  // not a database field
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
@@ -590,7 +593,7 @@ TEST_F(OptionFormTest, FailedOrCancelledOpenDbChangesNothing) {
     optionPrompts.nextFile = QString::fromStdString(damaged);
     dialog->OpenDBClick();
     ASSERT_EQ(prompts.errors.size(), 1);
-    EXPECT_EQ(context.catalogue().Entries.Count(), 3u);
+    EXPECT_EQ(context.keeper.Read()->Entries.Count(), 3u);
     EXPECT_EQ(context.database().DBFileName, "/data/music.qdb");
     EXPECT_EQ(context.database().IncludedFolders, "/home/\r\n");
     EXPECT_EQ(dialog->EntryCountText()->text(), QStringLiteral("3"));
@@ -598,7 +601,7 @@ TEST_F(OptionFormTest, FailedOrCancelledOpenDbChangesNothing) {
     optionPrompts.nextFile = QString();
     dialog->OpenDBClick();
     EXPECT_EQ(prompts.errors.size(), 1);
-    EXPECT_EQ(context.catalogue().Entries.Count(), 3u);
+    EXPECT_EQ(context.keeper.Read()->Entries.Count(), 3u);
 }
 
 TEST_F(OptionFormTest, SaveDbProposesANameCommitsTheCopiesAndWritesTheFile) {

@@ -13,7 +13,6 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
-#include <thread>
 
 #include "app/file_properties_form.h"
 #include "app/main_window.h"
@@ -420,6 +419,20 @@ TEST(ResultActionsStop, AStopEndsTheTransferAfterTheFileUnderWay) {
     EXPECT_FALSE(actions->Transfer().Running());
 }
 
+// Stands in for a window thread that never gets round to the calls posted to an object: it
+// takes them and drops them.
+class DroppedPostedCalls : public QObject {
+  public:
+    int dropped = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::MetaCall) return false;
+        ++dropped;
+        return true;
+    }
+};
+
 TEST(ResultActionsStop, ClosingTheWindowDuringAnUnansweredQuestionEndsTheTransfer) {
     quillory::test::IsolatedHome home;
     const std::string source = home.Dir().MakeDir("src") + "/";
@@ -435,10 +448,13 @@ TEST(ResultActionsStop, ClosingTheWindowDuringAnUnansweredQuestionEndsTheTransfe
     auto* actions = new ResultActions(*window, launcher, actionPrompts);
     window->Model()->ShowResults(2);
     window->Selection().SelectAllRows();
+    DroppedPostedCalls neverRun;
+    actions->Transfer().installEventFilter(&neverRun);
     ASSERT_TRUE(actions->Transfer().Start(home.Dir().MakeDir("dst"), false));
     // The question is posted to the window's thread, which never runs it: the window ends
-    // first, and its end must not wait for an answer that will never come.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // first, and its end must not wait for an answer that will never come. It follows two
+    // status texts (waiting, then the copy of missing.txt).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return neverRun.dropped >= 3; }, 10000));
     window.reset();
     EXPECT_FALSE(fs::exists(home.Dir() / "dst/b.txt"));
 }

@@ -88,6 +88,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     options.MaxResultsCount = 300;
     options.HotKeys[1] = 0x8041;
     options.HotKeys[2] = 0x6000 | 'Q';
+    options.SearchAsYouType = false;
     SaveSettings(saved, options);
 
     const std::string text = test::ReadFileBytes(ConfPath(home));
@@ -109,6 +110,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
                              "MaxResultsCount=300\n",
                              "HotKeyID1=32833\n",
                              "HotKeyID2=24657\n",
+                             "SearchAsYouType=0\n",
                              "Width=800\n",
                              "Left=-20\n",
                              "Top=3000\n",
@@ -141,6 +143,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     EXPECT_EQ(read.MaxResultsCount, 300);
     EXPECT_EQ(read.HotKeys[1], 0x8041);
     EXPECT_EQ(read.HotKeys[2], 0x6000 | 'Q');
+    EXPECT_FALSE(read.SearchAsYouType);
     ASSERT_EQ(autostart.calls.size(), 1u);
     EXPECT_TRUE(autostart.calls[0].remove);
 }
@@ -194,6 +197,7 @@ TEST(AppSettingsStore, ValuesAreReadThroughTheIntegerRule) {
     EXPECT_EQ(options.MaxResultsCount, 10000);
     EXPECT_EQ(options.HotKeys[1], 0x8041);  // low 16 bits of 0x18041
     EXPECT_EQ(options.HotKeys[2], 0xFFFF);
+    EXPECT_TRUE(options.SearchAsYouType);  // absent: on
 }
 
 TEST(AppSettingsStore, ViewValuesApplyOnlyWhenTheSectionHoldsOne) {

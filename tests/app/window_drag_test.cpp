@@ -24,9 +24,9 @@ TEST(WindowDrag, TheSelectedResultsAreDraggedWithTheirIcons) {
     context.prompts = &prompts;
     context.settings.MaxResultsCount = 100;
     context.workingDatabasePath = home.DataFolder() + "index.dat";
-    quillory::test::AddEntry(context.catalogue().Entries, "/music/", "zeta song.mp3");
-    quillory::test::AddEntry(context.catalogue().Entries, "/docs/", "notes.txt");
-    quillory::test::AddEntry(context.catalogue().Entries, "/docs/", "alpha.mp3");
+    quillory::test::AddEntry(context.keeper.Write()->Entries, "/music/", "zeta song.mp3");
+    quillory::test::AddEntry(context.keeper.Write()->Entries, "/docs/", "notes.txt");
+    quillory::test::AddEntry(context.keeper.Write()->Entries, "/docs/", "alpha.mp3");
     TQuilloryForm1 window(context);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -41,8 +41,8 @@ TEST(WindowDrag, TheSelectedResultsAreDraggedWithTheirIcons) {
     window.SearchBox()->lineEdit()->setFocus();
     QTest::keyClick(window.SearchBox()->lineEdit(), Qt::Key_Return);
     ASSERT_EQ(window.Model()->rowCount(), 2);
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    EXPECT_GE(context.results[0].IconIndex, 1) << "the visible rows got their icons when idle";
+    // The visible rows get their icons when the window is idle.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context.results[0].IconIndex >= 1; }, 10000));
     EXPECT_EQ(context.results[1].IconIndex, context.results[0].IconIndex);
 
     window.Selection().SetRangeSelected(0, 2, true);

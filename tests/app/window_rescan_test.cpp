@@ -6,12 +6,10 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <chrono>
-#include <thread>
-
 #include "app/external_launches.h"
 #include "app/main_window.h"
 #include "app/option_form.h"
@@ -43,6 +41,21 @@ class WindowRescanTest : public ::testing::Test {
     void Search(const QString& text) {
         window->SearchBox()->setEditText(text);
         window->Button1Click();
+    }
+
+    // The rescan's progress has reached the window from inside a subfolder: the walk has
+    // recorded the twenty items before it (file0.txt to file18.txt among them).
+    bool WaitForProgressInSubfolder() {
+        return QTest::qWaitFor(
+            [this] { return window->StatusText().startsWith(QStringLiteral("/endless/dir")); }, 10000);
+    }
+
+    // Runs every call posted to the window's thread before this one.
+    bool RunPostedCalls() {
+        bool reached = false;
+        QMetaObject::invokeMethod(
+            window.get(), [&reached] { reached = true; }, Qt::QueuedConnection);
+        return QTest::qWaitFor([&reached] { return reached; }, 10000);
     }
 
     quillory::test::IsolatedHome home;
@@ -88,10 +101,13 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
     EXPECT_TRUE(window->RescanRunning());
 
     // The window keeps working meanwhile and the progress window shows the count.
-    QTest::qWait(400);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] {
+            return !window->RescanForm()->ProcessedFilesText().isEmpty() &&
+                   window->RescanForm()->CurrentFolderText().startsWith(QStringLiteral("/endless/dir"));
+        },
+        10000));
     EXPECT_TRUE(window->RescanForm()->isVisible());
-    EXPECT_FALSE(window->RescanForm()->ProcessedFilesText().isEmpty());
-    EXPECT_TRUE(window->RescanForm()->CurrentFolderText().startsWith(QStringLiteral("/endless/dir")));
 
     Search(QStringLiteral("file1*"));
     EXPECT_FALSE(window->RescanRunning());
@@ -102,26 +118,57 @@ TEST_F(WindowRescanTest, SearchDuringARescanStopsItAndSearchesWhatWasFound) {
     EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Stop ")))
         << window->StatusText().toStdString();
     EXPECT_TRUE(window->StatusText().endsWith(QStringLiteral(" files found")));
-    EXPECT_TRUE(context.catalogue().Incomplete);
+    EXPECT_TRUE(context.keeper.Read()->Incomplete);
     // A stopped rescan leaves the statistics as they were and keeps what it found.
     EXPECT_EQ(context.database().LastRescanTime, lastRescan);
-    EXPECT_GT(context.catalogue().Entries.Count(), 10u);
+    EXPECT_GT(context.keeper.Read()->Entries.Count(), 10u);
 
-    // Posted progress of the stopped rescan never brings the progress window back.
-    QTest::qWait(200);
+    // Posted progress of the stopped rescan never brings the progress window back: the search
+    // waited for the rescan's end, so all of it was posted before the call below.
+    ASSERT_TRUE(RunPostedCalls());
     EXPECT_FALSE(window->RescanForm()->isVisible());
     // A new rescan can start.
     window->Button2Click();
     EXPECT_TRUE(window->RescanRunning());
 }
 
+TEST_F(WindowRescanTest, TheProgressWindowSitsClearOfTheButtonsMeasuresAndStopsWithoutASearch) {
+    context.keeper.Driver().SetLister(lister);
+    context.database().IncludedFolders = "/endless/\r\n";
+    window->OpenMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    TRescanForm* form = window->RescanForm();
+    window->Button2Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->isVisible() && !form->ProcessedFilesText().isEmpty(); }));
+    EXPECT_EQ(form->ProgressBar()->maximum(), 0);  // nothing to measure against: busy
+    EXPECT_EQ(form->ElapsedText()->text().count(QLatin1Char(':')), 2);
+    for (int number = 1; number <= 9; ++number) {
+        const QPushButton* button = window->Button(number);
+        const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+        EXPECT_FALSE(form->frameGeometry().intersects(place)) << "button " << number;
+    }
+
+    form->StopButton()->click();
+    EXPECT_FALSE(window->RescanRunning());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Stop ")))
+        << window->StatusText().toStdString();
+    EXPECT_EQ(window->Model()->rowCount(), 0);  // nothing was searched
+    EXPECT_TRUE(window->RescanButton()->isEnabled());
+
+    // The next rescan runs up to the count the catalogue holds.
+    const int held = static_cast<int>(context.keeper.Read()->Entries.Count());
+    ASSERT_GT(held, 0);
+    window->Button2Click();
+    EXPECT_EQ(form->ProgressBar()->maximum(), held);
+}
+
 TEST_F(WindowRescanTest, HiddenProgramShowsNoProgressWindow) {
     context.keeper.Driver().SetLister(lister);
     context.database().IncludedFolders = "/endless/\r\n";
     window->Button2Click();  // the window was never shown
-    QTest::qWait(300);
+    ASSERT_TRUE(WaitForProgressInSubfolder());
     EXPECT_FALSE(window->RescanForm()->isVisible());
-    EXPECT_FALSE(window->StatusText().isEmpty());
 }
 
 TEST_F(WindowRescanTest, ExitDuringARescanWithNoSavedCatalogueSavesWhatWasFound) {
@@ -130,7 +177,7 @@ TEST_F(WindowRescanTest, ExitDuringARescanWithNoSavedCatalogueSavesWhatWasFound)
     context.workingDatabasePath = home.DataFolder() + "index.dat";
     CreateDataFolder();
     window->Button2Click();
-    QTest::qWait(200);
+    ASSERT_TRUE(WaitForProgressInSubfolder());
     window->ExitProgram();
     EXPECT_FALSE(window->RescanRunning());
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(context.workingDatabasePath)));
@@ -148,7 +195,7 @@ TEST_F(WindowRescanTest, AStoppedRescanNeverReplacesTheSavedCatalogueOrTheNamedD
 
     // Stopped by a search, then ended from the tray.
     window->Button2Click();
-    QTest::qWait(200);
+    ASSERT_TRUE(WaitForProgressInSubfolder());
     Search(QStringLiteral("file1*"));
     EXPECT_GT(window->Model()->rowCount(), 0);  // in memory the search sees what was found
     window->ExitProgram();
@@ -160,7 +207,7 @@ TEST_F(WindowRescanTest, AStoppedRescanNeverReplacesTheSavedCatalogueOrTheNamedD
 
 TEST_F(WindowRescanTest, OptionsAndPowerSearchLeaveARescanRunningAndShowTheLastCompletedStatistics) {
     context.keeper.Driver().SetLister(lister);
-    quillory::test::AddEntry(context.catalogue().Entries, "/before/", "kept.txt");
+    quillory::test::AddEntry(context.keeper.Write()->Entries, "/before/", "kept.txt");
     context.database().IncludedFolders = "/endless/\r\n";
     context.database().LastRescanSeconds = 127;
     context.settings.PowerSearchFile = "/opt/power";
@@ -170,7 +217,7 @@ TEST_F(WindowRescanTest, OptionsAndPowerSearchLeaveARescanRunningAndShowTheLastC
     test::FakeLauncher* launches = launcher.get();
     AttachExternalLaunches(*window, std::move(launcher));
     window->Button2Click();
-    QTest::qWait(200);
+    ASSERT_TRUE(WaitForProgressInSubfolder());
 
     // Reading and changing settings, and opening the dialog, never take the catalogue.
     dialog.Fill();
@@ -187,9 +234,9 @@ TEST_F(WindowRescanTest, OptionsAndPowerSearchLeaveARescanRunningAndShowTheLastC
     // A change to the database's lists made meanwhile reaches the catalogue when the rescan
     // is taken back.
     context.database().ExcludedFolders = "/endless/dir1/\r\n";
-    EXPECT_EQ(context.catalogue().Options.ExcludedFolders, "/endless/dir1/\r\n");
+    EXPECT_EQ(context.keeper.Read()->Options.ExcludedFolders, "/endless/dir1/\r\n");
     EXPECT_FALSE(window->RescanRunning());
-    EXPECT_EQ(context.catalogue().Options.LastRescanSeconds, 127);
+    EXPECT_EQ(context.keeper.Read()->Options.LastRescanSeconds, 127);
 }
 
 }  // namespace
