@@ -21,7 +21,7 @@ struct ProgramContext {
     // The catalogue with the description of its database, owned by the user interface or by
     // the one worker using it. A hold (keeper.Read(), keeper.Write()) takes it back: a running
     // rescan stops.
-    cli::CatalogueKeeper keeper{std::make_unique<Catalogue>(TProgramOptions())};
+    command::CatalogueKeeper keeper{std::make_unique<Catalogue>(TProgramOptions())};
     // The database's description; never takes the catalogue, so never stops a rescan.
     TProgramOptions& database() { return keeper.Description(); }
     // The program's own settings, the user interface's alone.

@@ -244,8 +244,8 @@ int RunQuillory(int argc, char** argv) {
     if (showAtStart) form.OpenMainWindow();
     // quillory-cli's searches, answered from the catalogue on a worker thread; only the copy
     // that owns the command-word socket owns the channel beside it.
-    cli::SearchServer searchServer(context.keeper, context.workingDatabasePath);
-    const std::string searchSocket = cli::SearchChannelSocketPath();
+    command::SearchServer searchServer(context.keeper, context.workingDatabasePath);
+    const std::string searchSocket = command::SearchChannelSocketPath();
     if (server.IsListening() && !searchSocket.empty()) searchServer.Listen(searchSocket);
     form.EnableStartupTimer();
     return app.exec();

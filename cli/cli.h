@@ -13,6 +13,9 @@
 
 namespace quillory::cli {
 
+// The commands are written in terms of the search command's parts and status codes.
+using namespace quillory::command;
+
 struct Context {
     std::string dbPath;  // empty: the working database
     std::ostream& out;

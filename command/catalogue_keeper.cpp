@@ -6,7 +6,7 @@
 #include "results/ranked_sort.h"
 #include "results/sort_results.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 CatalogueKeeper::CatalogueKeeper(std::unique_ptr<Catalogue> catalogue) : catalogue_(std::move(catalogue)) {
     if (!catalogue_) throw std::invalid_argument("CatalogueKeeper needs a catalogue");
@@ -151,4 +151,4 @@ void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
     });
 }
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

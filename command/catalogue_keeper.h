@@ -29,7 +29,7 @@
 #include "results/collation.h"
 #include "scan/rescan_driver.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 // The catalogue lent to the user interface's thread until the hold ends: `const Catalogue`
 // for reading, `Catalogue` for writing, whose hold also keeps the readers of other threads out.
@@ -167,4 +167,4 @@ class CatalogueKeeper {
     std::optional<Worker<void>> preparing_;
 };
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -4,7 +4,7 @@
 
 #include "platform/error.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 // Exit statuses shared by every command.
 inline constexpr int kExitOk = 0;
@@ -17,4 +17,4 @@ struct UsageError : Error {
     using Error::Error;
 };
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

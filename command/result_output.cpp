@@ -9,7 +9,7 @@
 #include "results/collation.h"
 #include "results/sort_results.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 namespace {
 
@@ -215,4 +215,4 @@ bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> 
     return more && out.Finish();
 }
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

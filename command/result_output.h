@@ -13,7 +13,7 @@
 #include "core/entry_list.h"
 #include "results/sort_results.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 enum class ResultFormat { List, Table };
 
@@ -53,4 +53,4 @@ bool FormatResultRows(std::span<const TMyItem> entries, std::span<const size_t> 
                       const ResultOutputOptions& options, char terminator, bool terminal,
                       const OutputBlockSink& sink);
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

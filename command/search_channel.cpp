@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace quillory::cli {
+namespace quillory::command {
 
 namespace {
 
@@ -106,4 +106,4 @@ std::string OutputEnvironment() {
     return text;
 }
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quillory::cli {
+namespace quillory::command {
 
 inline constexpr std::string_view kSearchChannelMagic = "QSC2";
 inline constexpr uint32_t kMaxRequestBytes = 256 * 1024;
@@ -64,4 +64,4 @@ std::string EncodeErrorAnswer(std::string_view message);
 // zone): a program started with other ones would sort or format differently, so it declines.
 std::string OutputEnvironment();
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -11,7 +11,7 @@
 #include "platform/local_socket.h"
 #include "platform/peer_credentials.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 namespace {
 
@@ -105,4 +105,4 @@ std::optional<int> AskRunningProgram(const std::string& socketPath, const Channe
     return ReadRunningAnswer(connection, out, err, timeouts.progressMs);
 }
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

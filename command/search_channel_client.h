@@ -9,7 +9,7 @@
 
 #include "command/search_channel.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 struct ChannelTimeouts {
     // From the connection to the answer's first byte (the program is there and free).
@@ -31,4 +31,4 @@ std::string SearchChannelSocketPath();
 std::optional<int> AskRunningProgram(const std::string& socketPath, const ChannelRequest& request,
                                      std::ostream& out, std::ostream& err, ChannelTimeouts timeouts = {});
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -11,7 +11,7 @@
 #include "search/query_parser.h"
 #include "search/search_driver.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 namespace {
 
@@ -188,4 +188,4 @@ int WriteSearchOutcome(const SearchRequest& request, const SearchOutcome& outcom
     return status;
 }
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -19,7 +19,7 @@
 #include "search/search_driver.h"
 #include "search/search_options.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 struct SearchRequest {
     TSearchOptions search;
@@ -78,4 +78,4 @@ int AnswerFromCatalogue(const SearchRequest& request, const EntryList& entries, 
 int WriteSearchOutcome(const SearchRequest& request, const SearchOutcome& outcome, std::ostream& out,
                        std::ostream& err, bool outputIsTerminal);
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

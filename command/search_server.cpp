@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "platform/file_operations.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 namespace {
 
@@ -278,4 +278,4 @@ void SearchServer::SearchHeld(const Catalogue& catalogue, const SearchRequest& s
     held.stopped = stopSearch_.load() && !held.stream.Began();
 }
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -35,7 +35,7 @@
 #include "results/sort_results.h"
 #include "search/search_driver.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 
 class CatalogueKeeper;
 
@@ -116,4 +116,4 @@ class SearchServer {
     std::optional<Worker<void>> worker_;
 };
 
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -12,7 +12,7 @@
 #include "command/search_channel.h"
 #include "command/search_command.h"
 
-using namespace quillory::cli;
+using namespace quillory::command;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -124,14 +124,14 @@ class ProgramProcessTest : public ::testing::Test {
     // when it searches its catalogue, kAnswerBusy while a rescan or a build of its search
     // names owns the catalogue; 0 when nothing came.
     char FirstAnswerByte() const {
-        cli::ChannelRequest request;
+        command::ChannelRequest request;
         request.databasePath = WorkingDatabase();
-        request.environment = cli::OutputEnvironment();
+        request.environment = command::OutputEnvironment();
         request.args = {"zqxj"};
         const auto deadline = LocalSocketConnection::Clock::now() + std::chrono::seconds(5);
         LocalSocketConnection connection(SearchSocketPath().toStdString(), deadline);
         char first = 0;
-        if (!connection.Connected() || !connection.SendAll(cli::EncodeRequest(request), deadline) ||
+        if (!connection.Connected() || !connection.SendAll(command::EncodeRequest(request), deadline) ||
             connection.ReadSome(&first, 1, deadline) != 1) {
             return 0;
         }
@@ -264,9 +264,9 @@ TEST_F(ProgramProcessTest, EveryEndingDuringARescanLeavesTheCompleteFilesByteFor
         Start(running);
         ASSERT_TRUE(WaitForRunningCopy(running));
         // The loaded catalogue is answered from, then the rescan takes it.
-        ASSERT_TRUE(WaitForFirstAnswerByte(cli::kAnswerRunning));
+        ASSERT_TRUE(WaitForFirstAnswerByte(command::kAnswerRunning));
         EXPECT_EQ(RunToEnd({QStringLiteral("rescan")}), 0);
-        ASSERT_TRUE(WaitForFirstAnswerByte(cli::kAnswerBusy));
+        ASSERT_TRUE(WaitForFirstAnswerByte(command::kAnswerBusy));
         if (ending == QStringLiteral("exit")) {
             EXPECT_EQ(RunToEnd({QStringLiteral("exit")}), 0);
         } else {
@@ -288,7 +288,7 @@ TEST_F(ProgramProcessTest, FirstStartWhoseRescanIsStoppedStillSavesWhatItFound) 
     Start(running);
     ASSERT_TRUE(WaitForRunningCopy(running));
     // The start-up rescan of the whole file system owns the catalogue.
-    ASSERT_TRUE(WaitForFirstAnswerByte(cli::kAnswerBusy));
+    ASSERT_TRUE(WaitForFirstAnswerByte(command::kAnswerBusy));
     ASSERT_TRUE(EndWithExitWord(running, 30000));
     TProgramOptions options;
     EXPECT_GT(SavedCount(&options), 0u);

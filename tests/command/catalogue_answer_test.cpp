@@ -18,7 +18,7 @@
 #include "search/search_driver.h"
 #include "tests/results/result_builder.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 namespace {
 
 using test::AddResult;
@@ -201,4 +201,4 @@ TEST(CommandCatalogueAnswer, AnswerFromCatalogueGivesTheFilesAnswer) {
 }
 
 }  // namespace
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -10,7 +10,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 namespace {
 
 class CountingObserver final : public RescanObserver {
@@ -81,4 +81,4 @@ TEST(CatalogueKeeperRescan, CompletedRescanAppliesItsStatistics) {
 }
 
 }  // namespace
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -11,7 +11,7 @@
 
 #include "tests/results/result_builder.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 namespace {
 
 Collation UsCollation() {
@@ -130,4 +130,4 @@ TEST(CatalogueKeeper, WhileAHoldLivesNoWorkerNorSecondHolderGetsTheCatalogue) {
 }
 
 }  // namespace
-}  // namespace quillory::cli
+}  // namespace quillory::command

@@ -22,7 +22,7 @@
 #include "platform/local_socket.h"
 #include "tests/support/temp_dir.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 namespace {
 
 ChannelRequest SampleRequest() {
@@ -341,4 +341,4 @@ TEST(CommandSearchChannel, SocketLivesInTheRuntimeFolder) {
 }
 
 }  // namespace
-}  // namespace quillory::cli
+}  // namespace quillory::command

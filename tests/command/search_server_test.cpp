@@ -41,7 +41,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
-namespace quillory::cli {
+namespace quillory::command {
 namespace {
 
 using test::AddResult;
@@ -85,7 +85,7 @@ class SearchServerTest : public ::testing::Test {
         // The catalogue in memory is what the file holds.
         auto catalogue = std::make_unique<Catalogue>();
         LoadDatabase(catalogue->Entries, catalogue->Options, dbPath, ActivityLog());
-        keeper = std::make_unique<cli::CatalogueKeeper>(std::move(catalogue));
+        keeper = std::make_unique<command::CatalogueKeeper>(std::move(catalogue));
         server = std::make_unique<SearchServer>(*keeper, dbPath);
         std::string error;
         EXPECT_TRUE(server->Listen(SearchChannelSocketPath(), &error)) << error;
@@ -126,7 +126,7 @@ class SearchServerTest : public ::testing::Test {
 
     test::IsolatedHome home;
     std::string dbPath;
-    std::unique_ptr<cli::CatalogueKeeper> keeper;
+    std::unique_ptr<command::CatalogueKeeper> keeper;
     std::unique_ptr<SearchServer> server;
 };
 
@@ -260,30 +260,30 @@ char AnswerKind(const std::string& bytes) {
 }
 
 TEST_F(SearchServerTest, DamagedOversizedAndSlowRequestsGetAnErrorNotACrash) {
-    const std::string kMagic(cli::kSearchChannelMagic);
-    EXPECT_EQ(AnswerKind("GET / HTTP/1.1\r\n\r\n"), cli::kAnswerError);
-    EXPECT_EQ(AnswerKind(kMagic + "\xff\xff\xff\x7f"), cli::kAnswerError);
-    EXPECT_EQ(AnswerKind(kMagic + std::string("\x10\0\0\0abc", 7)), cli::kAnswerError);  // ends early
+    const std::string kMagic(command::kSearchChannelMagic);
+    EXPECT_EQ(AnswerKind("GET / HTTP/1.1\r\n\r\n"), command::kAnswerError);
+    EXPECT_EQ(AnswerKind(kMagic + "\xff\xff\xff\x7f"), command::kAnswerError);
+    EXPECT_EQ(AnswerKind(kMagic + std::string("\x10\0\0\0abc", 7)), command::kAnswerError);  // ends early
     // A real request over the limit.
-    cli::ChannelRequest large;
+    command::ChannelRequest large;
     large.databasePath = dbPath;
-    large.environment = cli::OutputEnvironment();
-    large.args = {std::string(cli::kMaxRequestBytes, 'a')};
-    EXPECT_EQ(AnswerKind(cli::EncodeRequest(large)), cli::kAnswerError);
+    large.environment = command::OutputEnvironment();
+    large.args = {std::string(command::kMaxRequestBytes, 'a')};
+    EXPECT_EQ(AnswerKind(command::EncodeRequest(large)), command::kAnswerError);
     // A request of another version of the format (an older client): refused, so it reads the file.
-    cli::ChannelRequest valid;
+    command::ChannelRequest valid;
     valid.databasePath = dbPath;
-    valid.environment = cli::OutputEnvironment();
+    valid.environment = command::OutputEnvironment();
     valid.args = {"mp3"};
-    EXPECT_EQ(AnswerKind("QSC1" + cli::EncodeRequest(valid).substr(4)), cli::kAnswerError);
+    EXPECT_EQ(AnswerKind("QSC1" + command::EncodeRequest(valid).substr(4)), command::kAnswerError);
     // Arguments the search command refuses.
-    cli::ChannelRequest bad;
+    command::ChannelRequest bad;
     bad.databasePath = dbPath;
-    bad.environment = cli::OutputEnvironment();
+    bad.environment = command::OutputEnvironment();
     bad.args = {"--no-such-option"};
-    const std::string refused = Exchange(cli::EncodeRequest(bad)).value_or("");
+    const std::string refused = Exchange(command::EncodeRequest(bad)).value_or("");
     ASSERT_FALSE(refused.empty());
-    EXPECT_EQ(refused[0], cli::kAnswerError);
+    EXPECT_EQ(refused[0], command::kAnswerError);
     EXPECT_NE(refused.find("--no-such-option"), std::string::npos);
     // A client that stops halfway is dropped after the request time, without an answer, and
     // the next one is served.
@@ -299,11 +299,11 @@ TEST_F(SearchServerTest, ConnectionsOfAnotherUserGetNoAnswer) {
     ASSERT_EQ(::chmod(path.c_str(), 0777), 0);
     ASSERT_EQ(::chmod(home.RuntimeFolder().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(home.Dir().Path().c_str(), 0755), 0);
-    cli::ChannelRequest request;
+    command::ChannelRequest request;
     request.databasePath = dbPath;
-    request.environment = cli::OutputEnvironment();
+    request.environment = command::OutputEnvironment();
     request.args = {"mp3"};
-    const std::string frame = cli::EncodeRequest(request);
+    const std::string frame = command::EncodeRequest(request);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -363,7 +363,7 @@ TEST_F(SearchServerTest, LargeAnswersAndSortsWithAndWithoutRanksEqualTheFile) {
     keeper->SetSortCollation(Collation::FromEnvironment(CollationStrength::Tertiary));
     keeper->PrepareNamesAhead();
     // The names and the ranks are built (a hold would stop the ranks' build).
-    std::optional<cli::ReadHold> idle;
+    std::optional<command::ReadHold> idle;
     test::WaitUntil([&] { return (idle = keeper->ReadIfIdle()).has_value(); });
     ASSERT_TRUE(idle);
     ASSERT_TRUE((*idle)->Ranks.Complete((*idle)->Entries.Generation(),
@@ -374,9 +374,9 @@ TEST_F(SearchServerTest, LargeAnswersAndSortsWithAndWithoutRanksEqualTheFile) {
 
 // Connects, sends `request` and reads `bytes` of the answer (all of it with SIZE_MAX) before
 // closing; returns the connection still open when `keepOpen`.
-int PartialClient(const cli::ChannelRequest& request, size_t bytes, bool keepOpen) {
+int PartialClient(const command::ChannelRequest& request, size_t bytes, bool keepOpen) {
     const int fd = ConnectToServer();
-    const std::string frame = cli::EncodeRequest(request);
+    const std::string frame = command::EncodeRequest(request);
     EXPECT_EQ(::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL), static_cast<ssize_t>(frame.size()));
     ::shutdown(fd, SHUT_WR);
     std::vector<char> buffer(bytes);
@@ -398,9 +398,9 @@ TEST_F(SearchServerTest, ClientsThatLeaveOrStopReadingMidAnswerHurtNeitherServer
     UseCatalogue(entries);
     keeper->PrepareNamesAhead();
     keeper->Read();
-    cli::ChannelRequest request;
+    command::ChannelRequest request;
     request.databasePath = dbPath;
-    request.environment = cli::OutputEnvironment();
+    request.environment = command::OutputEnvironment();
     request.args = {"--limit", "0", "report"};
     const ProcessResult whole = Cli(request.args);
     ASSERT_GT(whole.out.size(), size_t{8} << 20);
@@ -434,9 +434,9 @@ TEST_F(SearchServerTest, SlowReadersAreDroppedAtTheDeadlineAndAtTheEnd) {
     EntryList entries;
     FillLarge(entries, 60000);
     UseCatalogue(entries);
-    cli::ChannelRequest request;
+    command::ChannelRequest request;
     request.databasePath = dbPath;
-    request.environment = cli::OutputEnvironment();
+    request.environment = command::OutputEnvironment();
     request.args = {"--limit", "0", "report"};  // about 12 MB through the socket
     const size_t whole = Cli(request.args, true).out.size();
     server->SetTimeouts(2000, 1000);
@@ -544,15 +544,15 @@ TEST_F(SearchServerTest, AnswersStayWholeWhileTheCatalogueChanges) {
     std::atomic<int> answers{0};
     std::atomic<int> wrong{0};
     std::thread client([&] {
-        cli::ChannelRequest request;
+        command::ChannelRequest request;
         request.databasePath = dbPath;
-        request.environment = cli::OutputEnvironment();
+        request.environment = command::OutputEnvironment();
         request.args = {"--limit", "0", "mp3"};
         while (!done) {
             std::ostringstream out;
             std::ostringstream err;
             const std::optional<int> status =
-                cli::AskRunningProgram(SearchChannelSocketPath(), request, out, err, {200, 5000});
+                command::AskRunningProgram(SearchChannelSocketPath(), request, out, err, {200, 5000});
             if (!status) continue;
             ++answers;
             // The sample (3 hits), the rescanned tree (1 hit) or an empty catalogue (none).
@@ -589,4 +589,4 @@ TEST_F(SearchServerTest, AnswersStayWholeWhileTheCatalogueChanges) {
 }
 
 }  // namespace
-}  // namespace quillory::cli
+}  // namespace quillory::command
