@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 #include <system_error>
 
 #include "actions/clipboard_text.h"
@@ -32,6 +33,7 @@
 #include "app/dialog_buttons.h"
 #include "app/fields_select_form.h"
 #include "app/global_hot_keys.h"
+#include "app/list_place.h"
 #include "app/qt_text.h"
 #include "app/rescan_form.h"
 #include "app/resources.h"
@@ -52,6 +54,11 @@
 namespace quillory::app {
 
 namespace {
+
+// A refresh follows a batch of changes after this; while the user is busy with the list it
+// looks again this often.
+constexpr int kRefreshDelayMs = 100;
+constexpr int kRefreshRetryMs = 250;
 
 QPushButton* MakeButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -170,8 +177,9 @@ TQuilloryForm1::TQuilloryForm1(ProgramContext& context, QWidget* parent)
 TQuilloryForm1::~TQuilloryForm1() {
     // The children die after this body: a focus change while they do must not reach them.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    // The rescan's worker posts to this window: it ends before the window does, unreported.
+    // The rescan's worker and the live watcher post to this window: they end before it does.
     context_.keeper.CollectRescan();
+    context_.live.Stop();
     // Child windows deleted after this body move the focus; the handler must not see it.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
@@ -201,6 +209,8 @@ void TQuilloryForm1::BuildSearchControls(QWidget* central) {
     typingTimer_.setSingleShot(true);
     typingTimer_.setInterval(0);
     connect(&typingTimer_, &QTimer::timeout, this, &TQuilloryForm1::TypedSearch);
+    refreshTimer_.setSingleShot(true);
+    connect(&refreshTimer_, &QTimer::timeout, this, &TQuilloryForm1::RefreshResults);
 
     Button1 = MakeButton(QStringLiteral("&Search"), central);
     Button1->setDefault(true);
@@ -503,6 +513,7 @@ void TQuilloryForm1::StartupTimerTimer() {
     if (context_.settings.RescanOnStartup || context_.rescanRequested) {
         StartRescan();
     } else {
+        RestartLiveUpdates();
         // Reading the options above stopped a build of the column ranks the start-up began.
         context_.keeper.PrepareOrdersAhead();
     }
@@ -666,31 +677,39 @@ void TQuilloryForm1::ListView1ColumnClick(int column) {
 
 void TQuilloryForm1::Button1Click() {
     RunSearch(ToBytes(ComboBox1->currentText()), ReadSearchOptions(), context_.settings.MaxResultsCount,
-              false);
+              SearchKind::Settled);
 }
 
 void TQuilloryForm1::TypedSearch() {
     RunSearch(ToBytes(ComboBox1->currentText()), ReadSearchOptions(), context_.settings.MaxResultsCount,
-              true);
+              SearchKind::Typed);
 }
 
 void TQuilloryForm1::RunSearch(const std::string& text, const TSearchOptions& options,
-                               int64_t maxResultsCount, bool typed) {
-    typingTimer_.stop();
+                               int64_t maxResultsCount, SearchKind kind) {
+    const bool typed = kind != SearchKind::Settled;
     lastText_ = text;
     lastOptions_ = options;
-    if (typed) {
+    lastMaxResults_ = maxResultsCount;
+    searched_ = true;
+    refreshTimer_.stop();
+    if (kind == SearchKind::Typed) {
+        typingTimer_.stop();
         typedText_ = text;
-    } else {
+    } else if (kind == SearchKind::Settled) {
+        typingTimer_.stop();
         typedText_.reset();
         history_.RememberSearchText(text);
         ShowHistory();
     }
     sortState_.NewSearch();
     ListView1->horizontalHeader()->setSortIndicatorShown(false);
-    SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));
-    statusBar()->repaint();
-    model_->ShowResults(0);
+    // A refresh replaces the list at once: no "Waiting..." flickers in between.
+    if (kind != SearchKind::Refresh) {
+        SetStatusText(QString::fromLatin1(kWaitingStatus.data(), static_cast<qsizetype>(kWaitingStatus.size())));
+        statusBar()->repaint();
+        model_->ShowResults(0);
+    }
     Button1->setEnabled(false);
     // A running rescan is stopped and waited for first: the search sees what it found.
     stoppedRescanText_.clear();
@@ -750,7 +769,63 @@ ResultItemDelegate::Marks TQuilloryForm1::MatchMarks(int row, int column) const 
 }
 
 void TQuilloryForm1::ShowAllResults() {
-    RunSearch(lastText_, lastOptions_, std::numeric_limits<int64_t>::max(), false);
+    RunSearch(lastText_, lastOptions_, std::numeric_limits<int64_t>::max(), SearchKind::Settled);
+}
+
+void TQuilloryForm1::RestartLiveUpdates() {
+    command::LiveCatalogue& live = context_.live;
+    live.Stop();
+    if (!context_.settings.LiveUpdates || context_.keeper.Rescanning()) {
+        live.DropQueued();
+        return;
+    }
+    // What the watcher found so far belongs to this catalogue: it goes in before the new start.
+    ApplyLiveChanges();
+    live.Start([this] { QMetaObject::invokeMethod(this, &TQuilloryForm1::ApplyLiveChanges, Qt::QueuedConnection); });
+}
+
+void TQuilloryForm1::ApplyLiveChanges() {
+    // Nothing is queued while a rescan runs: its start dropped what was.
+    if (context_.keeper.Rescanning()) return;
+    LiveChanges changes;
+    try {
+        changes = context_.live.ApplyQueued();
+    } catch (const std::logic_error&) {
+        // The catalogue is held further up this thread (a nested event loop): later.
+        QTimer::singleShot(kRefreshRetryMs, this, &TQuilloryForm1::ApplyLiveChanges);
+        return;
+    }
+    if (searched_ && !refreshTimer_.isActive() && ChangesTouchSearch(changes)) refreshTimer_.start(kRefreshDelayMs);
+}
+
+bool TQuilloryForm1::ChangesTouchSearch(const LiveChanges& changes) {
+    EntryList found;
+    for (const EntryList* entries : {&changes.removed, &changes.added}) {
+        if (!entries->Empty() && changeMatcher_.Search(*entries, lastText_, lastOptions_, 1, found) > 0) return true;
+    }
+    return false;
+}
+
+bool TQuilloryForm1::UserBusyWithList() const {
+    if (QApplication::activePopupWidget() || ListView1->Dragging()) return true;
+    const TFLFind& typed = typeAhead_.State();
+    return !typed.Text.empty() && SteadyTickCount() - typed.Tick < kTypeAheadPauseMs;
+}
+
+void TQuilloryForm1::RefreshResults() {
+    if (UserBusyWithList()) {
+        refreshTimer_.start(kRefreshRetryMs);
+        return;
+    }
+    const ListPlace place = RememberListPlace(*ListView1, *selection_, context_.results);
+    const SortState sorted = sortState_;
+    RunSearch(lastText_, lastOptions_, lastMaxResults_, SearchKind::Refresh);
+    if (sorted.ResultsSorted && sorted.SortColumn != kNoSortColumn) {
+        ListView1ColumnClick(sorted.SortColumn);
+        if (sorted.SortDescending) ListView1ColumnClick(sorted.SortColumn);
+    }
+    RestoreListPlace(place, *ListView1, *selection_, context_.results);
+    Q_EMIT resultsRefreshed();
 }
 
 void TQuilloryForm1::StartRescan() {
@@ -761,6 +836,10 @@ void TQuilloryForm1::StartRescan() {
     model_->ShowResults(0);
     limitNotice_->hide();
     Button2->setEnabled(false);
+    // The rescan finds every change itself: what the watcher found meanwhile is dropped.
+    context_.live.Stop();
+    context_.live.DropQueued();
+    refreshTimer_.stop();
     rescanForm_->Begin(context_.keeper.DescribedCount());
     PlaceRescanForm();
     if (mainWindowState_ == Shown) rescanForm_->show();
@@ -794,6 +873,8 @@ void TQuilloryForm1::RescanEnded() {
     if (!result->Completed()) stoppedRescanText_ = StatusText();
     rescanForm_->hide();
     Button2->setEnabled(true);
+    // A stopped rescan holds part of the folders: following its changes would not make it whole.
+    if (result->Completed()) RestartLiveUpdates();
     context_.keeper.PrepareNamesAhead();
     Q_EMIT rescanFinished();
 }
@@ -848,6 +929,9 @@ bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
     };
     // Takes the catalogue back: a running rescan stops here and leaves it incomplete.
     RescanEnded();
+    // The saved catalogue holds every change found up to now.
+    context_.live.Stop();
+    context_.live.ApplyQueued();
     // A failure is reported once the catalogue is let go: a box runs the event loop.
     QString failure;
     {

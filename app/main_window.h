@@ -13,6 +13,7 @@
 
 #include "app/program_context.h"
 #include "app/result_item_delegate.h"
+#include "live/live_batch.h"
 #include "results/collation.h"
 #include "results/sort_results.h"
 #include "results/type_ahead.h"
@@ -64,6 +65,11 @@ class TQuilloryForm1 : public QMainWindow {
     // Starts a rescan unless one runs: "Rescan", the start-up and a later start's "rescan".
     void StartRescan();
     bool RescanRunning() const;
+    // Follows the changes in the catalogue's folders from now on when the settings ask for it,
+    // otherwise stops following them: after a load, a completed rescan and the Options dialog.
+    void RestartLiveUpdates();
+    // Applies the changes the watcher found; the open search runs again when they touch it.
+    void ApplyLiveChanges();
 
     // Tray and window state.
     void OpenMainWindow();
@@ -123,6 +129,8 @@ class TQuilloryForm1 : public QMainWindow {
 
   Q_SIGNALS:
     void rescanFinished();
+    // The open search ran again because the catalogue changed under it.
+    void resultsRefreshed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,8 +160,16 @@ class TQuilloryForm1 : public QMainWindow {
     void BringModalDialogForward();
     TSearchOptions ReadSearchOptions() const;
     void SearchTextEdited();
+    // Settled: Search or Enter (the text joins the history, the list takes the focus); Typed: a
+    // search as the text is typed; Refresh: the open search again, after the catalogue changed.
+    enum class SearchKind { Settled, Typed, Refresh };
     void RunSearch(const std::string& text, const TSearchOptions& options, int64_t maxResultsCount,
-                   bool typed);
+                   SearchKind kind);
+    bool ChangesTouchSearch(const LiveChanges& changes);
+    // The open search again, the list kept at the same entries; it waits while the user drags,
+    // types in the list or has a menu open.
+    void RefreshResults();
+    bool UserBusyWithList() const;
     void RememberTypedText();
     void ShowHistory();
     void ShowError(const QString& text);
@@ -197,6 +213,12 @@ class TQuilloryForm1 : public QMainWindow {
     // where it matched.
     std::string lastText_;
     TSearchOptions lastOptions_;
+    int64_t lastMaxResults_ = 0;
+    bool searched_ = false;
+    // Single-shot: a refresh after changes to the catalogue, or its retry once the user is done.
+    QTimer refreshTimer_;
+    // Tells whether changed entries match the open search.
+    TSearchDriver changeMatcher_;
 
     int mainWindowState_ = NotYetShown;
     std::function<bool()> trayAvailable_;

@@ -24,7 +24,10 @@ void OptionCommands::OpenDatabasePage() {
 }
 
 void OptionCommands::OpenOptions() {
-    if (!dialog_->Run()) return;
+    const bool accepted = dialog_->Run();
+    // The dialog may have loaded another database, changed the folders or the setting.
+    form_.RestartLiveUpdates();
+    if (!accepted) return;
     if (hooks_.reregisterHotKeys) hooks_.reregisterHotKeys();
     form_.UpdateCaption();
     if (!hooks_.autostart) return;

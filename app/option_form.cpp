@@ -14,6 +14,7 @@
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -127,8 +128,12 @@ void TOptionForm::BuildGeneralPage(QWidget* page) {
 void TOptionForm::BuildDatabasePage(QWidget* page) {
     QGroupBox* management = BuildManagementGroup(page);
     QGroupBox* statistics = BuildStatisticsGroup(page);
+    liveUpdates_ = new QCheckBox(QStringLiteral("&Keep the catalogue up to date"), page);
+    liveUpdates_->setAccessibleName(QStringLiteral("Keep the catalogue up to date"));
+    liveUpdates_->setToolTip(QStringLiteral("Follow the changes in the folders while the program runs"));
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(management);
+    layout->addWidget(liveUpdates_);
     layout->addWidget(statistics);
     layout->addStretch(1);
 }
@@ -191,11 +196,12 @@ QGroupBox* TOptionForm::BuildStatisticsGroup(QWidget* page) {
     countText_ = new QLabel(statistics);
     secondsText_ = new QLabel(statistics);
     timeText_ = new QLabel(statistics);
+    liveText_ = new QLabel(statistics);
     auto* statisticsGrid = new QGridLayout(statistics);
     const QString captions[] = {QStringLiteral("Files and folders:"), QStringLiteral("Last rescan speed:"),
-                                QStringLiteral("Last rescan time:")};
-    QLabel* values[] = {countText_, secondsText_, timeText_};
-    for (int row = 0; row < 3; ++row) {
+                                QStringLiteral("Last rescan time:"), QStringLiteral("Live updates:")};
+    QLabel* values[] = {countText_, secondsText_, timeText_, liveText_};
+    for (int row = 0; row < 4; ++row) {
         statisticsGrid->addWidget(new QLabel(captions[row], statistics), row, 0);
         values[row]->setAccessibleName(QString(captions[row]).chopped(1));
         values[row]->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -249,6 +255,7 @@ void TOptionForm::Fill() {
     ShowStatistics();
     ComboBox1->setCurrentIndex(ResultLimitIndex(options.MaxResultsCount));
     searchAsYouType_->setChecked(options.SearchAsYouType);
+    liveUpdates_->setChecked(options.LiveUpdates);
 }
 
 void TOptionForm::FillDatabaseCopies() {
@@ -271,12 +278,24 @@ void TOptionForm::CommitDatabaseCopies() {
     options.ExcludedExtensions = copies_.extensions.excluded;
 }
 
+QString LiveUpdatesText(command::LiveCatalogue& live) {
+    const std::string& problem = live.Problem();
+    if (!problem.empty()) return QStringLiteral("Off: %1").arg(QString::fromUtf8(problem.c_str()));
+    if (!live.Watching()) return QStringLiteral("Off");
+    const LiveCounts counts = live.Counts();
+    if (!counts.started) return QStringLiteral("Starting...");
+    return QStringLiteral("%1 folders watched, %2 checked every few minutes")
+        .arg(QLocale().toString(static_cast<qulonglong>(counts.watched)),
+             QLocale().toString(static_cast<qulonglong>(counts.checked)));
+}
+
 void TOptionForm::ShowStatistics() {
     // During a rescan: the entries and statistics the catalogue had when it began.
     const TProgramOptions& options = context_.database();
     countText_->setText(QString::number(context_.keeper.DescribedCount()));
     secondsText_->setText(FromBytes(DurationText(options.LastRescanSeconds)));
     timeText_->setText(FromBytes(DateText(options.LastRescanTime, LocaleFormats::FromEnvironment())));
+    liveText_->setText(LiveUpdatesText(context_.live));
 }
 
 void TOptionForm::Apply() {
@@ -290,6 +309,7 @@ void TOptionForm::Apply() {
     CommitDatabaseCopies();
     options.MaxResultsCount = ResultLimitForIndex(ComboBox1->currentIndex(), options.MaxResultsCount);
     options.SearchAsYouType = searchAsYouType_->isChecked();
+    options.LiveUpdates = liveUpdates_->isChecked();
 }
 
 void TOptionForm::ShowError(const std::exception& error) {
@@ -317,6 +337,10 @@ void TOptionForm::OpenDBClick() {
 
 bool TOptionForm::OpenDatabaseFile(const QString& path) {
     if (!KeepNamedDatabaseUpToDate()) return false;
+    // What the watcher found belongs to the catalogue being replaced; it starts again for the
+    // loaded one when the dialog closes.
+    context_.live.Stop();
+    context_.live.DropQueued();
     try {
         // The load changes nothing when it fails; on success the database fields are the ones
         // stored in the file, except its file name: the named database is the file the user

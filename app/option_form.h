@@ -17,7 +17,15 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 
+namespace quillory::command {
+class LiveCatalogue;
+}
+
 namespace quillory::app {
+
+// The statistics' line on live updates: off (and why, when the system refused), or how many
+// folders are watched and how many the quick check covers.
+QString LiveUpdatesText(command::LiveCatalogue& live);
 
 class OptionPrompts;
 class TFolderListForm;
@@ -73,6 +81,8 @@ class TOptionForm : public QDialog {
     QLabel* EntryCountText() const { return countText_; }
     QLabel* RescanSecondsText() const { return secondsText_; }
     QLabel* RescanTimeText() const { return timeText_; }
+    QLabel* LiveUpdatesStatus() const { return liveText_; }
+    QCheckBox* LiveUpdatesBox() const { return liveUpdates_; }
     QPushButton* CommandButton(const QString& accessibleName) const;
     TFolderListForm* FolderList() const { return folderList_; }
     TExtensionFilterForm* ExtensionFilter() const { return extensionFilter_; }
@@ -106,6 +116,8 @@ class TOptionForm : public QDialog {
     QLabel* countText_;
     QLabel* secondsText_;
     QLabel* timeText_;
+    QLabel* liveText_;
+    QCheckBox* liveUpdates_;
     TFolderListForm* folderList_;
     TExtensionFilterForm* extensionFilter_;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "command/catalogue_keeper.h"
+#include "command/live_catalogue.h"
 #include "core/entry_list.h"
 #include "core/program_options.h"
 #include "core/program_settings.h"
@@ -24,6 +25,9 @@ struct ProgramContext {
     command::CatalogueKeeper keeper{std::make_unique<Catalogue>(TProgramOptions())};
     // The database's description; never takes the catalogue, so never stops a rescan.
     TProgramOptions& database() { return keeper.Description(); }
+    // Keeps the catalogue current between rescans (the LiveUpdates setting); declared after
+    // the keeper, so it stops watching before the keeper goes.
+    command::LiveCatalogue live{keeper};
     // The program's own settings, the user interface's alone.
     ProgramSettings settings;
     // Independent copies of catalogue entries: a rescan or a load never changes them.

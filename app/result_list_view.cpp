@@ -60,7 +60,9 @@ void ResultListView::mouseMoveEvent(QMouseEvent* event) {
         // Near the press point the move does nothing: the selection stays as it is for the drag.
         if (gesture_.ShouldStartDrag(pointer, at.x(), at.y(), anySelected)) {
             dropSource_.Files = dragFiles_();
+            dragging_ = true;
             dropSource_.ExecuteDrag(this);
+            dragging_ = false;
             gesture_.DragDone();
             // The drag loop took the button's release: the list is not selecting any more.
             setState(NoState);

@@ -24,6 +24,8 @@ class ResultListView : public QTableView {
 
     // The full paths of the selected rows in list order, asked for when a drag starts.
     void SetDragFiles(std::function<std::vector<std::string>()> files) { dragFiles_ = std::move(files); }
+    // True while files are being dragged out of the list.
+    bool Dragging() const { return dragging_; }
     TDropFileSource& DropSource() { return dropSource_; }
     // The state of the current mouse gesture; the context menu asks it whether it may open.
     GestureState& Gesture() { return gesture_; }
@@ -41,6 +43,7 @@ class ResultListView : public QTableView {
 
   private:
     std::function<std::vector<std::string>()> dragFiles_;
+    bool dragging_ = false;
     TDropFileSource dropSource_;
     GestureState gesture_;
 };

@@ -153,6 +153,7 @@ QString LoadSettings(DesktopSettings& settings, ProgramSettings& options, const 
         options.HotKeys[1] = LowBits(ReadInteger(s, QStringLiteral("HotKeyID1"), 0));
         options.HotKeys[2] = LowBits(ReadInteger(s, QStringLiteral("HotKeyID2"), 0));
         options.SearchAsYouType = ReadBoolean(s, QStringLiteral("SearchAsYouType"), true);
+        options.LiveUpdates = ReadBoolean(s, QStringLiteral("LiveUpdates"), true);
     }
     {
         Section section(s, kView);
@@ -198,6 +199,7 @@ void SaveSettings(const DesktopSettings& settings, const ProgramSettings& option
         WriteInteger(s, QStringLiteral("HotKeyID1"), options.HotKeys[1]);
         WriteInteger(s, QStringLiteral("HotKeyID2"), options.HotKeys[2]);
         WriteBoolean(s, QStringLiteral("SearchAsYouType"), options.SearchAsYouType);
+        WriteBoolean(s, QStringLiteral("LiveUpdates"), options.LiveUpdates);
     }
     {
         Section section(s, kView);

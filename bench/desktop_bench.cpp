@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     {
         const auto catalogue = context.keeper.Write();
         LoadDatabase(catalogue->Entries, catalogue->Options, argv[1], ActivityLog());
-        catalogue->Options.MaxResultsCount = 10000;
     }
+    context.settings.MaxResultsCount = 10000;
     context.keeper.PrepareNamesAhead();
     form.OpenMainWindow();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;

@@ -23,6 +23,8 @@ struct ProgramSettings {
     // Every change of the search text searches; the text joins the history only once the
     // user settles on it (Enter, or moving to the results).
     bool SearchAsYouType = true;
+    // The catalogue follows the changes in its folders while the program runs.
+    bool LiveUpdates = true;
     // Slots 1 and 2 hold the codes of hot key 1 ("Open program") and hot key 2 ("Power
     // search"); slot 0 is unused.
     std::array<uint16_t, 9> HotKeys{};

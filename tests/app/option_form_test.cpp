@@ -232,9 +232,13 @@ TEST_F(OptionFormTest, ControlsEditedByTheUserReachTheOptions) {
     dialog->ResultLimitList()->setCurrentIndex(4);
     ASSERT_TRUE(dialog->SearchAsYouTypeBox()->isChecked());
     dialog->SearchAsYouTypeBox()->setChecked(false);
+    ASSERT_TRUE(dialog->LiveUpdatesBox()->isChecked());
+    EXPECT_EQ(dialog->LiveUpdatesStatus()->text(), QStringLiteral("Off"));  // nothing watched yet
+    dialog->LiveUpdatesBox()->setChecked(false);
     dialog->Apply();
     const ProgramSettings& options = context.settings;
     EXPECT_FALSE(options.SearchAsYouType);
+    EXPECT_FALSE(options.LiveUpdates);
     EXPECT_TRUE(options.MinimizeOnStartup);
     EXPECT_TRUE(context.database().ExtensionFilterOn);
     EXPECT_EQ(options.HotKeys[1], 0x4000 | 0x2000 | 0x7B);

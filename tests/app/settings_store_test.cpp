@@ -89,6 +89,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     options.HotKeys[1] = 0x8041;
     options.HotKeys[2] = 0x6000 | 'Q';
     options.SearchAsYouType = false;
+    options.LiveUpdates = false;
     SaveSettings(saved, options);
 
     const std::string text = test::ReadFileBytes(ConfPath(home));
@@ -111,6 +112,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
                              "HotKeyID1=32833\n",
                              "HotKeyID2=24657\n",
                              "SearchAsYouType=0\n",
+                             "LiveUpdates=0\n",
                              "Width=800\n",
                              "Left=-20\n",
                              "Top=3000\n",
@@ -144,6 +146,7 @@ TEST(AppSettingsStore, SavedFileIsTextAndReadsBack) {
     EXPECT_EQ(read.HotKeys[1], 0x8041);
     EXPECT_EQ(read.HotKeys[2], 0x6000 | 'Q');
     EXPECT_FALSE(read.SearchAsYouType);
+    EXPECT_FALSE(read.LiveUpdates);
     ASSERT_EQ(autostart.calls.size(), 1u);
     EXPECT_TRUE(autostart.calls[0].remove);
 }
@@ -198,6 +201,7 @@ TEST(AppSettingsStore, ValuesAreReadThroughTheIntegerRule) {
     EXPECT_EQ(options.HotKeys[1], 0x8041);  // low 16 bits of 0x18041
     EXPECT_EQ(options.HotKeys[2], 0xFFFF);
     EXPECT_TRUE(options.SearchAsYouType);  // absent: on
+    EXPECT_TRUE(options.LiveUpdates);      // absent: on
 }
 
 TEST(AppSettingsStore, ViewValuesApplyOnlyWhenTheSectionHoldsOne) {
