@@ -203,6 +203,12 @@ std::optional<std::string> SearchServer::ReceiveRequest(LocalSocketConnection& c
             refusal = "The request is incomplete";  // the client ended before a whole request
         }
         SendAll(client, EncodeErrorAnswer(refusal));
+        // The rest of a refused request is read and dropped (until the request time is up):
+        // closing with bytes unread resets the connection, and the client would lose the answer.
+        client.FinishSending();
+        char rest[16 * 1024];
+        while (client.ReadSome(rest, sizeof(rest), deadline) > 0) {
+        }
         ++answered_;
         return std::nullopt;
     }
