@@ -815,6 +815,7 @@ bool TQuilloryForm1::UserBusyWithList() const {
 void TQuilloryForm1::RefreshResults() {
     if (UserBusyWithList()) {
         refreshTimer_.start(kRefreshRetryMs);
+        Q_EMIT refreshPostponed();
         return;
     }
     const ListPlace place = RememberListPlace(*ListView1, *selection_, context_.results);

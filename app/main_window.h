@@ -131,6 +131,8 @@ class TQuilloryForm1 : public QMainWindow {
     void rescanFinished();
     // The open search ran again because the catalogue changed under it.
     void resultsRefreshed();
+    // A refresh waits: the user is busy with the list (a menu, a drag, typing in it).
+    void refreshPostponed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
