@@ -742,8 +742,9 @@ void TQuilloryForm1::RunSearch(const std::string& text, const TSearchOptions& op
     QTimer::singleShot(0, this, [this, catalogueEntries] {
         sorter_.PrepareClicks(context_.results.Count(), catalogueEntries);
     });
-    // The search took the catalogue back: a build of the column ranks goes on.
-    context_.keeper.PrepareOrdersAhead();
+    // The search took the catalogue back: a build of the column ranks goes on (after a
+    // refresh it waits for the user: changes may keep coming).
+    if (kind != SearchKind::Refresh) context_.keeper.PrepareOrdersAhead();
 }
 
 ResultItemDelegate::Marks TQuilloryForm1::MatchMarks(int row, int column) const {

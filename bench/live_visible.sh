@@ -18,7 +18,7 @@ idle=${IDLE_SECONDS:-60}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 build=${BUILD:-$work/build}
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF -DQUILLORY_DESKTOP=ON >/dev/null
 cmake --build "$build" -j2 --target quillory-cli quillory quillory-search-bench >/dev/null
 cli=$build/quillory-cli
 app=$build/app/quillory

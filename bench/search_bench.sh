@@ -23,7 +23,7 @@ command -v plocate >/dev/null && command -v updatedb >/dev/null ||
     { echo "plocate is not installed (apt-get install -y --no-install-recommends plocate)" >&2; exit 2; }
 
 mkdir -p "$work"
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLORY_BENCH=ON -DBUILD_TESTING=OFF -DQUILLORY_DESKTOP=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
 bench=$build/bench/quillory-search-bench
 cli=$build/quillory-cli

@@ -122,24 +122,29 @@ void CatalogueKeeper::BuildRanks(Catalogue& catalogue, const Collation& collatio
     }
 }
 
-void CatalogueKeeper::PrepareNamesAhead(bool caseSensitiveToo) {
+void CatalogueKeeper::PrepareNamesAhead(bool caseSensitiveToo, bool ordersToo) {
     TakeBack();
-    StartPreparation(true, caseSensitiveToo);
+    StartPreparation(true, caseSensitiveToo, ordersToo);
 }
 
-void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo) {
+void CatalogueKeeper::StartPreparation(bool names, bool caseSensitiveToo, bool orders) {
     // The worker uses the catalogue until it is joined; a hold, ReadIfIdle and every other
     // lending of the catalogue wait for it or leave it alone. The sort collation is the
     // worker's alone meanwhile (SetSortCollation joins first).
     Catalogue* catalogue = catalogue_.get();
-    const Collation* collation = sortCollation_ ? &*sortCollation_ : nullptr;
+    const Collation* collation = orders && sortCollation_ ? &*sortCollation_ : nullptr;
     preparing_.emplace([this, catalogue, collation, names, caseSensitiveToo](std::stop_token stop) {
         try {
             if (names) {
-                // The search channel reads the names: it waits for none of this, it declines.
-                const std::unique_lock<std::shared_mutex> writing(lock_);
-                catalogue->PrepareNameCache(false);
-                if (caseSensitiveToo) catalogue->PrepareNameCache(true);
+                // Built aside and put in place under the lock: the search channel goes on
+                // reading meanwhile (without the names, so a little slower).
+                for (const bool caseSensitive : {false, true}) {
+                    if (caseSensitive && !caseSensitiveToo) break;
+                    if (catalogue->CurrentNames(caseSensitive)) continue;
+                    NameCache built = catalogue->BuildNameCache(caseSensitive);
+                    const std::unique_lock<std::shared_mutex> writing(lock_);
+                    catalogue->InstallNameCache(caseSensitive, std::move(built));
+                }
             }
             if (collation) BuildRanks(*catalogue, *collation, stop);
         } catch (const std::exception&) {

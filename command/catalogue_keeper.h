@@ -9,8 +9,9 @@
 // second hold, throws std::logic_error.
 //
 // Other threads read the catalogue through TryRead (the search channel). They never wait and
-// never stop a rescan: while a worker or a writing hold has the catalogue, or one waits for
-// it, TryRead declines. Nor do they keep the user interface waiting: before it waits for
+// never stop a rescan: while a rescan or a writing hold has the catalogue, or one waits for
+// it, TryRead declines. A preparation lets them read, except for the moments in which it puts
+// finished names or ranks in place. Nor do they keep the user interface waiting: before it waits for
 // them, a read under way is asked to end at once (SetReaderStop). Every change to Entries or
 // the name caches (a load, a search that brings the names up to date) is made under a
 // writing hold; a reading hold leaves the readers in, as neither writes.
@@ -123,7 +124,9 @@ class CatalogueKeeper {
     // worker, so the first search after a load or a rescan is as fast as the later ones;
     // then, when a sort collation was given, the catalogue's column ranks, so that column
     // clicks need no sort.
-    void PrepareNamesAhead(bool caseSensitiveToo = false);
+    // `ordersToo` false leaves the ranks for later (PrepareOrdersAhead): after a small change, when
+    // rebuilding them all would cost far more than the change.
+    void PrepareNamesAhead(bool caseSensitiveToo = false, bool ordersToo = true);
     // Resumes the ranks' build (a hold stops it, finished columns are kept) when some are
     // stale, the catalogue is free and a sort collation was given; otherwise nothing.
     void PrepareOrdersAhead();
@@ -144,7 +147,7 @@ class CatalogueKeeper {
     std::unique_lock<std::shared_mutex> LockOutReaders();
     // Marks that the user interface's thread waits for the readers and asks them to stop.
     void AskReadersToStop();
-    void StartPreparation(bool names, bool caseSensitiveToo);
+    void StartPreparation(bool names, bool caseSensitiveToo, bool orders = true);
     // On the preparation worker: the stale column ranks, each put in place when finished.
     void BuildRanks(Catalogue& catalogue, const Collation& collation, const std::stop_token& stop);
 

@@ -62,7 +62,8 @@ LiveChanges LiveCatalogue::ApplyQueued() {
             for (const TMyItem& entry : one.added.Entries()) changes.added.AppendCopy(entry);
         }
     }
-    if (!changes.Empty()) keeper_.PrepareNamesAhead();
+    // The names follow at once; the column ranks wait for the next search or column click.
+    if (!changes.Empty()) keeper_.PrepareNamesAhead(false, false);
     return changes;
 }
 

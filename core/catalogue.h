@@ -51,6 +51,17 @@ class Catalogue {
     // Builds the names ahead of the first search (after a load or a rescan), so that search
     // is fast. May run on a worker thread that owns the catalogue.
     void PrepareNameCache(bool caseSensitive) { NamesFor(caseSensitive); }
+    // The names in the compared case built apart from the catalogue's own (which stay as they
+    // are), so that readers on other threads may go on reading meanwhile; InstallNameCache
+    // puts them in place, with those readers kept out.
+    NameCache BuildNameCache(bool caseSensitive) const {
+        NameCache cache(!caseSensitive);
+        cache.Update(Entries);
+        return cache;
+    }
+    void InstallNameCache(bool caseSensitive, NameCache cache) {
+        (caseSensitive ? rawNames_ : upperNames_) = std::move(cache);
+    }
 
     // Gives back the memory of both name caches.
     void ReleaseNameCaches() {
