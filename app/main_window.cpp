@@ -913,6 +913,40 @@ void TQuilloryForm1::Tableofresults1Click() {
     }
 }
 
+QString TQuilloryForm1::SaveCatalogueAtTheEnd(bool& saved) {
+    QString failure;
+    const auto catalogue = context_.keeper.Read();
+    const TProgramOptions& options = catalogue->Options;
+    const std::string& working = context_.workingDatabasePath;
+    // A stopped rescan found part of the folders: it never replaces a complete file. With no
+    // file yet (a first start) what it found is better than nothing and is saved.
+    const bool keepPrevious = catalogue->Incomplete && PathExists(working);
+    if (!keepPrevious) {
+        try {
+            SaveDatabase(catalogue->Entries, options, working, ActivityLog());
+        } catch (const std::exception& error) {
+            failure = QStringLiteral(
+                          "The catalogue was not saved to \"%1\": %2\nThe last saved copy is kept there.")
+                          .arg(FromBytes(working), QString::fromUtf8(error.what()));
+            saved = false;
+        }
+    }
+    // The named database gets the working catalogue only when it was rescanned within a day
+    // (either way, for a clock that moved back) and saved whole; a failed copy is not
+    // reported.
+    std::error_code sameFileError;
+    if (saved && !catalogue->Incomplete && NamedDatabaseDue(options, context_.now()) &&
+        !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
+        if (MayReplaceNamedDatabase(options.DBFileName)) {
+            CopyOneFile(working, options.DBFileName);
+        } else {
+            failure = QStringLiteral("\"%1\" is not a database: the catalogue was not copied over it.")
+                          .arg(FromBytes(options.DBFileName));
+        }
+    }
+    return failure;
+}
+
 bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
     bool saved = true;
     // A failure is shown when someone is there to answer; at the session's end or on a
@@ -935,38 +969,7 @@ bool TQuilloryForm1::RunDestructionWork(bool someoneAnswers) {
     context_.live.Stop();
     context_.live.ApplyQueued();
     // A failure is reported once the catalogue is let go: a box runs the event loop.
-    QString failure;
-    {
-        const auto catalogue = context_.keeper.Read();
-        const TProgramOptions& options = catalogue->Options;
-        const std::string& working = context_.workingDatabasePath;
-        // A stopped rescan found part of the folders: it never replaces a complete file. With no
-        // file yet (a first start) what it found is better than nothing and is saved.
-        const bool keepPrevious = catalogue->Incomplete && PathExists(working);
-        if (!keepPrevious) {
-            try {
-                SaveDatabase(catalogue->Entries, options, working, ActivityLog());
-            } catch (const std::exception& error) {
-                failure = QStringLiteral(
-                              "The catalogue was not saved to \"%1\": %2\nThe last saved copy is kept there.")
-                              .arg(FromBytes(working), QString::fromUtf8(error.what()));
-                saved = false;
-            }
-        }
-        // The named database gets the working catalogue only when it was rescanned within a day
-        // (either way, for a clock that moved back) and saved whole; a failed copy is not
-        // reported.
-        std::error_code sameFileError;
-        if (saved && !catalogue->Incomplete && NamedDatabaseDue(options, context_.now()) &&
-            !std::filesystem::equivalent(working, options.DBFileName, sameFileError)) {
-            if (MayReplaceNamedDatabase(options.DBFileName)) {
-                CopyOneFile(working, options.DBFileName);
-            } else {
-                failure = QStringLiteral("\"%1\" is not a database: the catalogue was not copied over it.")
-                              .arg(FromBytes(options.DBFileName));
-            }
-        }
-    }
+    const QString failure = SaveCatalogueAtTheEnd(saved);
     if (!failure.isEmpty()) report(failure);
     UnregisterHotKeys(*this);
     // The settings are saved even when the catalogue could not be.

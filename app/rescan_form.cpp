@@ -66,7 +66,19 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TRescanForm"));
     setWindowTitle(QStringLiteral("Rescan process"));
     setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(BuildProgress());
+    layout->addStretch();
+    layout->addLayout(BuildLinks());
+    setTabOrder(stop_, Label10);
+    setTabOrder(Label10, Label5);
+    setTabOrder(Label5, Label7);
+    setTabOrder(Label7, Label8);
+    setTabOrder(Label8, Label9);
+    setFixedSize(sizeHint().expandedTo(QSize(480, 130)));
+}
 
+QLayout* TRescanForm::BuildProgress() {
     auto* folderCaption = new QLabel(QStringLiteral("Current folder:"), this);
     auto* countCaption = new QLabel(QStringLiteral("Processed files:"), this);
     Label3 = new QLabel(this);
@@ -78,27 +90,6 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     Label3->setAccessibleName(QStringLiteral("Current folder"));
     Label4->setAccessibleName(QStringLiteral("Processed files"));
     Label4->setTextFormat(Qt::PlainText);
-
-    auto* heading = new QLabel(QStringLiteral("File Search Tools"), this);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    Label5 = new KeyboardLink(QString::fromLatin1(kMakerAddress), this);
-    Label5->setAccessibleDescription(heading->text());
-    Label7 = new KeyboardLink(QStringLiteral("Read about Quillory"), this);
-    Label8 = new KeyboardLink(QStringLiteral("Read about Quillory Pro"), this);
-    Label9 = new KeyboardLink(QStringLiteral("Read about all our search products"), this);
-    Label10 = new KeyboardLink(QStringLiteral("Hide the program to tray"), this);
-    connect(Label10, &QLabel::linkActivated, this, &TRescanForm::Label10Click);
-    connect(Label5, &QLabel::linkActivated, this,
-            [this] { Q_EMIT makerPageRequested(QStringLiteral("search-software.htm")); });
-    connect(Label7, &QLabel::linkActivated, this,
-            [this] { Q_EMIT helpTopicRequested(QStringLiteral("overview.htm")); });
-    connect(Label8, &QLabel::linkActivated, this,
-            [this] { Q_EMIT helpTopicRequested(QStringLiteral("quillory-pro.htm")); });
-    connect(Label9, &QLabel::linkActivated, this,
-            [this] { Q_EMIT helpTopicRequested(QStringLiteral("search-soft.htm")); });
-
     auto* timeCaption = new QLabel(QStringLiteral("Time taken:"), this);
     elapsed_ = new QLabel(this);
     elapsed_->setAccessibleName(QStringLiteral("Time taken"));
@@ -118,10 +109,36 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     values->addWidget(Label4, 1, 1);
     values->addWidget(timeCaption, 2, 0);
     values->addWidget(elapsed_, 2, 1);
+    values->setColumnStretch(1, 1);
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(progress_, 1);
     progressRow->addWidget(stop_);
-    values->setColumnStretch(1, 1);
+    auto* column = new QVBoxLayout;
+    column->addLayout(values);
+    column->addLayout(progressRow);
+    return column;
+}
+
+QLayout* TRescanForm::BuildLinks() {
+    auto* heading = new QLabel(QStringLiteral("File Search Tools"), this);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    Label5 = new KeyboardLink(QString::fromLatin1(kMakerAddress), this);
+    Label5->setAccessibleDescription(heading->text());
+    Label7 = new KeyboardLink(QStringLiteral("Read about Quillory"), this);
+    Label8 = new KeyboardLink(QStringLiteral("Read about Quillory Pro"), this);
+    Label9 = new KeyboardLink(QStringLiteral("Read about all our search products"), this);
+    Label10 = new KeyboardLink(QStringLiteral("Hide the program to tray"), this);
+    connect(Label10, &QLabel::linkActivated, this, &TRescanForm::Label10Click);
+    connect(Label5, &QLabel::linkActivated, this,
+            [this] { Q_EMIT makerPageRequested(QStringLiteral("search-software.htm")); });
+    connect(Label7, &QLabel::linkActivated, this,
+            [this] { Q_EMIT helpTopicRequested(QStringLiteral("overview.htm")); });
+    connect(Label8, &QLabel::linkActivated, this,
+            [this] { Q_EMIT helpTopicRequested(QStringLiteral("quillory-pro.htm")); });
+    connect(Label9, &QLabel::linkActivated, this,
+            [this] { Q_EMIT helpTopicRequested(QStringLiteral("search-soft.htm")); });
     auto* links = new QGridLayout;
     links->addWidget(heading, 0, 0);
     links->addWidget(Label5, 1, 0);
@@ -130,17 +147,7 @@ TRescanForm::TRescanForm(QWidget* parent) : QDialog(parent) {
     links->addWidget(Label8, 1, 2);
     links->addWidget(Label9, 2, 2);
     links->setColumnStretch(1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(values);
-    layout->addLayout(progressRow);
-    layout->addStretch();
-    layout->addLayout(links);
-    setTabOrder(stop_, Label10);
-    setTabOrder(Label10, Label5);
-    setTabOrder(Label5, Label7);
-    setTabOrder(Label7, Label8);
-    setTabOrder(Label8, Label9);
-    setFixedSize(sizeHint().expandedTo(QSize(480, 130)));
+    return links;
 }
 
 void TRescanForm::ShowProgress(const QString& folder, qulonglong found, bool mainWindowShown) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 class QLabel;
+class QLayout;
 class QProgressBar;
 class QPushButton;
 
@@ -55,6 +56,9 @@ class TRescanForm : public QDialog {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    // The folder, count, time, bar and Stop; the maker's links below them.
+    QLayout* BuildProgress();
+    QLayout* BuildLinks();
     void Label10Click();
     void ShowElapsed();
 

@@ -151,7 +151,7 @@ void MeasureLatency(LiveCatalogue& live, const std::vector<std::string>& folders
         for (int kind = 0; kind < 3; ++kind) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1100));
             live.Apply();
-            const std::string& awaited = kind == 1 ? second : first;
+            const std::string& awaited = kind == 0 ? first : second;  // a delete removes the renamed one
             const auto began = Clock::now();
             if (kind == 0) Touch(first);
             if (kind == 1) std::rename(first.c_str(), second.c_str());
@@ -223,8 +223,9 @@ void MeasureQuickCheck(const std::string& root, const std::vector<std::string>& 
     const auto started = Clock::now();
     std::set<std::string> awaited;
     for (size_t i = 0; i < folders.size(); i += 100) {
-        awaited.insert(folders[i] + "quick-check-" + std::to_string(i));
-        Touch(*awaited.rbegin());
+        const std::string path = folders[i] + "quick-check-" + std::to_string(i);
+        awaited.insert(path);
+        Touch(path);
     }
     const size_t changed = awaited.size();
     while (!awaited.empty()) {

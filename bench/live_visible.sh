@@ -7,7 +7,9 @@
 # is visible) and its CPU over IDLE_SECONDS with nothing changing.
 #
 #   bench/live_visible.sh [WORKDIR] [COUNT]      (defaults: /tmp/qlvbench 1000000)
-#   ROUNDS=20, IDLE_SECONDS=60; BUILD=DIR uses that Release build folder.
+#   ROUNDS=20, IDLE_SECONDS=60, SETTLE=1.5 (seconds before each change); BUILD=DIR uses that
+#   Release build folder. The program's CPU for the rounds includes answering the polling
+#   searches (one every few milliseconds).
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +17,7 @@ work=${1:-/tmp/qlvbench}
 count=${2:-1000000}
 rounds=${ROUNDS:-20}
 idle=${IDLE_SECONDS:-60}
+settle=${SETTLE:-1.5}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 build=${BUILD:-$work/build}
@@ -72,10 +75,12 @@ created=() moved=() deleted=()
 before=$(cpu_ticks "$program_pid")
 for ((r = 0; r < rounds; r++)); do
     name=qlv$$x$r
-    t=$(now_us); touch "${folders[0]}/$name.txt"; created+=($(until_count "$name.txt" 1 "$t"))
-    t=$(now_us); mv "${folders[0]}/$name.txt" "${folders[1]}/${name}m.txt"; moved+=($(until_count "${name}m.txt" 1 "$t"))
+    # Each change comes alone: batches go out at most once a second, so a change that follows
+    # the last batch closely waits for the rest of that second (SETTLE=0 measures that case).
+    sleep "$settle"; t=$(now_us); touch "${folders[0]}/$name.txt"; created+=($(until_count "$name.txt" 1 "$t"))
+    sleep "$settle"; t=$(now_us); mv "${folders[0]}/$name.txt" "${folders[1]}/${name}m.txt"; moved+=($(until_count "${name}m.txt" 1 "$t"))
     until_count "$name.txt" 0 "$t" >/dev/null
-    t=$(now_us); rm "${folders[1]}/${name}m.txt"; deleted+=($(until_count "${name}m.txt" 0 "$t"))
+    sleep "$settle"; t=$(now_us); rm "${folders[1]}/${name}m.txt"; deleted+=($(until_count "${name}m.txt" 0 "$t"))
 done
 after=$(cpu_ticks "$program_pid")
 summary() { printf '%s\n' "${@:2}" | sort -n | awk -v label="$1" '{a[NR]=$1} END {printf "%-32s median %5d ms, slowest %5d ms\n", label, a[int((NR+1)/2)], a[NR]}'; }
@@ -85,6 +90,7 @@ summary "  renamed into another folder" "${moved[@]}"
 summary "  deleted" "${deleted[@]}"
 echo "program CPU for the rounds: $(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {printf "%.2f", t / hz}') s"
 
+sleep 5  # the last change's names are rebuilt first
 before=$(cpu_ticks "$program_pid")
 sleep "$idle"
 after=$(cpu_ticks "$program_pid")

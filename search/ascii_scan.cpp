@@ -83,7 +83,8 @@ class WordScan {
     template <class Sink>
     void Run(const char* data, size_t size, Sink& sink) const {
         size_t i = 0;
-        ScanBlocks<true>(data, size, i, WordEnds(needle_, true), [&](size_t at, const BlockMasks& masks) {
+        ScanBlocks<true>(data, size, i, WordEnds(needle_, true), [&](size_t at, const BlockMasks& masks)
+                                                                       QUILLORY_BLOCK_SINK {
             const uint32_t hits = masks.candidates == 0 ? 0 : Verify(data + at, masks.candidates);
             sink.Block(at, hits, masks.pairs, masks.nuls);
             return true;
@@ -126,7 +127,7 @@ class MarkingSink {
                 std::vector<uint8_t>& marks)
         : base_(base), needleSize_(needleSize), cursor_(names), marks_(marks) {}
 
-    void Block(size_t i, uint32_t hits, uint32_t pairs, uint32_t) {
+    QUILLORY_BLOCK_SINK void Block(size_t i, uint32_t hits, uint32_t pairs, uint32_t) {
         uint32_t any = hits | pairs;
         while (any != 0) {
             const int bit = __builtin_ctz(any);
@@ -152,7 +153,7 @@ class TerminatedSink {
   public:
     explicit TerminatedSink(std::vector<size_t>& out) : out_(out) {}
 
-    void Block(size_t, uint32_t hits, uint32_t pairs, uint32_t nuls) {
+    QUILLORY_BLOCK_SINK void Block(size_t, uint32_t hits, uint32_t pairs, uint32_t nuls) {
         uint32_t any = hits | pairs;
         while (any != 0) {
             const int bit = __builtin_ctz(any);
@@ -178,7 +179,7 @@ const char* FindAsciiUpper(const char* data, size_t size, std::string_view needl
     if (k > size || HoldsLowerAscii(needle)) return nullptr;
     const char* hit = nullptr;
     size_t i = 0;
-    const auto verify = [&](size_t at, const BlockMasks& masks) {
+    const auto verify = [&](size_t at, const BlockMasks& masks) QUILLORY_BLOCK_SINK {
         for (uint32_t candidates = masks.candidates; candidates != 0; candidates &= candidates - 1) {
             const char* start = data + at + static_cast<size_t>(__builtin_ctz(candidates));
             if (k <= 2 || EqualsUpper(start + 1, needle.data() + 1, k - 2)) {

@@ -21,6 +21,10 @@
 #define QUILLORY_BLOCK_SCAN 1
 #endif
 
+// Marks a block sink (a lambda, after its parameter list, or a function) to be inlined into
+// the scan's loop, the wide one included.
+#define QUILLORY_BLOCK_SINK __attribute__((always_inline))
+
 namespace quillory {
 
 // What the blocks test for: the first and the last byte of `word` (not empty), with the case
@@ -86,7 +90,9 @@ template <class V>
 
 // The blocks of W positions from `i` on, while a block and the bytes its loads reach past it
 // fit in `size`: each block's masks go to `sink(i, masks)`, which answers false to stop.
-// Leaves `i` at the first position no block covered; false when the sink stopped.
+// Leaves `i` at the first position no block covered; false when the sink stopped. A sink is
+// called once a block: it must be inlined (QUILLORY_BLOCK_SINK), or the call costs more
+// than the block's test.
 template <size_t W, bool kCharMarks, class Sink>
 [[gnu::always_inline]] inline bool Blocks(const char* data, size_t size, size_t& i, const WordEnds& ends,
                                           Sink& sink) {
@@ -97,11 +103,13 @@ template <size_t W, bool kCharMarks, class Sink>
     const V lastWant = V{} + ends.lastWant;
     // The marks read the byte after a position too.
     const size_t reach = kCharMarks ? std::max<size_t>(ends.lastOffset, 1) : ends.lastOffset;
-    for (; i + W + reach <= size; i += W) {
+    // The position lives in a register, not behind the reference, for the whole loop.
+    size_t at = i;
+    for (; at + W + reach <= size; at += W) {
         V head;
         V tail;
-        std::memcpy(&head, data + i, W);
-        std::memcpy(&tail, data + i + ends.lastOffset, W);
+        std::memcpy(&head, data + at, W);
+        std::memcpy(&tail, data + at + ends.lastOffset, W);
         BlockMasks masks;
         masks.candidates = SignBits(((head | firstFold) == firstWant) & ((tail | lastFold) == lastWant));
         if constexpr (kCharMarks) {
@@ -109,14 +117,18 @@ template <size_t W, bool kCharMarks, class Sink>
             // Only a block holding a byte of 0x80 or above can hold a dotless i or a long s.
             if (SignBits(head) != 0) {
                 V next;
-                std::memcpy(&next, data + i + 1, W);
+                std::memcpy(&next, data + at + 1, W);
                 masks.pairs =
                     SignBits(((head == static_cast<char>(0xC4)) & (next == static_cast<char>(0xB1))) |
                              ((head == static_cast<char>(0xC5)) & (next == static_cast<char>(0xBF))));
             }
         }
-        if (!sink(i, masks)) return false;
+        if (!sink(at, masks)) {
+            i = at;
+            return false;
+        }
     }
+    i = at;
     return true;
 }
 

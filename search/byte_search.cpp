@@ -43,7 +43,7 @@ const char* FindBytes(const char* data, size_t size, std::string_view needle) {
     if (k == 1) return static_cast<const char*>(std::memchr(data, needle[0], size));
     const char* hit = nullptr;
     size_t i = 0;
-    const auto verify = [&](size_t at, const BlockMasks& masks) {
+    const auto verify = [&](size_t at, const BlockMasks& masks) QUILLORY_BLOCK_SINK {
         for (uint32_t candidates = masks.candidates; candidates != 0; candidates &= candidates - 1) {
             const char* start = data + at + static_cast<size_t>(__builtin_ctz(candidates));
             if (EqualBytes(start + 1, needle.data() + 1, k - 2)) {
