@@ -7,6 +7,7 @@
 # is visible) and its CPU over IDLE_SECONDS with nothing changing.
 #
 #   bench/live_visible.sh [WORKDIR] [COUNT]      (defaults: /tmp/qlvbench 1000000)
+# Needs the desktop program (Qt 6, tools/install-deps.sh) besides cmake, ninja and g++.
 #   ROUNDS=20, IDLE_SECONDS=60, SETTLE=1.5 (seconds before each change); BUILD=DIR uses that
 #   Release build folder. The program's CPU for the rounds includes answering the polling
 #   searches (one every few milliseconds).
