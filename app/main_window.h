@@ -89,9 +89,6 @@ class TQuilloryForm1 : public QMainWindow {
     // old, release the hot keys, save the settings. False when something was not saved; the
     // error was shown, or logged when no one answers.
     bool RunDestructionWork(bool someoneAnswers = true);
-    // The end's save of the catalogue and its copy over the named database; what failed, or
-    // nothing. `saved` turns false when the catalogue was not saved.
-    QString SaveCatalogueAtTheEnd(bool& saved);
 
     // Export menu.
     void Listoffiles1Click();
@@ -150,6 +147,9 @@ class TQuilloryForm1 : public QMainWindow {
     // Takes back a rescan that ended, or stops one that runs, and shows how it ended; nothing
     // without one.
     void RescanEnded();
+    // The end's save of the catalogue and its copy over the named database; what failed, or
+    // nothing. `saved` turns false when the catalogue was not saved.
+    QString SaveCatalogueAtTheEnd(bool& saved);
     void BuildControls();
     void BuildSearchControls(QWidget* central);
     void BuildResultList(QWidget* central);

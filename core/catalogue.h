@@ -63,12 +63,6 @@ class Catalogue {
         (caseSensitive ? rawNames_ : upperNames_) = std::move(cache);
     }
 
-    // Gives back the memory of both name caches.
-    void ReleaseNameCaches() {
-        upperNames_ = NameCache(true);
-        rawNames_ = NameCache(false);
-    }
-
   private:
     NameCache upperNames_{true};
     NameCache rawNames_{false};
